@@ -1,0 +1,15 @@
+#pragma once
+
+namespace wagetrove {
+
+class Dialogs;
+struct Session;
+
+/// Exit: remembers the selected list position as LastState. Returns false when the settings file could not be
+/// written (the user is told; the program still ends).
+bool ExitCommand(Session& session, Dialogs& dialogs);
+
+/// Opens the maker's web site with the system's browser.
+void OpenWebSiteCommand(const Session& session, Dialogs& dialogs);
+
+} // namespace wagetrove

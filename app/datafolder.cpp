@@ -1,0 +1,67 @@
+#include "app/datafolder.h"
+
+#include "store/wagestore.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace wagetrove {
+namespace {
+
+/// Copies a template from the program's folder, replacing a copy in the data folder when `replace` is set.
+std::optional<QString> copyTemplate(const QString& name, const QString& appFolder, const QString& dataFolder, bool replace)
+{
+    const QString source = appFolder + name;
+    const QString target = dataFolder + name;
+    if (!QFileInfo::exists(source)) {
+        return QStringLiteral("The file %1 that comes with Wagetrove is missing. Please reinstall Wagetrove.")
+            .arg(QDir::toNativeSeparators(source));
+    }
+    if (replace && QFileInfo::exists(target) && !QFile::remove(target)) {
+        return QStringLiteral("The file %1 could not be replaced. Close any program that uses it and start Wagetrove again.")
+            .arg(QDir::toNativeSeparators(target));
+    }
+    if (!QFile::copy(source, target)) {
+        return QStringLiteral("The file %1 could not be copied to %2.")
+            .arg(QDir::toNativeSeparators(source), QDir::toNativeSeparators(dataFolder));
+    }
+    // Templates may be installed read-only; the user's copies must be writable.
+    QFile::setPermissions(target, QFile::permissions(target) | QFileDevice::WriteOwner);
+    return std::nullopt;
+}
+
+} // namespace
+
+QString withTrailingSeparator(const QString& folder)
+{
+    const QString trimmed = folder.trimmed();
+    return trimmed.endsWith(QLatin1Char('/')) ? trimmed : trimmed + QLatin1Char('/');
+}
+
+DataFolderSetUp SetUpDataFolder(const QString& documentsFolder, const QString& appFolder)
+{
+    DataFolderSetUp result;
+    const QString makerFolder = withTrailingSeparator(QDir::fromNativeSeparators(documentsFolder)) + kMakerFolderName;
+    const QString productFolder = makerFolder + QLatin1Char('/') + kProductFolderName;
+    result.dataFolder = withTrailingSeparator(productFolder);
+
+    const bool folderIsNew = !QFileInfo(productFolder).isDir();
+    if (folderIsNew && !QDir().mkpath(productFolder)) {
+        result.error = QStringLiteral("The folder %1 could not be created.").arg(QDir::toNativeSeparators(productFolder));
+        return result;
+    }
+    if (folderIsNew || !QFileInfo::exists(result.dataFolder + WageStore::kFileName)) {
+        if ((result.error = copyTemplate(WageStore::kFileName, appFolder, result.dataFolder, false))) {
+            return result;
+        }
+    }
+    for (const QString& name : {kPfmlTemplateName, kSampleWagesName}) {
+        if ((result.error = copyTemplate(name, appFolder, result.dataFolder, true))) {
+            return result;
+        }
+    }
+    return result;
+}
+
+} // namespace wagetrove

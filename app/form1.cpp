@@ -1,0 +1,210 @@
+#include "app/form1.h"
+
+#include "app/commands.h"
+#include "app/period.h"
+#include "app/session.h"
+#include "app/statecatalogue.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QFocusEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalBlocker>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace wagetrove {
+namespace {
+
+struct CommandButton
+{
+    MainCommand command;
+    const char* caption;
+};
+
+// Top to bottom as the window shows them.
+constexpr CommandButton kCommandButtons[] = {
+    {MainCommand::GetPayrollData, "Get Payroll Data"},
+    {MainCommand::ViewTotals, "View Totals"},
+    {MainCommand::EditChange, "Edit/Change"},
+    {MainCommand::CreateFile, "Create File"},
+    {MainCommand::SubmitterOptions, "Submitter/Options"},
+    {MainCommand::EditCompanyInfo, "Edit Company Info"},
+    {MainCommand::WageListing, "Wage Listing"},
+    {MainCommand::WebSite, "Click here to visit our site"},
+    {MainCommand::Exit, "Exit"},
+};
+
+QLineEdit* makeDateBox(const QString& name, QWidget* parent)
+{
+    auto* box = new QLineEdit(parent);
+    box->setObjectName(name);
+    box->setInputMask(QStringLiteral("00/00/0000;_"));
+    box->setMaxLength(10);
+    return box;
+}
+
+} // namespace
+
+Form1::Form1(Session& session, MainWindowState& state, Dialogs& dialogs, QDate today, QWidget* parent)
+    : QWidget(parent), m_session(session), m_state(state), m_dialogs(dialogs), m_today(today)
+{
+    setObjectName(QStringLiteral("Form1"));
+    buildLayout();
+    refresh();
+    connectHandlers();
+}
+
+QPushButton* Form1::button(MainCommand command) const
+{
+    return m_commands[static_cast<std::size_t>(command) - 1];
+}
+
+void Form1::buildLayout()
+{
+    auto* frame = new QGroupBox(QStringLiteral("State and Period"), this);
+    frame->setObjectName(QStringLiteral("Frame1"));
+    m_combo1 = new QComboBox(frame);
+    m_combo1->setObjectName(QStringLiteral("Combo1"));
+    for (const StateEntry& entry : stateCatalogue()) {
+        m_combo1->addItem(entry.text, entry.itemData);
+    }
+
+    auto* quarters = new QHBoxLayout;
+    for (int i = 0; i < 4; ++i) {
+        auto* option = new QRadioButton(QStringLiteral("%1 QTR").arg(i + 1), frame);
+        option->setObjectName(QStringLiteral("Option%1").arg(i + 1));
+        quarters->addWidget(option);
+        m_options[static_cast<std::size_t>(i)] = option;
+    }
+
+    m_text1 = makeDateBox(QStringLiteral("Text1"), frame);
+    m_text2 = makeDateBox(QStringLiteral("Text2"), frame);
+    auto* dates = new QGridLayout;
+    dates->addWidget(new QLabel(QStringLiteral("From"), frame), 0, 0);
+    dates->addWidget(m_text1, 0, 1);
+    dates->addWidget(new QLabel(QStringLiteral("To"), frame), 1, 0);
+    dates->addWidget(m_text2, 1, 1);
+
+    auto* frameLayout = new QVBoxLayout(frame);
+    frameLayout->addWidget(m_combo1);
+    frameLayout->addLayout(quarters);
+    frameLayout->addLayout(dates);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(frame);
+    for (const CommandButton& entry : kCommandButtons) {
+        auto* commandButton = new QPushButton(QLatin1String(entry.caption), this);
+        commandButton->setObjectName(QStringLiteral("Command%1").arg(static_cast<int>(entry.command)));
+        layout->addWidget(commandButton);
+        m_commands[static_cast<std::size_t>(entry.command) - 1] = commandButton;
+    }
+}
+
+void Form1::connectHandlers()
+{
+    connect(m_combo1, &QComboBox::currentIndexChanged, this, [this](int index) {
+        selectState(m_session, index);
+        refresh();
+    });
+    for (std::size_t i = 0; i < m_options.size(); ++i) {
+        connect(m_options[i], &QRadioButton::clicked, this, [this, i] {
+            clickQuarter(m_session, m_state, static_cast<int>(i) + 1, m_today);
+            refresh();
+        });
+    }
+    for (QLineEdit* box : {m_text1, m_text2}) {
+        box->installEventFilter(this);
+        connect(box, &QLineEdit::textEdited, this, [this, box] {
+            (box == m_text1 ? m_state.fromText : m_state.toText) = box->displayText();
+            dateTextChanged(m_state);
+            refresh();
+        });
+    }
+    connect(button(MainCommand::Exit), &QPushButton::clicked, this, &Form1::exitClicked);
+    connect(button(MainCommand::WebSite), &QPushButton::clicked, this,
+            [this] { OpenWebSiteCommand(m_session, m_dialogs); });
+}
+
+void Form1::refresh()
+{
+    setWindowTitle(m_state.caption);
+    {
+        const QSignalBlocker blocker(m_combo1);
+        m_combo1->setCurrentIndex(m_session.StatePosition);
+    }
+    for (std::size_t i = 0; i < m_options.size(); ++i) {
+        if (m_state.checkedQuarter == static_cast<int>(i) + 1) {
+            m_options[i]->setChecked(true);
+        }
+    }
+    for (QLineEdit* box : {m_text1, m_text2}) {
+        const QString& text = box == m_text1 ? m_state.fromText : m_state.toText;
+        if (box->displayText() != text) {
+            box->setText(text);
+        }
+    }
+    button(MainCommand::GetPayrollData)->setText(m_state.command1Caption);
+    for (const CommandButton& entry : kCommandButtons) {
+        button(entry.command)->setEnabled(m_state.isEnabled(entry.command));
+    }
+}
+
+bool Form1::eventFilter(QObject* watched, QEvent* event)
+{
+    auto* box = qobject_cast<QLineEdit*>(watched);
+    if (box && event->type() == QEvent::FocusIn) {
+        // Entering a date box selects its whole text (after the click that placed the cursor).
+        QTimer::singleShot(0, box, &QLineEdit::selectAll);
+    } else if (box && event->type() == QEvent::FocusOut) {
+        const auto reason = static_cast<QFocusEvent*>(event)->reason();
+        // A message box or another window taking the focus is not the user leaving the box.
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
+            dateBoxLeft(box);
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void Form1::dateBoxLeft(QLineEdit* box)
+{
+    if (m_checkingDate) {
+        return;
+    }
+    m_checkingDate = true;
+    const FocusTarget target = box == m_text1 ? leaveFromBox(m_state, m_dialogs)
+                                              : leaveToBox(m_session, m_state, m_dialogs);
+    refresh();
+    QWidget* focus = nullptr;
+    switch (target) {
+    case FocusTarget::FromBox:
+        focus = m_text1;
+        break;
+    case FocusTarget::ToBox:
+        focus = m_text2;
+        break;
+    case FocusTarget::GetPayrollData:
+        focus = button(MainCommand::GetPayrollData);
+        break;
+    case FocusTarget::Unchanged:
+        break;
+    }
+    if (focus != nullptr && focus->isEnabled()) {
+        QTimer::singleShot(0, focus, [focus] { focus->setFocus(Qt::OtherFocusReason); });
+    }
+    m_checkingDate = false;
+}
+
+void Form1::exitClicked()
+{
+    ExitCommand(m_session, m_dialogs);
+    QApplication::quit();
+}
+
+} // namespace wagetrove

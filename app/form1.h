@@ -1,0 +1,55 @@
+#pragma once
+
+#include "app/mainwindowstate.h"
+
+#include <QDate>
+#include <QWidget>
+
+#include <array>
+
+class QComboBox;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+
+namespace wagetrove {
+
+class Dialogs;
+struct Session;
+
+/// The main window: the frame "State and Period" and the command buttons. It shows what MainWindowState holds
+/// and hands every event to a core function.
+class Form1 : public QWidget
+{
+    Q_OBJECT
+
+public:
+    Form1(Session& session, MainWindowState& state, Dialogs& dialogs, QDate today, QWidget* parent = nullptr);
+
+    QPushButton* button(MainCommand command) const;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildLayout();
+    void connectHandlers();
+    /// Shows the state: texts, the checked quarter and every button's enabled state.
+    void refresh();
+    void dateBoxLeft(QLineEdit* box);
+    void exitClicked();
+
+    Session& m_session;
+    MainWindowState& m_state;
+    Dialogs& m_dialogs;
+    QDate m_today;
+    bool m_checkingDate = false;
+
+    QComboBox* m_combo1 = nullptr;
+    std::array<QRadioButton*, 4> m_options{};
+    QLineEdit* m_text1 = nullptr;
+    QLineEdit* m_text2 = nullptr;
+    std::array<QPushButton*, 9> m_commands{};
+};
+
+} // namespace wagetrove

@@ -1,0 +1,39 @@
+#include "app/form1.h"
+#include "app/qtdialogs.h"
+#include "app/session.h"
+#include "app/startup.h"
+
+#include <QApplication>
+#include <QTextStream>
+#include <QTimer>
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Wagetrove"));
+
+    const auto environment = wagetrove::StartupEnvironment::fromProcess();
+    wagetrove::SingleInstanceGuard guard(environment.documentsFolder);
+    wagetrove::QtDialogs dialogs;
+    wagetrove::Session session;
+    wagetrove::MainWindowState state;
+    switch (wagetrove::runStartup(session, state, dialogs, environment, guard)) {
+    case wagetrove::StartupResult::AlreadyRunning:
+        return 0;
+    case wagetrove::StartupResult::Failed:
+        return 1;
+    case wagetrove::StartupResult::Ready:
+        break;
+    }
+
+    wagetrove::Form1 window(session, state, dialogs, environment.today);
+    window.show();
+    if (QApplication::arguments().contains(QStringLiteral("--smoke-test"))) {
+        // Shows the window once, reports what it holds and ends: the CI's check that the program starts.
+        QTimer::singleShot(0, &window, [&] {
+            QTextStream(stdout) << window.windowTitle() << '\n' << session.DataFolder << '\n';
+            QApplication::quit();
+        });
+    }
+    return QApplication::exec();
+}

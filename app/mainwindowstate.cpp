@@ -1,0 +1,42 @@
+#include "app/mainwindowstate.h"
+
+namespace wagetrove {
+
+bool isCommandAvailable(MainCommand command)
+{
+    switch (command) {
+    case MainCommand::Exit:
+    case MainCommand::WebSite:
+        return true;
+    case MainCommand::GetPayrollData:
+    case MainCommand::ViewTotals:
+    case MainCommand::EditChange:
+    case MainCommand::CreateFile:
+    case MainCommand::SubmitterOptions:
+    case MainCommand::EditCompanyInfo:
+    case MainCommand::WageListing:
+        return false;
+    }
+    return false;
+}
+
+bool MainWindowState::isEnabled(MainCommand command) const
+{
+    if (!isCommandAvailable(command)) {
+        return false;
+    }
+    switch (command) {
+    case MainCommand::GetPayrollData:
+        return getPayrollDataEnabled;
+    case MainCommand::ViewTotals:
+    case MainCommand::EditChange:
+    case MainCommand::CreateFile:
+        return resultsEnabled;
+    case MainCommand::WageListing:
+        return wageListingEnabled;
+    default:
+        return true;
+    }
+}
+
+} // namespace wagetrove

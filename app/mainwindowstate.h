@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QString>
+
+namespace wagetrove {
+
+/// The main window's commands, by the number of their button.
+enum class MainCommand
+{
+    GetPayrollData = 1,
+    Exit = 2,
+    ViewTotals = 3,
+    EditChange = 4,
+    CreateFile = 5,
+    SubmitterOptions = 6,
+    WebSite = 7,
+    EditCompanyInfo = 8,
+    WageListing = 9,
+};
+
+/// Whether this release carries the command at all. A button whose command is not yet built stays disabled.
+bool isCommandAvailable(MainCommand command);
+
+/// What the main window shows, held apart from its widgets so that every rule about it is tested headless.
+struct MainWindowState
+{
+    QString caption;
+    QString command1Caption = QStringLiteral("Get Payroll Data");
+    QString fromText;          ///< the From box as displayed
+    QString toText;            ///< the To box as displayed
+    int checkedQuarter = 0;    ///< 1 to 4, or 0 when no quarter button is set
+    bool getPayrollDataEnabled = false;
+    bool resultsEnabled = false; ///< View Totals, Edit/Change and Create File
+    bool wageListingEnabled = false;
+
+    /// The button's enabled state as the window shows it: its rule, and whether the command exists yet.
+    bool isEnabled(MainCommand command) const;
+};
+
+/// The text of an empty date box: its input pattern.
+inline const QString kEmptyDatePattern = QStringLiteral("__/__/____");
+
+} // namespace wagetrove

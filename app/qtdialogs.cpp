@@ -1,0 +1,121 @@
+#include "app/qtdialogs.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QUrl>
+
+namespace wagetrove {
+namespace {
+
+QMessageBox::Icon toQt(MessageIcon icon)
+{
+    switch (icon) {
+    case MessageIcon::None:
+        return QMessageBox::NoIcon;
+    case MessageIcon::Information:
+        return QMessageBox::Information;
+    case MessageIcon::Question:
+        return QMessageBox::Question;
+    case MessageIcon::Exclamation:
+        return QMessageBox::Warning;
+    case MessageIcon::Critical:
+        return QMessageBox::Critical;
+    }
+    return QMessageBox::NoIcon;
+}
+
+QMessageBox::StandardButtons toQt(MessageButtons buttons)
+{
+    switch (buttons) {
+    case MessageButtons::Ok:
+        return QMessageBox::Ok;
+    case MessageButtons::OkCancel:
+        return QMessageBox::Ok | QMessageBox::Cancel;
+    case MessageButtons::YesNo:
+        return QMessageBox::Yes | QMessageBox::No;
+    case MessageButtons::YesNoCancel:
+        return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+    case MessageButtons::RetryCancel:
+        return QMessageBox::Retry | QMessageBox::Cancel;
+    }
+    return QMessageBox::Ok;
+}
+
+Answer fromQt(int button)
+{
+    switch (button) {
+    case QMessageBox::Ok:
+        return Answer::Ok;
+    case QMessageBox::Yes:
+        return Answer::Yes;
+    case QMessageBox::No:
+        return Answer::No;
+    case QMessageBox::Retry:
+        return Answer::Retry;
+    default:
+        return Answer::Cancel;
+    }
+}
+
+QFileDialog::Options fileOptions(const FileDialogRequest& request)
+{
+    return request.promptOverwrite ? QFileDialog::Options() : QFileDialog::DontConfirmOverwrite;
+}
+
+std::optional<QString> chosen(const QString& path)
+{
+    return path.isEmpty() ? std::nullopt : std::optional<QString>(path);
+}
+
+} // namespace
+
+QWidget* QtDialogs::owner()
+{
+    return QApplication::activeWindow();
+}
+
+Answer QtDialogs::message(const QString& text, const QString& title, MessageIcon icon, MessageButtons buttons)
+{
+    QMessageBox box(toQt(icon), title, text, toQt(buttons), owner());
+    return fromQt(box.exec());
+}
+
+std::optional<QString> QtDialogs::input(const QString& prompt, const QString& title, const QString& defaultText)
+{
+    bool ok = false;
+    const QString text = QInputDialog::getText(owner(), title, prompt, QLineEdit::Normal, defaultText, &ok);
+    return ok ? std::optional<QString>(text) : std::nullopt;
+}
+
+std::optional<QString> QtDialogs::saveFile(const FileDialogRequest& request)
+{
+    return chosen(QFileDialog::getSaveFileName(owner(), request.title, request.proposedName, request.filter, nullptr,
+                                               fileOptions(request)));
+}
+
+std::optional<QString> QtDialogs::openFile(const FileDialogRequest& request)
+{
+    return chosen(QFileDialog::getOpenFileName(owner(), request.title, request.proposedName, request.filter, nullptr,
+                                               fileOptions(request)));
+}
+
+void QtDialogs::setBusy(bool busy)
+{
+    if (busy) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    } else {
+        QApplication::restoreOverrideCursor();
+    }
+}
+
+bool QtDialogs::openDocument(const QString& pathOrAddress)
+{
+    const QUrl url = QFileInfo::exists(pathOrAddress) ? QUrl::fromLocalFile(pathOrAddress) : QUrl(pathOrAddress);
+    return url.isValid() && QDesktopServices::openUrl(url);
+}
+
+} // namespace wagetrove

@@ -1,0 +1,125 @@
+#pragma once
+
+#include "common/currency.h"
+#include "store/wagestore.h"
+
+#include <QString>
+
+namespace wagetrove {
+
+/// The texts of the totals window's boxes. The window loads from and writes back to these, and the writers and
+/// the validation read them, so what the user corrected there is what is filed.
+struct TotalsWindowBoxes
+{
+    QString Text1;  ///< month 1 count
+    QString Text2;  ///< total wages
+    QString Text3;  ///< month 2 count
+    QString Text4;  ///< month 3 count
+    QString Text5;  ///< taxable wages
+    QString Text6;  ///< rate
+    QString Text7;  ///< tax due
+    QString Text8;  ///< EIN
+    QString Text9;  ///< State ID
+    QString Text10; ///< county code (Texas) or modified rate (Kentucky)
+    QString Text11; ///< out-of-county count
+    QString Text12; ///< withholding wages, or the Kentucky surcharge rate
+    QString Text13; ///< withholding amount, or the Kentucky surcharge amount
+};
+
+/// The texts of the transmitter window's boxes.
+struct TransmitterWindowBoxes
+{
+    QString Text1; ///< employer name
+    QString Text2; ///< employer address
+    QString Text3; ///< employer city
+    QString Text4; ///< employer state
+    QString Text5; ///< employer ZIP
+    QString Text6; ///< transmitter name
+    QString Text7; ///< transmitter address
+    QString Text8; ///< transmitter city
+    QString Text9; ///< contact name
+    QString Text10; ///< contact e-mail
+    QString Text11; ///< transmitter state
+    QString Text12; ///< transmitter ZIP
+    QString Text13; ///< transmitter EIN
+    QString Text14; ///< contact phone
+};
+
+/// The values shared by every command for the life of the process. Passed by reference; there is no global.
+/// The settings flags are bools here and read and written as "Y"/"N" in suta.ini.
+struct Session
+{
+    // State and period.
+    QString StateAbbrev;
+    QString StateFips;
+    QString Quarter;          ///< "1" to "4"
+    qint16 TaxYear = 0;
+    QString FromDate;         ///< MM/DD/YYYY
+    QString ToDate;           ///< MM/DD/YYYY
+    QString ToMonthYear;      ///< the To date as MMYYYY
+    int StatePosition = 0;    ///< list position of the selected state in the catalogue
+
+    // Folders and files. Folders end with a separator.
+    QString AppFolder;
+    QString DataFolder;
+    QString DataFolderShort;
+    QString SettingsFile;
+
+    // Mirrors of the settings file.
+    bool Message = true;
+    bool TWCMessage = true;
+    Currency WageLimit;
+    QString LastState = QStringLiteral("0");
+    bool UseEmployer = false;
+    bool StandAlone = false;
+    bool StandAlonenoqb = false;
+    QString StateID;
+    QString FedID;
+    Currency Rate;
+    QString RemitID = QStringLiteral("999996");
+    QString QBFieldNameSoc;
+
+    // Options of the Submitter window that live for the process.
+    bool MergeFiles = false;
+    bool UseSUIItem = true;
+    bool CalcTaxable = false;
+    bool SupportFile = false;
+    bool AllowZeroHours = false;
+
+    // Run values.
+    bool ProceedFlag = true;
+    bool DataError = false;
+    bool ItemFound = false;
+    bool ChecksPassed = false;
+    bool StartingUp = false;
+    QString QBMaxVersion = QStringLiteral("35");
+    QString SUIItemName;
+    QString SWHItemName;
+    QString StateAccountID;
+    QString EmployerAddress;
+
+    // Totals of the quarter.
+    Currency TotalWages;
+    Currency TaxableTotal;
+    int Month1Count = 0;
+    int Month2Count = 0;
+    int Month3Count = 0;
+    Currency ModifiedRate;
+    Currency SWHWagesTotal;
+    Currency SWHAmountTotal;
+
+    // The boxes of the two windows the writers read.
+    TotalsWindowBoxes Form3;
+    TransmitterWindowBoxes frmTXMag;
+
+    // The wage store, open from OpenWageStore to CloseWageStore within one command.
+    WageStore Store;
+};
+
+/// "Y" or "N", as flags are written in the settings file.
+inline QString flagText(bool flag)
+{
+    return flag ? QStringLiteral("Y") : QStringLiteral("N");
+}
+
+} // namespace wagetrove

@@ -1,0 +1,139 @@
+#include "app/startup.h"
+
+#include "app/datafolder.h"
+#include "app/mainwindowstate.h"
+#include "app/period.h"
+#include "app/session.h"
+#include "app/settings.h"
+#include "common/dialogs.h"
+#include "common/numerictext.h"
+#include "store/storeerror.h"
+#include "store/wagestore.h"
+
+#include <QCoreApplication>
+#include <QCryptographicHash>
+#include <QDir>
+#include <QStandardPaths>
+
+#include <cmath>
+
+namespace wagetrove {
+namespace {
+
+void showError(Dialogs& dialogs, const QString& text)
+{
+    dialogs.message(text, kApplicationTitle, MessageIcon::Critical);
+}
+
+/// The list position that LastState names; 0 for anything that is not a whole number from 0 to 12.
+int lastStatePosition(const QString& lastState)
+{
+    const double value = numericValueOf(lastState);
+    if (value != std::floor(value) || value < 0 || value > 12) {
+        return 0;
+    }
+    return static_cast<int>(value);
+}
+
+} // namespace
+
+StartupEnvironment StartupEnvironment::fromProcess()
+{
+    StartupEnvironment environment;
+    environment.appFolder = QCoreApplication::applicationDirPath();
+    const QString documents = qEnvironmentVariable("WAGETROVE_DOCUMENTS_DIR");
+    environment.documentsFolder =
+        documents.isEmpty() ? QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) : documents;
+    if (environment.documentsFolder.isEmpty()) {
+        environment.documentsFolder = QDir::homePath();
+    }
+    const QDate today = QDate::fromString(qEnvironmentVariable("WAGETROVE_TODAY"), Qt::ISODate);
+    environment.today = today.isValid() ? today : QDate::currentDate();
+    return environment;
+}
+
+SingleInstanceGuard::SingleInstanceGuard(const QString& documentsFolder)
+{
+    // One lock per documents folder, outside it, so that it exists before the data folder does.
+    const QByteArray key =
+        QCryptographicHash::hash(QDir(documentsFolder).absolutePath().toUtf8(), QCryptographicHash::Sha1).toHex().left(16);
+    m_lock = std::make_unique<QLockFile>(QDir::tempPath() + QStringLiteral("/wagetrove-") + QString::fromLatin1(key) +
+                                         QStringLiteral(".lock"));
+    m_lock->setStaleLockTime(0);
+}
+
+bool SingleInstanceGuard::tryAcquire()
+{
+    return m_lock->isLocked() || m_lock->tryLock(0);
+}
+
+QString applicationCaption()
+{
+    return QStringLiteral("Wagetrove %1.%2").arg(WAGETROVE_VERSION_MAJOR).arg(WAGETROVE_VERSION_MINOR);
+}
+
+StartupResult runStartup(Session& session, MainWindowState& window, Dialogs& dialogs,
+                         const StartupEnvironment& environment, SingleInstanceGuard& guard)
+{
+    session.MergeFiles = false;
+    session.UseSUIItem = true;
+    session.SupportFile = false;
+    session.QBMaxVersion = QStringLiteral("35");
+
+    if (!guard.tryAcquire()) {
+        return StartupResult::AlreadyRunning;
+    }
+
+    window.caption = applicationCaption();
+    window.fromText.clear();
+    window.toText.clear();
+
+    session.AppFolder = withTrailingSeparator(QDir::fromNativeSeparators(environment.appFolder));
+    const DataFolderSetUp dataFolder = SetUpDataFolder(environment.documentsFolder, session.AppFolder);
+    if (dataFolder.error) {
+        showError(dialogs, *dataFolder.error);
+        return StartupResult::Failed;
+    }
+    session.DataFolder = dataFolder.dataFolder;
+    session.SettingsFile = session.DataFolder + QStringLiteral("suta.ini");
+    session.DataFolderShort = session.DataFolder;
+
+    // Every session starts with empty Employer and Employee tables and a compacted store. A store that
+    // cannot be read is left alone for the user to rescue.
+    const QString storePath = session.DataFolder + WageStore::kFileName;
+    if (const auto problem = WageStore::problemWithFile(storePath)) {
+        showError(dialogs, QStringLiteral("The wage store %1 cannot be used: %2. Wagetrove has left the file "
+                                          "untouched and will now close. Move the file away to start with an empty store.")
+                               .arg(QDir::toNativeSeparators(storePath), *problem));
+        return StartupResult::Failed;
+    }
+    try {
+        OpenWageStore(session);
+        CloseWageStore(session);
+    } catch (const StoreError& error) {
+        CloseWageStore(session);
+        showError(dialogs, error.message());
+        return StartupResult::Failed;
+    }
+    try {
+        CompactWageStore(session.DataFolder);
+    } catch (const StoreError& error) {
+        // The store itself is intact; it is only larger than it needs to be.
+        showError(dialogs, error.message());
+    }
+
+    session.StartingUp = true;
+    selectState(session, 0);
+    clickQuarter(session, window, defaultQuarterButton(environment.today), environment.today);
+    session.StartingUp = false;
+
+    ReadSettings(session);
+    if (session.StandAlone || session.StandAlonenoqb) {
+        window.command1Caption = QStringLiteral("Load Wages");
+    }
+    selectState(session, lastStatePosition(session.LastState));
+    session.AllowZeroHours = false;
+    return StartupResult::Ready;
+}
+
+} // namespace wagetrove

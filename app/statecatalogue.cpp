@@ -1,0 +1,55 @@
+#include "app/statecatalogue.h"
+
+#include <array>
+
+namespace wagetrove {
+namespace {
+
+const std::array<StateEntry, 13>& entries()
+{
+    static const std::array<StateEntry, 13> list = {{
+        {QStringLiteral("Connecticut"), 10, QStringLiteral("CT09")},
+        {QStringLiteral("Florida"), 8, QStringLiteral("FL12")},
+        {QStringLiteral("Illinois"), 4, QStringLiteral("IL17")},
+        {QStringLiteral("Kentucky"), 2, QStringLiteral("KY21")},
+        {QStringLiteral("Maryland"), 3, QStringLiteral("MD24")},
+        {QStringLiteral("Massachusetts Employment Wage - Quest"), 6, QStringLiteral("MA25")},
+        {QStringLiteral("Massachusetts PFML"), 9, QStringLiteral("MA25")},
+        {QStringLiteral("Mississippi"), 5, QStringLiteral("MS28")},
+        {QStringLiteral("North Carolina NCUI 101"), 11, QStringLiteral("NC37")},
+        {QStringLiteral("South Carolina"), 7, QStringLiteral("SC45")},
+        {QStringLiteral("Tennessee"), 12, QStringLiteral("TN47")},
+        {QStringLiteral("Texas"), 1, QStringLiteral("TX48")},
+        {QStringLiteral("Washington State CSV File"), 13, QStringLiteral("WA53")},
+    }};
+    return list;
+}
+
+} // namespace
+
+std::span<const StateEntry> stateCatalogue()
+{
+    return entries();
+}
+
+bool isStatePosition(int position)
+{
+    return position >= 0 && position < static_cast<int>(entries().size());
+}
+
+const StateEntry& stateAt(int position)
+{
+    return entries()[isStatePosition(position) ? static_cast<std::size_t>(position) : 0];
+}
+
+QString stateCodeFor(int itemData)
+{
+    for (const StateEntry& entry : entries()) {
+        if (entry.itemData == itemData) {
+            return entry.code;
+        }
+    }
+    return {};
+}
+
+} // namespace wagetrove

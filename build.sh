@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# The project's one entry point on a fresh Debian 12 machine.
+#   ./build.sh run    installs what is missing, builds, and starts Wagetrove
+#   ./build.sh test   installs what is missing, builds with the sanitizers and runs every test
+set -euo pipefail
+cd "$(dirname "$0")"
+
+jobs="${JOBS:-2}"
+command="${1:-run}"
+
+bash scripts/install-deps.sh
+
+case "$command" in
+run)
+    cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=OFF
+    cmake --build build -j"$jobs"
+    if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+        exec build/bin/wagetrove
+    fi
+    echo "No display found: starting Wagetrove offscreen to check that it comes up."
+    QT_QPA_PLATFORM=offscreen exec build/bin/wagetrove --smoke-test
+    ;;
+test)
+    cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DWAGETROVE_SANITIZE=ON -DWAGETROVE_WERROR=ON
+    cmake --build build-test -j"$jobs"
+    ctest --test-dir build-test --output-on-failure -j"$jobs"
+    ;;
+*)
+    echo "usage: ./build.sh [run|test]" >&2
+    exit 2
+    ;;
+esac

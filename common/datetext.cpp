@@ -1,0 +1,22 @@
+#include "common/datetext.h"
+
+namespace wagetrove {
+
+std::optional<QDate> parseDateText(const QString& text)
+{
+    if (text.size() != 10) {
+        return std::nullopt;
+    }
+    const QDate date = QDate::fromString(text, QStringLiteral("MM/dd/yyyy"));
+    if (!date.isValid()) {
+        return std::nullopt;
+    }
+    return date;
+}
+
+QString dateText(const QDate& date)
+{
+    return date.toString(QStringLiteral("MM/dd/yyyy"));
+}
+
+} // namespace wagetrove

@@ -1,0 +1,83 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+namespace wagetrove {
+
+/// The title every message box of the program carries unless a message names its own.
+inline const QString kApplicationTitle = QStringLiteral("Wagetrove");
+
+enum class MessageIcon
+{
+    None,
+    Information,
+    Question,
+    Exclamation,
+    Critical,
+};
+
+enum class MessageButtons
+{
+    Ok,
+    OkCancel,
+    YesNo,
+    YesNoCancel,
+    RetryCancel,
+};
+
+enum class Answer
+{
+    Ok,
+    Cancel,
+    Yes,
+    No,
+    Retry,
+};
+
+/// What a save or open dialog is set up with. Cancelling is an answer (an empty optional), never an exception.
+struct FileDialogRequest
+{
+    QString title;
+    QString proposedName; ///< file name or full path proposed to the user
+    QString filter;       ///< e.g. "Text Files (*.txt)"; empty for all files
+    bool promptOverwrite = true;
+};
+
+/// Every message box, input box, file dialog, hourglass and "open this document" of the program goes through
+/// this interface, so that no core function opens a widget. The GUI shows Qt dialogs, the command line answers
+/// from its arguments, and tests answer from a script.
+class Dialogs
+{
+public:
+    virtual ~Dialogs() = default;
+
+    virtual Answer message(const QString& text, const QString& title, MessageIcon icon = MessageIcon::None,
+                           MessageButtons buttons = MessageButtons::Ok) = 0;
+    /// Returns the typed text, or nothing when the user cancelled.
+    virtual std::optional<QString> input(const QString& prompt, const QString& title,
+                                         const QString& defaultText = {}) = 0;
+    /// Returns the chosen path, or nothing when the user cancelled.
+    virtual std::optional<QString> saveFile(const FileDialogRequest& request) = 0;
+    virtual std::optional<QString> openFile(const FileDialogRequest& request) = 0;
+    /// Shows or hides the hourglass. Calls nest: every `true` is matched by one `false`.
+    virtual void setBusy(bool busy) = 0;
+    /// Opens a document or a web address with the system's program; false when none could be started.
+    virtual bool openDocument(const QString& pathOrAddress) = 0;
+};
+
+/// Shows the hourglass for the lifetime of the object.
+class BusyScope
+{
+public:
+    explicit BusyScope(Dialogs& dialogs) : m_dialogs(dialogs) { m_dialogs.setBusy(true); }
+    ~BusyScope() { m_dialogs.setBusy(false); }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+
+private:
+    Dialogs& m_dialogs;
+};
+
+} // namespace wagetrove

@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages that building and testing Wagetrove needs.
+# Only packages that are missing are installed, so a second run is quick.
+set -euo pipefail
+
+packages=(
+    build-essential
+    cmake
+    ninja-build
+    qt6-base-dev
+    qt6-base-dev-tools
+    qt6-qpa-plugins
+    libqt6sql6-sqlite
+    libgl-dev
+    libzip-dev
+    libexpat1-dev
+    libqpdf-dev
+    fonts-dejavu-core
+)
+
+missing=()
+for p in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+        missing+=("$p")
+    fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+    exit 0
+fi
+
+sudo=""
+if [ "$(id -u)" -ne 0 ]; then
+    sudo="sudo"
+fi
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,0 +1,68 @@
+#include "store/sqlutil.h"
+
+#include "store/storeerror.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace wagetrove {
+
+QString lastErrorText(const QSqlQuery& query)
+{
+    return query.lastError().text().trimmed();
+}
+
+namespace {
+
+QSqlQuery run(QSqlDatabase& db, const QString& statement, const QVariantList& values)
+{
+    QSqlQuery query(db);
+    if (!query.prepare(statement)) {
+        throw StoreError(QStringLiteral("The wage store could not prepare \"%1\": %2").arg(statement, lastErrorText(query)));
+    }
+    for (const QVariant& value : values) {
+        query.addBindValue(value);
+    }
+    if (!query.exec()) {
+        throw StoreError(QStringLiteral("The wage store could not run \"%1\": %2").arg(statement, lastErrorText(query)));
+    }
+    return query;
+}
+
+} // namespace
+
+void exec(QSqlDatabase& db, const QString& statement, const QVariantList& values)
+{
+    run(db, statement, values);
+}
+
+QVariant scalar(QSqlDatabase& db, const QString& statement, const QVariantList& values)
+{
+    QSqlQuery query = run(db, statement, values);
+    return query.next() ? query.value(0) : QVariant();
+}
+
+Transaction::Transaction(QSqlDatabase& db) : m_db(db)
+{
+    if (!m_db.transaction()) {
+        throw StoreError(QStringLiteral("The wage store could not start a change: %1").arg(m_db.lastError().text()));
+    }
+    m_open = true;
+}
+
+Transaction::~Transaction()
+{
+    if (m_open) {
+        m_db.rollback();
+    }
+}
+
+void Transaction::commit()
+{
+    if (!m_db.commit()) {
+        throw StoreError(QStringLiteral("The wage store could not save a change: %1").arg(m_db.lastError().text()));
+    }
+    m_open = false;
+}
+
+} // namespace wagetrove

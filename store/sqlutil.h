@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QSqlDatabase>
+#include <QString>
+#include <QVariant>
+#include <QVariantList>
+
+class QSqlQuery;
+
+namespace wagetrove {
+
+/// The driver's and the database's error texts of a failed query, joined.
+QString lastErrorText(const QSqlQuery& query);
+
+/// Runs one statement with bound values; throws StoreError naming the statement on failure.
+void exec(QSqlDatabase& db, const QString& statement, const QVariantList& values = {});
+
+/// The first column of the first row of a query; throws StoreError on failure.
+QVariant scalar(QSqlDatabase& db, const QString& statement, const QVariantList& values = {});
+
+/// One transaction; rolled back on destruction unless committed, so that a failure leaves the store as it was.
+class Transaction
+{
+public:
+    explicit Transaction(QSqlDatabase& db);
+    ~Transaction();
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+
+    void commit();
+
+private:
+    QSqlDatabase& m_db;
+    bool m_open = false;
+};
+
+} // namespace wagetrove

@@ -1,0 +1,76 @@
+#include "tests/support/scripteddialogs.h"
+
+namespace wagetrove::test {
+
+QStringList ScriptedDialogs::messages() const
+{
+    QStringList texts;
+    for (const DialogCall& call : m_calls) {
+        if (call.kind == DialogCall::Kind::Message) {
+            texts << call.text;
+        }
+    }
+    return texts;
+}
+
+Answer ScriptedDialogs::message(const QString& text, const QString& title, MessageIcon icon, MessageButtons buttons)
+{
+    m_calls.append({DialogCall::Kind::Message, text, title, icon, buttons});
+    if (!m_answers.empty()) {
+        const Answer answer = m_answers.front();
+        m_answers.pop_front();
+        return answer;
+    }
+    if (buttons == MessageButtons::Ok) {
+        return Answer::Ok;
+    }
+    m_unscripted << text;
+    return Answer::Cancel;
+}
+
+std::optional<QString> ScriptedDialogs::input(const QString& prompt, const QString& title, const QString&)
+{
+    m_calls.append({DialogCall::Kind::Input, prompt, title});
+    if (m_inputs.empty()) {
+        m_unscripted << prompt;
+        return std::nullopt;
+    }
+    auto text = m_inputs.front();
+    m_inputs.pop_front();
+    return text;
+}
+
+std::optional<QString> ScriptedDialogs::nextFile(DialogCall::Kind kind, const FileDialogRequest& request)
+{
+    m_calls.append({kind, request.title, request.proposedName});
+    if (m_files.empty()) {
+        m_unscripted << request.title;
+        return std::nullopt;
+    }
+    auto path = m_files.front();
+    m_files.pop_front();
+    return path;
+}
+
+std::optional<QString> ScriptedDialogs::saveFile(const FileDialogRequest& request)
+{
+    return nextFile(DialogCall::Kind::SaveFile, request);
+}
+
+std::optional<QString> ScriptedDialogs::openFile(const FileDialogRequest& request)
+{
+    return nextFile(DialogCall::Kind::OpenFile, request);
+}
+
+void ScriptedDialogs::setBusy(bool busy)
+{
+    m_busyDepth += busy ? 1 : -1;
+}
+
+bool ScriptedDialogs::openDocument(const QString& pathOrAddress)
+{
+    m_calls.append({DialogCall::Kind::OpenDocument, pathOrAddress, {}});
+    return m_openSucceeds;
+}
+
+} // namespace wagetrove::test

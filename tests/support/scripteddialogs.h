@@ -1,0 +1,66 @@
+#pragma once
+
+#include "common/dialogs.h"
+
+#include <QList>
+#include <QStringList>
+
+#include <deque>
+
+namespace wagetrove::test {
+
+/// One call the code under test made to the Dialogs interface.
+struct DialogCall
+{
+    enum class Kind
+    {
+        Message,
+        Input,
+        SaveFile,
+        OpenFile,
+        OpenDocument,
+    };
+    Kind kind;
+    QString text;  ///< message text, input prompt, file dialog title, or the document opened
+    QString title; ///< message or input title; the proposed name for file dialogs
+    MessageIcon icon = MessageIcon::None;
+    MessageButtons buttons = MessageButtons::Ok;
+};
+
+/// Dialogs for tests: records every call and answers from a script. A message with only an OK button is
+/// answered OK; any other question without a scripted answer is recorded in unscripted() and cancelled.
+class ScriptedDialogs : public Dialogs
+{
+public:
+    void answerNext(Answer answer) { m_answers.push_back(answer); }
+    void inputNext(std::optional<QString> text) { m_inputs.push_back(std::move(text)); }
+    void fileNext(std::optional<QString> path) { m_files.push_back(std::move(path)); }
+    void setOpenDocumentSucceeds(bool succeeds) { m_openSucceeds = succeeds; }
+
+    const QList<DialogCall>& calls() const { return m_calls; }
+    /// The texts of the message boxes shown, in order.
+    QStringList messages() const;
+    const QStringList& unscripted() const { return m_unscripted; }
+    int busyDepth() const { return m_busyDepth; }
+    void clear() { m_calls.clear(); }
+
+    Answer message(const QString& text, const QString& title, MessageIcon icon, MessageButtons buttons) override;
+    std::optional<QString> input(const QString& prompt, const QString& title, const QString& defaultText) override;
+    std::optional<QString> saveFile(const FileDialogRequest& request) override;
+    std::optional<QString> openFile(const FileDialogRequest& request) override;
+    void setBusy(bool busy) override;
+    bool openDocument(const QString& pathOrAddress) override;
+
+private:
+    std::optional<QString> nextFile(DialogCall::Kind kind, const FileDialogRequest& request);
+
+    QList<DialogCall> m_calls;
+    QStringList m_unscripted;
+    std::deque<Answer> m_answers;
+    std::deque<std::optional<QString>> m_inputs;
+    std::deque<std::optional<QString>> m_files;
+    bool m_openSucceeds = true;
+    int m_busyDepth = 0;
+};
+
+} // namespace wagetrove::test

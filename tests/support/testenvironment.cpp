@@ -1,0 +1,23 @@
+#include "tests/support/testenvironment.h"
+
+#include <QFile>
+
+namespace wagetrove::test {
+
+QString programFolder()
+{
+    return QStringLiteral(WAGETROVE_PROGRAM_DIR);
+}
+
+StartupEnvironment startupEnvironment(const QString& documentsFolder, QDate today)
+{
+    return {programFolder(), documentsFolder, today};
+}
+
+bool copyEmptyStore(const QString& path)
+{
+    QFile::remove(path);
+    return QFile::copy(programFolder() + QStringLiteral("/Suta.mdb"), path);
+}
+
+} // namespace wagetrove::test

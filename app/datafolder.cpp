@@ -10,7 +10,8 @@ namespace wagetrove {
 namespace {
 
 /// Copies a template from the program's folder, replacing a copy in the data folder when `replace` is set.
-std::optional<QString> copyTemplate(const QString& name, const QString& appFolder, const QString& dataFolder, bool replace)
+std::optional<QString> copyTemplate(const QString& name, const QString& appFolder, const QString& dataFolder,
+                                    bool replace)
 {
     const QString source = appFolder + name;
     const QString target = dataFolder + name;
@@ -19,7 +20,8 @@ std::optional<QString> copyTemplate(const QString& name, const QString& appFolde
             .arg(QDir::toNativeSeparators(source));
     }
     if (replace && QFileInfo::exists(target) && !QFile::remove(target)) {
-        return QStringLiteral("The file %1 could not be replaced. Close any program that uses it and start Wagetrove again.")
+        return QStringLiteral(
+                   "The file %1 could not be replaced. Close any program that uses it and start Wagetrove again.")
             .arg(QDir::toNativeSeparators(target));
     }
     if (!QFile::copy(source, target)) {
@@ -48,7 +50,8 @@ DataFolderSetUp SetUpDataFolder(const QString& documentsFolder, const QString& a
 
     const bool folderIsNew = !QFileInfo(productFolder).isDir();
     if (folderIsNew && !QDir().mkpath(productFolder)) {
-        result.error = QStringLiteral("The folder %1 could not be created.").arg(QDir::toNativeSeparators(productFolder));
+        result.error =
+            QStringLiteral("The folder %1 could not be created.").arg(QDir::toNativeSeparators(productFolder));
         return result;
     }
     if (folderIsNew || !QFileInfo::exists(result.dataFolder + WageStore::kFileName)) {

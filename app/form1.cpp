@@ -178,8 +178,8 @@ void Form1::dateBoxLeft(QLineEdit* box)
         return;
     }
     m_checkingDate = true;
-    const FocusTarget target = box == m_text1 ? leaveFromBox(m_state, m_dialogs)
-                                              : leaveToBox(m_session, m_state, m_dialogs);
+    const FocusTarget target =
+        box == m_text1 ? leaveFromBox(m_state, m_dialogs) : leaveToBox(m_session, m_state, m_dialogs);
     refresh();
     QWidget* focus = nullptr;
     switch (target) {

@@ -26,9 +26,9 @@ struct MainWindowState
 {
     QString caption;
     QString command1Caption = QStringLiteral("Get Payroll Data");
-    QString fromText;          ///< the From box as displayed
-    QString toText;            ///< the To box as displayed
-    int checkedQuarter = 0;    ///< 1 to 4, or 0 when no quarter button is set
+    QString fromText;       ///< the From box as displayed
+    QString toText;         ///< the To box as displayed
+    int checkedQuarter = 0; ///< 1 to 4, or 0 when no quarter button is set
     bool getPayrollDataEnabled = false;
     bool resultsEnabled = false; ///< View Totals, Edit/Change and Create File
     bool wageListingEnabled = false;

@@ -29,15 +29,15 @@ struct TotalsWindowBoxes
 /// The texts of the transmitter window's boxes.
 struct TransmitterWindowBoxes
 {
-    QString Text1; ///< employer name
-    QString Text2; ///< employer address
-    QString Text3; ///< employer city
-    QString Text4; ///< employer state
-    QString Text5; ///< employer ZIP
-    QString Text6; ///< transmitter name
-    QString Text7; ///< transmitter address
-    QString Text8; ///< transmitter city
-    QString Text9; ///< contact name
+    QString Text1;  ///< employer name
+    QString Text2;  ///< employer address
+    QString Text3;  ///< employer city
+    QString Text4;  ///< employer state
+    QString Text5;  ///< employer ZIP
+    QString Text6;  ///< transmitter name
+    QString Text7;  ///< transmitter address
+    QString Text8;  ///< transmitter city
+    QString Text9;  ///< contact name
     QString Text10; ///< contact e-mail
     QString Text11; ///< transmitter state
     QString Text12; ///< transmitter ZIP
@@ -52,12 +52,12 @@ struct Session
     // State and period.
     QString StateAbbrev;
     QString StateFips;
-    QString Quarter;          ///< "1" to "4"
+    QString Quarter; ///< "1" to "4"
     qint16 TaxYear = 0;
-    QString FromDate;         ///< MM/DD/YYYY
-    QString ToDate;           ///< MM/DD/YYYY
-    QString ToMonthYear;      ///< the To date as MMYYYY
-    int StatePosition = 0;    ///< list position of the selected state in the catalogue
+    QString FromDate;      ///< MM/DD/YYYY
+    QString ToDate;        ///< MM/DD/YYYY
+    QString ToMonthYear;   ///< the To date as MMYYYY
+    int StatePosition = 0; ///< list position of the selected state in the catalogue
 
     // Folders and files. Folders end with a separator.
     QString AppFolder;

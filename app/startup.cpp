@@ -56,7 +56,9 @@ SingleInstanceGuard::SingleInstanceGuard(const QString& documentsFolder)
 {
     // One lock per documents folder, outside it, so that it exists before the data folder does.
     const QByteArray key =
-        QCryptographicHash::hash(QDir(documentsFolder).absolutePath().toUtf8(), QCryptographicHash::Sha1).toHex().left(16);
+        QCryptographicHash::hash(QDir(documentsFolder).absolutePath().toUtf8(), QCryptographicHash::Sha1)
+            .toHex()
+            .left(16);
     m_lock = std::make_unique<QLockFile>(QDir::tempPath() + QStringLiteral("/wagetrove-") + QString::fromLatin1(key) +
                                          QStringLiteral(".lock"));
     m_lock->setStaleLockTime(0);
@@ -102,9 +104,10 @@ StartupResult runStartup(Session& session, MainWindowState& window, Dialogs& dia
     // cannot be read is left alone for the user to rescue.
     const QString storePath = session.DataFolder + WageStore::kFileName;
     if (const auto problem = WageStore::problemWithFile(storePath)) {
-        showError(dialogs, QStringLiteral("The wage store %1 cannot be used: %2. Wagetrove has left the file "
-                                          "untouched and will now close. Move the file away to start with an empty store.")
-                               .arg(QDir::toNativeSeparators(storePath), *problem));
+        showError(dialogs,
+                  QStringLiteral("The wage store %1 cannot be used: %2. Wagetrove has left the file "
+                                 "untouched and will now close. Move the file away to start with an empty store.")
+                      .arg(QDir::toNativeSeparators(storePath), *problem));
         return StartupResult::Failed;
     }
     try {

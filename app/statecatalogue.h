@@ -26,9 +26,9 @@ enum class StateItem
 
 struct StateEntry
 {
-    QString text;     ///< as shown in the list
-    int itemData;     ///< the entry's tag (StateItem)
-    QString code;     ///< postal abbreviation and FIPS code, e.g. "TX48"
+    QString text; ///< as shown in the list
+    int itemData; ///< the entry's tag (StateItem)
+    QString code; ///< postal abbreviation and FIPS code, e.g. "TX48"
 
     QString abbreviation() const { return code.left(2); }
     QString fips() const { return code.right(2); }

@@ -48,36 +48,20 @@ constexpr Field kEmployeeFields[] = {
 };
 
 constexpr Field kEmployerFields[] = {
-    {"CompanyID", "INTEGER DEFAULT 0"},
-    {"EIN", "TEXT DEFAULT ''"},
-    {"Name", "TEXT DEFAULT ''"},
-    {"Address", "TEXT DEFAULT ''"},
-    {"City", "TEXT DEFAULT ''"},
-    {"State", "TEXT DEFAULT ''"},
-    {"Zip", "TEXT DEFAULT ''"},
-    {"SutaRate", "TEXT DEFAULT ''"},
-    {"StateID", "TEXT DEFAULT ''"},
+    {"CompanyID", "INTEGER DEFAULT 0"}, {"EIN", "TEXT DEFAULT ''"},      {"Name", "TEXT DEFAULT ''"},
+    {"Address", "TEXT DEFAULT ''"},     {"City", "TEXT DEFAULT ''"},     {"State", "TEXT DEFAULT ''"},
+    {"Zip", "TEXT DEFAULT ''"},         {"SutaRate", "TEXT DEFAULT ''"}, {"StateID", "TEXT DEFAULT ''"},
 };
 
 constexpr Field kSubmitterFields[] = {
-    {"Name", "TEXT DEFAULT ''"},
-    {"Address", "TEXT DEFAULT ''"},
-    {"City", "TEXT DEFAULT ''"},
-    {"State", "TEXT DEFAULT ''"},
-    {"Zip", "TEXT DEFAULT ''"},
-    {"Contact", "TEXT DEFAULT ''"},
-    {"Phone", "TEXT DEFAULT ''"},
-    {"EIN", "TEXT DEFAULT ''"},
-    {"Email", "TEXT DEFAULT ''"},
+    {"Name", "TEXT DEFAULT ''"},  {"Address", "TEXT DEFAULT ''"}, {"City", "TEXT DEFAULT ''"},
+    {"State", "TEXT DEFAULT ''"}, {"Zip", "TEXT DEFAULT ''"},     {"Contact", "TEXT DEFAULT ''"},
+    {"Phone", "TEXT DEFAULT ''"}, {"EIN", "TEXT DEFAULT ''"},     {"Email", "TEXT DEFAULT ''"},
 };
 
 constexpr Field kStateIDFields[] = {
-    {"EIN", "TEXT DEFAULT ''"},
-    {"State", "TEXT DEFAULT ''"},
-    {"StateID", "TEXT DEFAULT ''"},
-    {"PayrollItem", "TEXT DEFAULT ''"},
-    {"SWHPayrollItem", "TEXT DEFAULT ''"},
-    {"County Code", "TEXT DEFAULT ''"},
+    {"EIN", "TEXT DEFAULT ''"},         {"State", "TEXT DEFAULT ''"},          {"StateID", "TEXT DEFAULT ''"},
+    {"PayrollItem", "TEXT DEFAULT ''"}, {"SWHPayrollItem", "TEXT DEFAULT ''"}, {"County Code", "TEXT DEFAULT ''"},
 };
 
 const std::array<Table, 4> kTables = {{
@@ -164,7 +148,8 @@ std::optional<QString> problemWith(QSqlDatabase& db)
         }
         for (const Field& field : table.fields) {
             if (record.indexOf(QLatin1String(field.name)) < 0) {
-                return QStringLiteral("the field %1 of the table %2 is missing").arg(QLatin1String(field.name), table.name);
+                return QStringLiteral("the field %1 of the table %2 is missing")
+                    .arg(QLatin1String(field.name), table.name);
             }
         }
     }

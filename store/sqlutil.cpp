@@ -18,13 +18,15 @@ QSqlQuery run(QSqlDatabase& db, const QString& statement, const QVariantList& va
 {
     QSqlQuery query(db);
     if (!query.prepare(statement)) {
-        throw StoreError(QStringLiteral("The wage store could not prepare \"%1\": %2").arg(statement, lastErrorText(query)));
+        throw StoreError(
+            QStringLiteral("The wage store could not prepare \"%1\": %2").arg(statement, lastErrorText(query)));
     }
     for (const QVariant& value : values) {
         query.addBindValue(value);
     }
     if (!query.exec()) {
-        throw StoreError(QStringLiteral("The wage store could not run \"%1\": %2").arg(statement, lastErrorText(query)));
+        throw StoreError(
+            QStringLiteral("The wage store could not run \"%1\": %2").arg(statement, lastErrorText(query)));
     }
     return query;
 }

@@ -55,8 +55,8 @@ QSqlDatabase connect(const QString& connectionName, const QString& filePath, con
         const QString error = db.lastError().text();
         db = QSqlDatabase();
         QSqlDatabase::removeDatabase(connectionName);
-        throw StoreError(QStringLiteral("The wage store %1 could not be opened: %2")
-                             .arg(QDir::toNativeSeparators(filePath), error));
+        throw StoreError(
+            QStringLiteral("The wage store %1 could not be opened: %2").arg(QDir::toNativeSeparators(filePath), error));
     }
     return db;
 }
@@ -87,7 +87,8 @@ void WageStore::open(const QString& filePath)
         throw StoreError(QStringLiteral("The wage store %1 is missing.").arg(shown));
     }
     if (!hasSqliteHeader(filePath)) {
-        throw StoreError(QStringLiteral("The wage store %1 cannot be read: it is not a Wagetrove wage store.").arg(shown));
+        throw StoreError(
+            QStringLiteral("The wage store %1 cannot be read: it is not a Wagetrove wage store.").arg(shown));
     }
 
     m_db = connect(m_connectionName, filePath, QStringLiteral("QSQLITE_BUSY_TIMEOUT=1000"));
@@ -223,7 +224,8 @@ void CompactWageStore(const QString& dataFolder, const std::function<void(Compac
         WageStore store;
         store.open(storePath);
         QSqlQuery vacuum(store.database());
-        if (!vacuum.exec(QStringLiteral("VACUUM INTO '%1'").arg(QString(copyPath).replace(QLatin1Char('\''), QStringLiteral("''"))))) {
+        if (!vacuum.exec(QStringLiteral("VACUUM INTO '%1'")
+                             .arg(QString(copyPath).replace(QLatin1Char('\''), QStringLiteral("''"))))) {
             const QString error = lastErrorText(vacuum);
             vacuum = QSqlQuery();
             store.close();
@@ -236,8 +238,9 @@ void CompactWageStore(const QString& dataFolder, const std::function<void(Compac
 
     if (const auto problem = WageStore::problemWithFile(copyPath)) {
         removeIfPresent(copyPath);
-        throw StoreError(QStringLiteral("The compacted copy of the wage store was unusable (%1); the store was kept as it was.")
-                             .arg(*problem));
+        throw StoreError(
+            QStringLiteral("The compacted copy of the wage store was unusable (%1); the store was kept as it was.")
+                .arg(*problem));
     }
 
     std::error_code error;

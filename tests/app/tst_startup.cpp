@@ -1,0 +1,248 @@
+#include "app/datafolder.h"
+#include "app/mainwindowstate.h"
+#include "app/session.h"
+#include "app/startup.h"
+#include "store/wagestore.h"
+#include "tests/support/scripteddialogs.h"
+#include "tests/support/testenvironment.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace wagetrove;
+
+namespace {
+
+QByteArray bytesOf(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool writeBytes(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+int rows(QSqlDatabase& db, const QString& table)
+{
+    QSqlQuery query(db);
+    return query.exec(QStringLiteral("SELECT count(*) FROM [%1]").arg(table)) && query.next() ? query.value(0).toInt()
+                                                                                              : -1;
+}
+
+} // namespace
+
+class TestStartup : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QTemporaryDir> m_documents;
+    std::unique_ptr<Session> m_session;
+    MainWindowState m_window;
+    test::ScriptedDialogs m_dialogs;
+
+    QString documents() const { return m_documents->path(); }
+    QString dataFolder() const { return documents() + QStringLiteral("/Tarrow Software/Wagetrove/"); }
+
+    StartupResult start(QDate today = QDate(2025, 5, 15), const QString& appFolder = test::programFolder())
+    {
+        SingleInstanceGuard guard(documents());
+        StartupEnvironment environment = test::startupEnvironment(documents(), today);
+        environment.appFolder = appFolder;
+        return runStartup(*m_session, m_window, m_dialogs, environment, guard);
+    }
+
+    void writeSettings(const QByteArray& ini)
+    {
+        QVERIFY(QDir().mkpath(dataFolder()));
+        QVERIFY(writeBytes(dataFolder() + QStringLiteral("suta.ini"), ini));
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        m_documents = std::make_unique<QTemporaryDir>();
+        m_session = std::make_unique<Session>();
+        m_window = MainWindowState();
+        m_dialogs = test::ScriptedDialogs();
+    }
+
+    void firstRun_createsFoldersAndCopiesTemplates()
+    {
+        QCOMPARE(start(), StartupResult::Ready);
+        QCOMPARE(m_dialogs.calls().size(), 0);
+        QCOMPARE(m_session->DataFolder, dataFolder());
+        QCOMPARE(m_session->SettingsFile, dataFolder() + QStringLiteral("suta.ini"));
+        QCOMPARE(m_session->AppFolder, test::programFolder() + QLatin1Char('/'));
+        for (const QString& name : {WageStore::kFileName, kPfmlTemplateName, kSampleWagesName}) {
+            QVERIFY2(QFile::exists(dataFolder() + name), qPrintable(name));
+        }
+        QCOMPARE(m_window.caption, QStringLiteral("Wagetrove 1.0"));
+        QCOMPARE(m_window.command1Caption, QStringLiteral("Get Payroll Data"));
+        QCOMPARE(m_session->QBMaxVersion, QStringLiteral("35"));
+        QVERIFY(!m_session->StartingUp);
+        QVERIFY(!m_session->Store.isOpen());
+    }
+
+    void makerFolderWithoutProductFolder_getsEverything()
+    {
+        QVERIFY(QDir().mkpath(documents() + QStringLiteral("/Tarrow Software")));
+        QCOMPARE(start(), StartupResult::Ready);
+        QVERIFY(QFile::exists(dataFolder() + WageStore::kFileName));
+        QVERIFY(QFile::exists(dataFolder() + kSampleWagesName));
+    }
+
+    void deletedStore_isCopiedAgainAndWorkbooksReplaced_otherFilesUntouched()
+    {
+        QCOMPARE(start(), StartupResult::Ready);
+        QVERIFY(QFile::remove(dataFolder() + WageStore::kFileName));
+        QVERIFY(writeBytes(dataFolder() + kPfmlTemplateName, "edited by the user"));
+        QVERIFY(writeBytes(dataFolder() + QStringLiteral("my-wages.xlsx"), "mine"));
+        writeSettings("[Options]\r\nLastState=3\r\n");
+
+        m_session->Store.close();
+        QCOMPARE(start(), StartupResult::Ready);
+        QVERIFY(QFile::exists(dataFolder() + WageStore::kFileName));
+        QCOMPARE(bytesOf(dataFolder() + kPfmlTemplateName),
+                 bytesOf(test::programFolder() + QStringLiteral("/PFML.xlsx")));
+        QCOMPARE(bytesOf(dataFolder() + QStringLiteral("my-wages.xlsx")), QByteArray("mine"));
+        QCOMPARE(bytesOf(dataFolder() + QStringLiteral("suta.ini")), QByteArray("[Options]\r\nLastState=3\r\n"));
+    }
+
+    void existingStore_isKeptAndEmptiedOfTheLastRun()
+    {
+        QCOMPARE(start(), StartupResult::Ready);
+        {
+            WageStore store;
+            store.open(dataFolder() + WageStore::kFileName);
+            QSqlQuery query(store.database());
+            QVERIFY(query.exec(QStringLiteral("INSERT INTO Employee (Name, GrossWages) VALUES ('A', 10000)")));
+            QVERIFY(query.exec(QStringLiteral("INSERT INTO Employer (Name) VALUES ('B')")));
+            QVERIFY(query.exec(QStringLiteral("INSERT INTO StateIDTable (EIN, State) VALUES ('12-3456789', 'TX')")));
+            QVERIFY(query.exec(QStringLiteral("UPDATE Submitter SET Name = 'KEEP ME'")));
+        }
+        QCOMPARE(start(), StartupResult::Ready);
+        WageStore store;
+        store.open(dataFolder() + WageStore::kFileName);
+        QCOMPARE(rows(store.database(), QStringLiteral("Employee")), 0);
+        QCOMPARE(rows(store.database(), QStringLiteral("Employer")), 0);
+        QCOMPARE(rows(store.database(), QStringLiteral("StateIDTable")), 1);
+        QSqlQuery submitter(store.database());
+        QVERIFY(submitter.exec(QStringLiteral("SELECT Name FROM Submitter")) && submitter.next());
+        QCOMPARE(submitter.value(0).toString(), QStringLiteral("KEEP ME"));
+        QVERIFY(!QFile::exists(dataFolder() + WageStore::kCompactFileName));
+    }
+
+    void unreadableStore_isKeptAndReported()
+    {
+        QVERIFY(QDir().mkpath(dataFolder()));
+        const QByteArray notAStore("Standard Jet DB\0 from an older release", 38);
+        QVERIFY(writeBytes(dataFolder() + WageStore::kFileName, notAStore));
+        QCOMPARE(start(), StartupResult::Failed);
+        QCOMPARE(m_dialogs.messages().size(), 1);
+        const QString message = m_dialogs.messages().first();
+        QVERIFY2(message.contains(QDir::toNativeSeparators(dataFolder() + WageStore::kFileName)), qPrintable(message));
+        QVERIFY2(message.contains(QStringLiteral("not a Wagetrove wage store")), qPrintable(message));
+        QCOMPARE(m_dialogs.calls().first().icon, MessageIcon::Critical);
+        QCOMPARE(bytesOf(dataFolder() + WageStore::kFileName), notAStore);
+    }
+
+    void missingTemplate_isReported()
+    {
+        QTemporaryDir appFolder;
+        QVERIFY(QFile::copy(test::programFolder() + QStringLiteral("/Suta.mdb"),
+                            appFolder.filePath(QStringLiteral("Suta.mdb"))));
+        QCOMPARE(start(QDate(2025, 5, 15), appFolder.path()), StartupResult::Failed);
+        QCOMPARE(m_dialogs.messages().size(), 1);
+        QVERIFY(m_dialogs.messages().first().contains(kPfmlTemplateName));
+    }
+
+    void secondCopy_endsSilently()
+    {
+        SingleInstanceGuard running(documents());
+        QVERIFY(running.tryAcquire());
+        QCOMPARE(start(), StartupResult::AlreadyRunning);
+        QVERIFY(m_dialogs.calls().isEmpty());
+        QVERIFY(!QFile::exists(dataFolder()));
+    }
+
+    void defaultQuarter_isTheLastCompletedOne_data()
+    {
+        QTest::addColumn<QDate>("today");
+        QTest::addColumn<int>("quarter");
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<QString>("to");
+        QTest::newRow("15 February 2025")
+            << QDate(2025, 2, 15) << 4 << QStringLiteral("10/01/2024") << QStringLiteral("12/31/2024");
+        QTest::newRow("15 May 2025") << QDate(2025, 5, 15) << 1 << QStringLiteral("01/01/2025")
+                                     << QStringLiteral("03/31/2025");
+        QTest::newRow("1 October 2025") << QDate(2025, 10, 1) << 3 << QStringLiteral("07/01/2025")
+                                        << QStringLiteral("09/30/2025");
+    }
+
+    void defaultQuarter_isTheLastCompletedOne()
+    {
+        QFETCH(QDate, today);
+        QFETCH(int, quarter);
+        QFETCH(QString, from);
+        QFETCH(QString, to);
+        QCOMPARE(start(today), StartupResult::Ready);
+        QCOMPARE(m_window.checkedQuarter, quarter);
+        QCOMPARE(m_session->Quarter, QString::number(quarter));
+        QCOMPARE(m_window.fromText, from);
+        QCOMPARE(m_window.toText, to);
+        QVERIFY(m_window.getPayrollDataEnabled);
+        QVERIFY(!m_window.resultsEnabled);
+    }
+
+    void lastState_selectsTheListPosition_data()
+    {
+        QTest::addColumn<QByteArray>("value");
+        QTest::addColumn<int>("position");
+        QTest::addColumn<QString>("abbreviation");
+        QTest::newRow("11 is Texas") << QByteArray("11") << 11 << QStringLiteral("TX");
+        QTest::newRow("missing") << QByteArray() << 0 << QStringLiteral("CT");
+        QTest::newRow("12 is Washington") << QByteArray("12") << 12 << QStringLiteral("WA");
+        QTest::newRow("13 is outside") << QByteArray("13") << 0 << QStringLiteral("CT");
+        QTest::newRow("negative") << QByteArray("-1") << 0 << QStringLiteral("CT");
+        QTest::newRow("not a number") << QByteArray("Texas") << 0 << QStringLiteral("CT");
+    }
+
+    void lastState_selectsTheListPosition()
+    {
+        QFETCH(QByteArray, value);
+        QFETCH(int, position);
+        QFETCH(QString, abbreviation);
+        writeSettings("[Options]\nLastState=" + value + "\n");
+        QCOMPARE(start(), StartupResult::Ready);
+        QCOMPARE(m_session->StatePosition, position);
+        QCOMPARE(m_session->StateAbbrev, abbreviation);
+    }
+
+    void standAloneModes_captionLoadWages_data()
+    {
+        QTest::addColumn<QByteArray>("ini");
+        QTest::addColumn<QString>("caption");
+        QTest::newRow("StandAlone") << QByteArray("StandAlone=Y") << QStringLiteral("Load Wages");
+        QTest::newRow("StandAlonenoqb") << QByteArray("StandAlonenoqb=Y") << QStringLiteral("Load Wages");
+        QTest::newRow("QuickBooks") << QByteArray("StandAlone=N") << QStringLiteral("Get Payroll Data");
+    }
+
+    void standAloneModes_captionLoadWages()
+    {
+        QFETCH(QByteArray, ini);
+        QFETCH(QString, caption);
+        writeSettings("[Options]\n" + ini + "\n");
+        QCOMPARE(start(), StartupResult::Ready);
+        QCOMPARE(m_window.command1Caption, caption);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestStartup)
+#include "tst_startup.moc"

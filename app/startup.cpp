@@ -35,6 +35,39 @@ int lastStatePosition(const QString& lastState)
     return static_cast<int>(value);
 }
 
+struct StoreMaintenance
+{
+    std::optional<QString> fatal;   ///< the store cannot be used: the program ends
+    std::optional<QString> warning; ///< the store is intact but something went wrong
+};
+
+StoreMaintenance maintainStore(Session& session, Dialogs& dialogs)
+{
+    const BusyScope busy(dialogs);
+    const QString storePath = session.DataFolder + WageStore::kFileName;
+    // A store that cannot be read is left alone for the user to rescue.
+    if (const auto problem = WageStore::problemWithFile(storePath)) {
+        return {QStringLiteral("The wage store %1 cannot be used: %2. Wagetrove has left the file untouched and will "
+                               "now close. Move the file away to start with an empty store.")
+                    .arg(QDir::toNativeSeparators(storePath), *problem),
+                std::nullopt};
+    }
+    try {
+        OpenWageStore(session);
+        CloseWageStore(session);
+    } catch (const StoreError& error) {
+        CloseWageStore(session);
+        return {error.message(), std::nullopt};
+    }
+    try {
+        CompactWageStore(session.DataFolder);
+    } catch (const StoreError& error) {
+        // The store itself is intact; it is only larger than it needs to be.
+        return {std::nullopt, error.message()};
+    }
+    return {};
+}
+
 } // namespace
 
 StartupEnvironment StartupEnvironment::fromProcess()
@@ -102,27 +135,14 @@ StartupResult runStartup(Session& session, MainWindowState& window, Dialogs& dia
 
     // Every session starts with empty Employer and Employee tables and a compacted store. A store that
     // cannot be read is left alone for the user to rescue.
-    const QString storePath = session.DataFolder + WageStore::kFileName;
-    if (const auto problem = WageStore::problemWithFile(storePath)) {
-        showError(dialogs,
-                  QStringLiteral("The wage store %1 cannot be used: %2. Wagetrove has left the file "
-                                 "untouched and will now close. Move the file away to start with an empty store.")
-                      .arg(QDir::toNativeSeparators(storePath), *problem));
+    // Every session starts with empty Employer and Employee tables and a compacted store.
+    const StoreMaintenance maintenance = maintainStore(session, dialogs);
+    if (maintenance.fatal) {
+        showError(dialogs, *maintenance.fatal);
         return StartupResult::Failed;
     }
-    try {
-        OpenWageStore(session);
-        CloseWageStore(session);
-    } catch (const StoreError& error) {
-        CloseWageStore(session);
-        showError(dialogs, error.message());
-        return StartupResult::Failed;
-    }
-    try {
-        CompactWageStore(session.DataFolder);
-    } catch (const StoreError& error) {
-        // The store itself is intact; it is only larger than it needs to be.
-        showError(dialogs, error.message());
+    if (maintenance.warning) {
+        showError(dialogs, *maintenance.warning);
     }
 
     session.StartingUp = true;

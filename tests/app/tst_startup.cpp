@@ -88,6 +88,7 @@ private Q_SLOTS:
         QCOMPARE(m_session->QBMaxVersion, QStringLiteral("35"));
         QVERIFY(!m_session->StartingUp);
         QVERIFY(!m_session->Store.isOpen());
+        QCOMPARE(m_dialogs.busyDepth(), 0);
     }
 
     void makerFolderWithoutProductFolder_getsEverything()
@@ -150,6 +151,7 @@ private Q_SLOTS:
         QVERIFY2(message.contains(QDir::toNativeSeparators(dataFolder() + WageStore::kFileName)), qPrintable(message));
         QVERIFY2(message.contains(QStringLiteral("not a Wagetrove wage store")), qPrintable(message));
         QCOMPARE(m_dialogs.calls().first().icon, MessageIcon::Critical);
+        QCOMPARE(m_dialogs.busyDepth(), 0);
         QCOMPARE(bytesOf(dataFolder() + WageStore::kFileName), notAStore);
     }
 

@@ -1,0 +1,226 @@
+#include "app/session.h"
+#include "app/statecatalogue.h"
+#include "common/inifile.h"
+#include "tests/support/scripteddialogs.h"
+#include "tests/support/storefixture.h"
+#include "totals/totalsfields.h"
+
+#include <QTest>
+
+using namespace wagetrove;
+
+namespace {
+
+void choose(Session& session, StateItem item)
+{
+    for (int position = 0; position < 13; ++position) {
+        if (stateAt(position).item() == item) {
+            session.StatePosition = position;
+            session.StateAbbrev = stateAt(position).abbreviation();
+        }
+    }
+}
+
+QString setting(const Session& session, const QString& key)
+{
+    return IniFile(session.SettingsFile).read(QStringLiteral("Options"), key);
+}
+
+} // namespace
+
+class TestTotalsFields : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<test::StoreFixture> m_store;
+    test::ScriptedDialogs m_dialogs;
+
+    Session& session() { return m_store->session(); }
+
+    QString stateIdOf(const QString& ein, const QString& state)
+    {
+        return m_store
+            ->value(QStringLiteral("SELECT StateID || '/' || [County Code] FROM StateIDTable WHERE EIN = '%1' AND "
+                                   "State = '%2'")
+                        .arg(ein, state))
+            .toString();
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        m_store = std::make_unique<test::StoreFixture>();
+        m_dialogs = test::ScriptedDialogs();
+        QVERIFY(m_store->exec(QStringLiteral("INSERT INTO StateIDTable (EIN, State, StateID, [County Code]) VALUES "
+                                             "('11-1111111', 'KY', 'old', 'c'), ('12-3456789', 'KY', 'old', 'c'), "
+                                             "('12-3456789', 'TX', 'old', 'c'), ('12-3456789', 'SC', 'old', 'c')")));
+        session().Form3.Text8 = QStringLiteral("12-3456789");
+    }
+
+    void stateIdChecks_followTheState_data()
+    {
+        QTest::addColumn<int>("state");
+        QTest::addColumn<QString>("stateId");
+        QTest::addColumn<QString>("message"); // empty: accepted
+        const QString texas = QStringLiteral("State ID must be in xx-xxxxxx-x format.");
+        const QString kentucky = QStringLiteral(
+            " State ID invalid. Must be 6 or 8 digits followed by optional 1 Alphabetic character suffix");
+        const QString carolina = QStringLiteral(" State ID invalid. Must be 6 digits.");
+        const int tx = int(StateItem::Texas);
+        const int ky = int(StateItem::Kentucky);
+        const int sc = int(StateItem::SouthCarolina);
+        QTest::newRow("TX 11") << tx << QStringLiteral("12-345678-9") << QString();
+        QTest::newRow("TX 10") << tx << QStringLiteral("12-345678-") << texas;
+        QTest::newRow("KY 6 digits") << ky << QStringLiteral("123456") << QString();
+        QTest::newRow("KY 6 digits and letter") << ky << QStringLiteral("123456A") << QString();
+        QTest::newRow("KY 8 digits") << ky << QStringLiteral("12345678") << QString();
+        QTest::newRow("KY 8 digits and letter") << ky << QStringLiteral("12345678Z") << QString();
+        QTest::newRow("KY 7 digits") << ky << QStringLiteral("1234567") << kentucky;
+        QTest::newRow("KY letter inside") << ky << QStringLiteral("12345A6") << kentucky;
+        QTest::newRow("KY lower-case letter") << ky << QStringLiteral("123456a") << kentucky;
+        QTest::newRow("KY 5 digits") << ky << QStringLiteral("12345") << kentucky;
+        QTest::newRow("KY 10 digits") << ky << QStringLiteral("1234567890") << kentucky;
+        QTest::newRow("SC 6 digits") << sc << QStringLiteral("123456") << QString();
+        QTest::newRow("SC 5 digits") << sc << QStringLiteral("12345") << carolina;
+        QTest::newRow("SC letter") << sc << QStringLiteral("12345A") << carolina;
+        QTest::newRow("IL anything") << int(StateItem::Illinois) << QStringLiteral("x") << QString();
+    }
+
+    void stateIdChecks_followTheState()
+    {
+        QFETCH(int, state);
+        QFETCH(QString, stateId);
+        QFETCH(QString, message);
+        choose(session(), static_cast<StateItem>(state));
+        QCOMPARE(stateIdProblem(session(), stateId).value_or(QString()), message);
+    }
+
+    void stateId_isTrimmedAndStoredInTheCompanysRow()
+    {
+        choose(session(), StateItem::Kentucky);
+        session().Form3.Text9 = QStringLiteral("  123456A ");
+        leaveStateId(session(), m_dialogs);
+        QVERIFY(m_dialogs.calls().isEmpty());
+        QCOMPARE(session().Form3.Text9, QStringLiteral("123456A"));
+        QCOMPARE(stateIdOf(QStringLiteral("12-3456789"), QStringLiteral("KY")), QStringLiteral("123456A/c"));
+        QCOMPARE(stateIdOf(QStringLiteral("12-3456789"), QStringLiteral("TX")), QStringLiteral("old/c"));
+        QCOMPARE(stateIdOf(QStringLiteral("11-1111111"), QStringLiteral("KY")), QStringLiteral("old/c"));
+
+        // A rejected id is not stored.
+        session().Form3.Text9 = QStringLiteral("1234567");
+        leaveStateId(session(), m_dialogs);
+        QCOMPARE(m_dialogs.messages().size(), 1);
+        QCOMPARE(stateIdOf(QStringLiteral("12-3456789"), QStringLiteral("KY")), QStringLiteral("123456A/c"));
+    }
+
+    void noMatchingRow_writesNothing_butStandAloneIgnoresTheStateForTheIdOnly()
+    {
+        choose(session(), StateItem::Illinois);
+        session().Form3.Text9 = QStringLiteral("IL-1");
+        session().Form3.Text10 = QStringLiteral("201");
+        leaveStateId(session(), m_dialogs);
+        leaveCountyCode(session(), m_dialogs);
+        QCOMPARE(m_store
+                     ->value(QStringLiteral("SELECT count(*) FROM StateIDTable WHERE StateID = 'old' AND "
+                                            "[County Code] = 'c'"))
+                     .toInt(),
+                 4);
+
+        session().StandAlone = true;
+        leaveStateId(session(), m_dialogs);
+        leaveCountyCode(session(), m_dialogs);
+        QVERIFY(m_dialogs.calls().isEmpty());
+        // The first row of the company takes the id; the county code still needs the state to match.
+        QCOMPARE(m_store->value(QStringLiteral("SELECT count(*) FROM StateIDTable WHERE StateID = 'IL-1'")).toInt(), 1);
+        QCOMPARE(
+            m_store->value(QStringLiteral("SELECT count(*) FROM StateIDTable WHERE [County Code] = '201'")).toInt(), 0);
+    }
+
+    void countyCode_mustBeNumericAndIsIgnoredForKentucky()
+    {
+        choose(session(), StateItem::Texas);
+        session().Form3.Text10 = QStringLiteral("20A");
+        leaveCountyCode(session(), m_dialogs);
+        QCOMPARE(m_dialogs.messages(), QStringList{QStringLiteral("County must be numeric")});
+        session().Form3.Text10 = QStringLiteral("201");
+        leaveCountyCode(session(), m_dialogs);
+        QCOMPARE(stateIdOf(QStringLiteral("12-3456789"), QStringLiteral("TX")), QStringLiteral("old/201"));
+
+        choose(session(), StateItem::Kentucky);
+        session().Form3.Text10 = QStringLiteral("2.625%");
+        leaveCountyCode(session(), m_dialogs);
+        QCOMPARE(m_dialogs.messages().size(), 1);
+        QCOMPARE(stateIdOf(QStringLiteral("12-3456789"), QStringLiteral("KY")), QStringLiteral("old/c"));
+    }
+
+    void lockedStore_isReportedAndTheBoxKept()
+    {
+        choose(session(), StateItem::Texas);
+        WageStore other;
+        other.open(session().DataFolder + WageStore::kFileName);
+        session().Form3.Text9 = QStringLiteral("12-345678-9");
+        leaveStateId(session(), m_dialogs);
+        QCOMPARE(m_dialogs.messages().size(), 1);
+        QVERIFY2(m_dialogs.messages().first().startsWith(QStringLiteral("The State ID could not be saved")),
+                 qPrintable(m_dialogs.messages().first()));
+        QCOMPARE(m_dialogs.calls().first().icon, MessageIcon::Exclamation);
+        QCOMPARE(session().Form3.Text9, QStringLiteral("12-345678-9"));
+        other.close();
+        QCOMPARE(stateIdOf(QStringLiteral("12-3456789"), QStringLiteral("TX")), QStringLiteral("old/c"));
+    }
+
+    void rate_recomputesTaxAndIsRememberedInStandAlone()
+    {
+        choose(session(), StateItem::Kentucky);
+        session().TaxableTotal = *Currency::fromText(QStringLiteral("10000"));
+        session().Form3.Text6 = QStringLiteral("abc");
+        QVERIFY(leaveRate(session(), m_dialogs));
+        QCOMPARE(m_dialogs.messages(), QStringList{QStringLiteral("Invalid Unemployment Rate.")});
+        QCOMPARE(session().Rate, Currency());
+
+        session().StandAlone = true;
+        session().Form3.Text6 = QStringLiteral(" 3.1 ");
+        QVERIFY(!leaveRate(session(), m_dialogs));
+        QCOMPARE(session().Rate, *Currency::fromText(QStringLiteral("3.1")));
+        QCOMPARE(session().Form3.Text7, QStringLiteral("$310.00"));
+        QCOMPARE(session().Form3.Text10, QStringLiteral("3.025%"));
+        QCOMPARE(setting(session(), QStringLiteral("Rate")), QStringLiteral("3.1"));
+    }
+
+    void rate_isFreeTextForPfml()
+    {
+        choose(session(), StateItem::MassachusettsPFML);
+        session().Form3.Text6 = QStringLiteral("sixty");
+        session().Form3.Text7 = QStringLiteral("100");
+        QVERIFY(!leaveRate(session(), m_dialogs));
+        QVERIFY(m_dialogs.calls().isEmpty());
+        QCOMPARE(session().Form3.Text7, QStringLiteral("100"));
+    }
+
+    void ein_isTrimmedCheckedAndRememberedInStandAlone()
+    {
+        session().Form3.Text8 = QStringLiteral("123456789");
+        leaveEin(session(), m_dialogs);
+        QCOMPARE(m_dialogs.messages(), QStringList{QStringLiteral("EIN must be in xx-xxxxxxx format.")});
+
+        session().StandAlone = true;
+        session().Form3.Text8 = QStringLiteral("  98-7654321 ");
+        leaveEin(session(), m_dialogs);
+        QCOMPARE(m_dialogs.messages().size(), 1);
+        QCOMPARE(session().Form3.Text8, QStringLiteral("98-7654321"));
+        QCOMPARE(session().FedID, QStringLiteral("98-7654321"));
+        QCOMPARE(setting(session(), QStringLiteral("FedID")), QStringLiteral("98-7654321"));
+    }
+
+    void monthCounts_mustBeNumeric()
+    {
+        QVERIFY(!leaveMonthCount(QStringLiteral("12"), m_dialogs));
+        QVERIFY(leaveMonthCount(QStringLiteral("twelve"), m_dialogs));
+        QCOMPARE(m_dialogs.messages(), QStringList{QStringLiteral("Invalid Employee Count")});
+        QCOMPARE(m_dialogs.calls().first().title, kApplicationTitle);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestTotalsFields)
+#include "tst_totalsfields.moc"

@@ -1,0 +1,139 @@
+#include "totals/form3.h"
+
+#include "app/leavewatcher.h"
+#include "app/session.h"
+#include "totals/totalsfields.h"
+
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace wagetrove {
+
+Form3::Form3(Session& session, Dialogs& dialogs, const TotalsLayout& layout, QWidget* parent)
+    : QDialog(parent), m_session(session), m_dialogs(dialogs)
+{
+    setObjectName(QStringLiteral("Form3"));
+    setWindowTitle(kTotalsWindowCaption);
+    buildLayout();
+    applyLayout(layout);
+    loadTexts();
+    watchFields();
+}
+
+QString& Form3::boxText(int number) const
+{
+    TotalsWindowBoxes& boxes = m_session.Form3;
+    QString* const texts[] = {&boxes.Text1,  &boxes.Text2,  &boxes.Text3, &boxes.Text4, &boxes.Text5,
+                              &boxes.Text6,  &boxes.Text7,  &boxes.Text8, &boxes.Text9, &boxes.Text10,
+                              &boxes.Text11, &boxes.Text12, &boxes.Text13};
+    return *texts[number - 1];
+}
+
+void Form3::buildLayout()
+{
+    for (int i = 0; i < 16; ++i) {
+        auto* caption = new QLabel(this);
+        caption->setObjectName(QStringLiteral("Label%1").arg(i + 1));
+        m_labels[static_cast<std::size_t>(i)] = caption;
+    }
+    for (int i = 0; i < 13; ++i) {
+        auto* box = new QLineEdit(this);
+        box->setObjectName(QStringLiteral("Text%1").arg(i + 1));
+        m_texts[static_cast<std::size_t>(i)] = box;
+        connect(box, &QLineEdit::textEdited, this, [this, i](const QString& edited) { boxText(i + 1) = edited; });
+    }
+    m_command1 = new QPushButton(QStringLiteral("OK"), this);
+    m_command1->setObjectName(QStringLiteral("Command1"));
+    m_command1->setDefault(true);
+    connect(m_command1, &QPushButton::clicked, this, &QDialog::accept);
+
+    // Top to bottom: heading, period, the month counts beside the out-of-county count, then one line per total.
+    auto* grid = new QGridLayout(this);
+    grid->addWidget(label(1), 0, 0, 1, 4);
+    grid->addWidget(label(4), 1, 0, 1, 4);
+    grid->addWidget(label(2), 2, 0, 1, 3);
+    grid->addWidget(label(8), 3, 0);
+    grid->addWidget(label(9), 3, 1);
+    grid->addWidget(label(10), 3, 2);
+    grid->addWidget(label(14), 3, 3);
+    grid->addWidget(text(1), 4, 0);
+    grid->addWidget(text(3), 4, 1);
+    grid->addWidget(text(4), 4, 2);
+    grid->addWidget(text(11), 4, 3);
+    const std::pair<int, int> rows[] = {{3, 2}, {5, 5}, {6, 6}, {7, 7}, {11, 8}, {12, 9}, {13, 10}, {15, 12}, {16, 13}};
+    int row = 5;
+    for (const auto& [labelNumber, textNumber] : rows) {
+        grid->addWidget(label(labelNumber), row, 0, 1, 2);
+        grid->addWidget(text(textNumber), row, 2, 1, 2);
+        ++row;
+    }
+    grid->addWidget(m_command1, row, 3);
+}
+
+void Form3::applyLayout(const TotalsLayout& layout)
+{
+    const QString* const captions[] = {&layout.Label1,  &layout.Label2,  &layout.Label3,  &layout.Label4,
+                                       &layout.Label5,  &layout.Label6,  &layout.Label7,  &layout.Label8,
+                                       &layout.Label9,  &layout.Label10, &layout.Label11, &layout.Label12,
+                                       &layout.Label13, &layout.Label14, &layout.Label15, &layout.Label16};
+    for (int i = 0; i < 16; ++i) {
+        label(i + 1)->setText(*captions[i]);
+    }
+    label(13)->setVisible(layout.countyVisible);
+    text(10)->setVisible(layout.countyVisible);
+    text(10)->setEnabled(layout.text10Enabled);
+    label(14)->setVisible(layout.outOfCountyVisible);
+    text(11)->setVisible(layout.outOfCountyVisible);
+    for (QWidget* widget : {static_cast<QWidget*>(label(15)), static_cast<QWidget*>(label(16)),
+                            static_cast<QWidget*>(text(12)), static_cast<QWidget*>(text(13))}) {
+        widget->setVisible(layout.withholdingVisible);
+    }
+}
+
+void Form3::loadTexts()
+{
+    for (int i = 1; i <= 13; ++i) {
+        if (text(i)->text() != boxText(i)) {
+            text(i)->setText(boxText(i));
+        }
+    }
+}
+
+void Form3::watchFields()
+{
+    auto* watcher = new LeaveWatcher(this);
+    for (int number : {1, 3, 4}) {
+        watcher->watch(text(number), [this, number]() -> QWidget* {
+            return leaveMonthCount(boxText(number), m_dialogs) ? text(number) : nullptr;
+        });
+    }
+    watcher->watch(text(6), [this]() -> QWidget* {
+        const bool back = leaveRate(m_session, m_dialogs);
+        loadTexts();
+        return back ? text(6) : nullptr;
+    });
+    watcher->watch(text(8), [this]() -> QWidget* {
+        leaveEin(m_session, m_dialogs);
+        loadTexts();
+        return nullptr;
+    });
+    watcher->watch(text(9), [this]() -> QWidget* {
+        leaveStateId(m_session, m_dialogs);
+        loadTexts();
+        return nullptr;
+    });
+    watcher->watch(text(10), [this]() -> QWidget* {
+        leaveCountyCode(m_session, m_dialogs);
+        return nullptr;
+    });
+}
+
+void ShowTotalsWindow(Session& session, Dialogs& dialogs, const QString& fromBox, const QString& toBox, QWidget* parent)
+{
+    Form3 window(session, dialogs, ShowTotalsWindowLayout(session, fromBox, toBox), parent);
+    window.exec();
+}
+
+} // namespace wagetrove

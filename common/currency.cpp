@@ -1,10 +1,66 @@
 #include "common/currency.h"
 
+#include "common/numerictext.h"
+
 #include <QStringList>
 
 #include <limits>
 
 namespace wagetrove {
+namespace {
+
+// Products of two raw values need up to 126 bits; every intermediate is kept as a magnitude of this width and
+// the sign is applied once at the end.
+__extension__ typedef unsigned __int128 Magnitude;
+
+constexpr Magnitude kLargestNegativeMagnitude = Magnitude(1) << 63;
+
+Magnitude magnitudeOf(std::int64_t value)
+{
+    // -(value + 1) + 1 avoids negating the most negative value.
+    return value < 0 ? Magnitude(-(value + 1)) + 1 : Magnitude(value);
+}
+
+std::uint64_t powerOfTen(int exponent)
+{
+    std::uint64_t power = 1;
+    for (int i = 0; i < exponent; ++i) {
+        power *= 10;
+    }
+    return power;
+}
+
+/// numerator ÷ denominator, halves away from zero (both are magnitudes).
+Magnitude divideRounded(Magnitude numerator, Magnitude denominator)
+{
+    const Magnitude quotient = numerator / denominator;
+    const Magnitude remainder = numerator % denominator;
+    return remainder >= denominator - remainder ? quotient + 1 : quotient;
+}
+
+std::optional<Currency> fromSignAndMagnitude(bool negative, Magnitude magnitude)
+{
+    if (negative) {
+        if (magnitude > kLargestNegativeMagnitude) {
+            return std::nullopt;
+        }
+        if (magnitude == kLargestNegativeMagnitude) {
+            return Currency::fromRaw(std::numeric_limits<std::int64_t>::min());
+        }
+        return Currency::fromRaw(-static_cast<std::int64_t>(magnitude));
+    }
+    if (magnitude > Magnitude(std::numeric_limits<std::int64_t>::max())) {
+        return std::nullopt;
+    }
+    return Currency::fromRaw(static_cast<std::int64_t>(magnitude));
+}
+
+bool isValidDecimals(int decimals)
+{
+    return decimals >= 0 && decimals <= Currency::kDecimals;
+}
+
+} // namespace
 
 std::optional<Currency> Currency::fromUnits(std::int64_t units)
 {
@@ -32,9 +88,6 @@ std::optional<Currency> Currency::fromText(const QString& text)
             s = s.mid(1);
         }
     }
-    if (s.isEmpty()) {
-        return std::nullopt;
-    }
 
     // Whole part: digits, optionally grouped by commas of three digits each.
     const qsizetype point = s.indexOf(QLatin1Char('.'));
@@ -53,33 +106,57 @@ std::optional<Currency> Currency::fromText(const QString& text)
         }
         digits += group;
     }
-    for (const QChar c : digits + fraction) {
+    digits += fraction;
+    for (const QChar c : digits) {
         if (c < QLatin1Char('0') || c > QLatin1Char('9')) {
             return std::nullopt;
         }
     }
+    return fromDecimal(DecimalNumber{negative, digits, -static_cast<std::int64_t>(fraction.size())});
+}
 
-    constexpr std::int64_t kMax = std::numeric_limits<std::int64_t>::max();
-    std::int64_t raw = 0;
-    for (const QChar c : digits) {
-        if (__builtin_mul_overflow(raw, 10, &raw) || __builtin_add_overflow(raw, c.digitValue(), &raw)) {
-            return std::nullopt;
-        }
-    }
-    if (__builtin_mul_overflow(raw, kScale, &raw)) {
+std::optional<Currency> Currency::fromNumericText(const QString& text)
+{
+    const std::optional<DecimalNumber> number = readDecimalNumber(text);
+    if (!number) {
         return std::nullopt;
     }
-    std::int64_t place = kScale / 10;
-    for (qsizetype i = 0; i < fraction.size() && i < 4; ++i, place /= 10) {
-        raw += fraction[i].digitValue() * place;
+    return fromDecimal(*number);
+}
+
+std::optional<Currency> Currency::fromDecimal(const DecimalNumber& number)
+{
+    QStringView digits(number.digits);
+    while (!digits.isEmpty() && digits.front() == QLatin1Char('0')) {
+        digits = digits.mid(1);
     }
-    if (fraction.size() > 4 && fraction[4].digitValue() >= 5) {
-        if (raw == kMax) {
+    if (digits.isEmpty()) {
+        return Currency();
+    }
+
+    // The raw value is digits × 10^shift, rounded to a whole number.
+    const std::int64_t shift = number.exponent + kDecimals;
+    const qsizetype kept = shift >= 0 ? digits.size() : digits.size() + shift;
+    if (kept < 0) {
+        return Currency();
+    }
+    Magnitude magnitude = 0;
+    for (qsizetype i = 0; i < kept; ++i) {
+        magnitude = magnitude * 10 + digits[i].digitValue();
+        if (magnitude > kLargestNegativeMagnitude) {
             return std::nullopt;
         }
-        ++raw;
     }
-    return fromRaw(negative ? -raw : raw);
+    for (std::int64_t i = 0; i < shift; ++i) {
+        magnitude *= 10;
+        if (magnitude > kLargestNegativeMagnitude) {
+            return std::nullopt;
+        }
+    }
+    if (kept < digits.size() && digits[kept].digitValue() >= 5) {
+        ++magnitude;
+    }
+    return fromSignAndMagnitude(number.negative, magnitude);
 }
 
 std::optional<Currency> Currency::plus(Currency other) const
@@ -98,6 +175,32 @@ std::optional<Currency> Currency::minus(Currency other) const
         return std::nullopt;
     }
     return fromRaw(raw);
+}
+
+std::optional<Currency> Currency::times(Currency other, int decimals) const
+{
+    if (!isValidDecimals(decimals)) {
+        return std::nullopt;
+    }
+    const std::uint64_t unit = powerOfTen(kDecimals - decimals);
+    const Magnitude product = magnitudeOf(m_raw) * magnitudeOf(other.m_raw);
+    const Magnitude rounded = divideRounded(product, Magnitude(kScale) * unit) * unit;
+    return fromSignAndMagnitude((m_raw < 0) != (other.m_raw < 0), rounded);
+}
+
+std::optional<Currency> Currency::dividedBy(std::int64_t divisor, int decimals) const
+{
+    if (divisor == 0 || !isValidDecimals(decimals)) {
+        return std::nullopt;
+    }
+    const std::uint64_t unit = powerOfTen(kDecimals - decimals);
+    const Magnitude quotient = divideRounded(magnitudeOf(m_raw), magnitudeOf(divisor) * unit) * unit;
+    return fromSignAndMagnitude((m_raw < 0) != (divisor < 0), quotient);
+}
+
+std::optional<Currency> Currency::rounded(int decimals) const
+{
+    return dividedBy(1, decimals);
 }
 
 } // namespace wagetrove

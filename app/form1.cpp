@@ -4,6 +4,7 @@
 #include "app/period.h"
 #include "app/session.h"
 #include "app/statecatalogue.h"
+#include "store/frmsubmitter.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -130,6 +131,11 @@ void Form1::connectHandlers()
     connect(button(MainCommand::Exit), &QPushButton::clicked, this, &Form1::exitClicked);
     connect(button(MainCommand::WebSite), &QPushButton::clicked, this,
             [this] { OpenWebSiteCommand(m_session, m_dialogs); });
+    connect(button(MainCommand::SubmitterOptions), &QPushButton::clicked, this, [this] {
+        frmSubmitter window(m_session, m_state, m_dialogs, this);
+        window.exec();
+        refresh();
+    });
 }
 
 void Form1::refresh()

@@ -7,12 +7,12 @@ bool isCommandAvailable(MainCommand command)
     switch (command) {
     case MainCommand::Exit:
     case MainCommand::WebSite:
+    case MainCommand::SubmitterOptions:
         return true;
     case MainCommand::GetPayrollData:
     case MainCommand::ViewTotals:
     case MainCommand::EditChange:
     case MainCommand::CreateFile:
-    case MainCommand::SubmitterOptions:
     case MainCommand::EditCompanyInfo:
     case MainCommand::WageListing:
         return false;

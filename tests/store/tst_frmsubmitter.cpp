@@ -1,0 +1,197 @@
+#include "app/form1.h"
+#include "app/mainwindowstate.h"
+#include "app/session.h"
+#include "app/startup.h"
+#include "store/frmsubmitter.h"
+#include "store/wagestore.h"
+#include "tests/support/scripteddialogs.h"
+#include "tests/support/testenvironment.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+using namespace wagetrove;
+
+class TestFrmSubmitter : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QTemporaryDir> m_documents;
+    std::unique_ptr<Session> m_session;
+    MainWindowState m_state;
+    test::ScriptedDialogs m_dialogs;
+    std::unique_ptr<frmSubmitter> m_window;
+
+    template <typename T>
+    static T* child(QWidget* window, const QString& name)
+    {
+        T* found = window->findChild<T*>(name);
+        if (found == nullptr) {
+            qFatal("no child %s", qPrintable(name));
+        }
+        return found;
+    }
+
+    QCheckBox* check(int number) const
+    {
+        return child<QCheckBox>(m_window.get(), QStringLiteral("Check%1").arg(number));
+    }
+
+    void openWindow()
+    {
+        m_window = std::make_unique<frmSubmitter>(*m_session, m_state, m_dialogs);
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    }
+
+    void setSubmitterName(const QString& name)
+    {
+        WageStore store;
+        store.open(m_session->DataFolder + WageStore::kFileName);
+        QSqlQuery query(store.database());
+        query.prepare(QStringLiteral("UPDATE Submitter SET Name = ?"));
+        query.addBindValue(name);
+        QVERIFY(query.exec());
+    }
+
+    QString submitterName()
+    {
+        WageStore store;
+        store.open(m_session->DataFolder + WageStore::kFileName);
+        QSqlQuery query(store.database());
+        return query.exec(QStringLiteral("SELECT Name FROM Submitter")) && query.next() ? query.value(0).toString()
+                                                                                        : QString();
+    }
+
+    /// Runs `act` on the Submitter window once the main window has opened it modally.
+    static void whenModalOpens(const std::function<void(QWidget*)>& act)
+    {
+        auto* timer = new QTimer(qApp);
+        QObject::connect(timer, &QTimer::timeout, timer, [timer, act] {
+            if (auto* window = qobject_cast<frmSubmitter*>(QApplication::activeModalWidget())) {
+                timer->deleteLater();
+                timer->stop();
+                act(window);
+            }
+        });
+        timer->start(10);
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        m_documents = std::make_unique<QTemporaryDir>();
+        m_session = std::make_unique<Session>();
+        m_state = MainWindowState();
+        m_dialogs = test::ScriptedDialogs();
+        SingleInstanceGuard guard(m_documents->path());
+        QCOMPARE(runStartup(*m_session, m_state, m_dialogs, test::startupEnvironment(m_documents->path()), guard),
+                 StartupResult::Ready);
+    }
+
+    void cleanup() { m_window.reset(); }
+
+    void opens_withItsCaptionsOverTheSubmitterRow()
+    {
+        setSubmitterName(QStringLiteral("Tarrow Payroll"));
+        openWindow();
+        QCOMPARE(m_window->windowTitle(), QStringLiteral("Submitter Information"));
+        const QStringList captions = {
+            QStringLiteral("Merge QuickBooks Company Files"),
+            QStringLiteral("Employees are NOT subject to SUI - Use Gross Pay and zero out Taxable Wages."),
+            QStringLiteral("Employees are subject to SUI, but are not setup in QuickBooks correctly. Use Gross Pay and "
+                           "calculate Taxable Wages. Enter Wage Limit/Cutoff below. Only check this option if you not "
+                           "getting the correct totals."),
+            QStringLiteral("Create Support File"),
+            QStringLiteral("Allow zero Hours for MA Quest"),
+            QStringLiteral("Use Employer EIN as Submitter EIN"),
+            QStringLiteral("Use as Standalone - Import Wages from Spreadsheet - Employer info from QB"),
+            QStringLiteral("Use as Standalone - Import Wages and Employer Info from Spreadsheet"),
+        };
+        for (int i = 0; i < captions.size(); ++i) {
+            QCOMPARE(check(i + 1)->text(), captions[i]);
+            QVERIFY(!check(i + 1)->isChecked());
+        }
+        QCOMPARE(child<QPushButton>(m_window.get(), QStringLiteral("Command1"))->text(), QStringLiteral("OK"));
+        QCOMPARE(child<QPushButton>(m_window.get(), QStringLiteral("Command2"))->text(), QStringLiteral("Cancel"));
+        QCOMPARE(child<QLineEdit>(m_window.get(), QStringLiteral("txtFields(0)"))->text(),
+                 QStringLiteral("Tarrow Payroll"));
+        QCOMPARE(child<QLineEdit>(m_window.get(), QStringLiteral("txtFields(10)"))->text(), QStringLiteral("999996"));
+        QCOMPARE(child<QLabel>(m_window.get(), QStringLiteral("recordCaption"))->text(), QStringLiteral("Record: 1"));
+        QVERIFY(!child<QLineEdit>(m_window.get(), QStringLiteral("Text1"))->isEnabled());
+        QCOMPARE(m_dialogs.busyDepth(), 0);
+        // The long captions wrap instead of widening the window past a laptop's screen.
+        QVERIFY(m_window->width() < 1000);
+    }
+
+    void clicks_keepEachPairExclusive()
+    {
+        openWindow();
+        auto* wageLimit = child<QLineEdit>(m_window.get(), QStringLiteral("Text1"));
+        QTest::mouseClick(check(3), Qt::LeftButton);
+        QVERIFY(check(3)->isChecked() && wageLimit->isEnabled());
+        QTest::mouseClick(check(2), Qt::LeftButton);
+        QVERIFY(check(2)->isChecked() && !check(3)->isChecked() && !wageLimit->isEnabled());
+        QTest::mouseClick(check(7), Qt::LeftButton);
+        QTest::mouseClick(check(8), Qt::LeftButton);
+        QVERIFY(!check(7)->isChecked() && check(8)->isChecked());
+        QTest::mouseClick(check(7), Qt::LeftButton);
+        QVERIFY(check(7)->isChecked() && !check(8)->isChecked());
+    }
+
+    void invalidLimitKeepsTheWindow_andCancelSavesTypedFields()
+    {
+        setSubmitterName(QStringLiteral("Old Name"));
+        openWindow();
+        QApplication::setActiveWindow(m_window.get());
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        QTest::mouseClick(check(3), Qt::LeftButton);
+        QTest::mouseClick(child<QPushButton>(m_window.get(), QStringLiteral("Command1")), Qt::LeftButton);
+        QCOMPARE(m_dialogs.messages(), QStringList{QStringLiteral("Invalid Wage Limit.")});
+        QVERIFY(m_window->isVisible());
+        QVERIFY(m_session->Store.isOpen());
+
+        auto* name = child<QLineEdit>(m_window.get(), QStringLiteral("txtFields(0)"));
+        name->setFocus(Qt::MouseFocusReason);
+        // Entering a bound field selects its whole text, so typing replaces it.
+        QTRY_COMPARE(name->selectedText(), QStringLiteral("Old Name"));
+        QTest::keyClicks(name, QStringLiteral("Acme Payroll"));
+        QTest::mouseClick(child<QPushButton>(m_window.get(), QStringLiteral("Command2")), Qt::LeftButton);
+        QVERIFY(!m_window->isVisible());
+        QCOMPARE(m_window->result(), int(QDialog::Rejected));
+        QVERIFY(!m_session->Store.isOpen());
+        QVERIFY(!m_session->CalcTaxable);
+        QCOMPARE(submitterName(), QStringLiteral("Acme Payroll"));
+    }
+
+    void mainWindowButton_opensTheWindow_andOkCaptionsCommand1()
+    {
+        Form1 form(*m_session, m_state, m_dialogs, QDate(2025, 5, 15));
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QPushButton* command6 = form.button(MainCommand::SubmitterOptions);
+        QVERIFY(command6->isEnabled());
+
+        for (const QString& caption : {QStringLiteral("Load Wages"), QStringLiteral("Get Payroll Data")}) {
+            whenModalOpens([](QWidget* window) {
+                QTest::mouseClick(child<QCheckBox>(window, QStringLiteral("Check7")), Qt::LeftButton);
+                QTest::mouseClick(child<QPushButton>(window, QStringLiteral("Command1")), Qt::LeftButton);
+            });
+            QTest::mouseClick(command6, Qt::LeftButton);
+            QCOMPARE(form.button(MainCommand::GetPayrollData)->text(), caption);
+        }
+        QVERIFY(!m_session->StandAlone);
+        QVERIFY(!m_session->Store.isOpen());
+    }
+};
+
+QTEST_MAIN(TestFrmSubmitter)
+#include "tst_frmsubmitter.moc"

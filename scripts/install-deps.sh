@@ -12,6 +12,7 @@ packages=(
     qt6-qpa-plugins
     libqt6sql6-sqlite
     libgl-dev
+    pkg-config
     libzip-dev
     libexpat1-dev
     libqpdf-dev

@@ -1,0 +1,97 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+#include <optional>
+#include <vector>
+
+struct zip;
+
+namespace wagetrove {
+
+/// One cell's value as text, the way a cell's value reads when converted to text.
+struct XlsxCell
+{
+    /// Shared and inline strings as written (rich-text runs joined, phonetic hints left out), numbers in plain
+    /// decimal form with at most 15 significant digits ("12345", "1234.5", "0.01"), truth values as "True" or
+    /// "False", error values as written ("#DIV/0!"), formulas by their stored result, and "" for an empty cell.
+    QString text;
+    /// A formula whose result the file does not hold (its writer never calculated it). The text is then empty,
+    /// which must not be taken for an empty cell or for zero.
+    bool uncachedFormula = false;
+};
+
+/// The first columns of one row; element 0 is column A.
+using XlsxRow = std::vector<XlsxCell>;
+
+/// Called for each row in order, with its 1-based number. Returning false stops reading without a failure.
+using XlsxRowHandler = std::function<bool(int rowNumber, const XlsxRow& row)>;
+
+/// Reads the cells of .xlsx workbooks (Office Open XML spreadsheets) straight from the file, row by row.
+///
+/// Worksheets are numbered from 1 in the order of the workbook's sheet tabs; chart sheets do not count.
+/// A worksheet's used range runs from row 1 to the larger of the last row of its <dimension> (when the file
+/// has one) and the last row that holds a cell element; rows in between that the file leaves out read as rows
+/// of empty cells.
+///
+/// Every failure comes back as one message that names the file and says what is wrong. Refused are: files that
+/// are no zip archive or lack the workbook's parts, parts that are not well-formed XML or declare a document type,
+/// sheets reaching beyond kMaxRows rows or kMaxColumns columns, rows or cells out of order, a part that would
+/// unpack to more than the part size limit, and shared texts, which are held in memory, beyond a quarter of it.
+class XlsxReader
+{
+public:
+    static constexpr int kMaxRows = 1048576;
+    static constexpr int kMaxColumns = 16384;
+    /// The most bytes one part of the workbook (a worksheet) may unpack to: about three times the XML of a
+    /// full-height sheet of a dozen columns. Worksheets are read as a stream, so this bounds time, not memory.
+    static constexpr qint64 kDefaultMaxPartSize = qint64(1) << 30;
+    /// The shared texts stay in memory, at several times their size in XML; they get this share of the limit.
+    static constexpr int kSharedStringsShare = 4;
+
+    explicit XlsxReader(QString path);
+    ~XlsxReader();
+    XlsxReader(const XlsxReader&) = delete;
+    XlsxReader& operator=(const XlsxReader&) = delete;
+
+    const QString& path() const { return m_path; }
+
+    /// Lowers or raises the part size limit; checked against the declared size and the bytes actually unpacked.
+    void setMaxPartSize(qint64 bytes) { m_maxPartSize = bytes; }
+
+    /// Opens the workbook and reads its list of worksheets. Returns the failure message, or nothing.
+    std::optional<QString> open();
+
+    /// The number of worksheets; 0 until open() has succeeded.
+    int sheetCount() const { return static_cast<int>(m_worksheets.size()); }
+
+    /// Hands every row of the used range of worksheet sheetPosition (1-based) to onRow, each with exactly
+    /// columnCount cells; columns after those are skipped. Opens the workbook first when needed. Returns the
+    /// failure message, or nothing when every row was read or onRow stopped the reading. Rows handed over
+    /// before a failure stay handed over.
+    std::optional<QString> readRows(int sheetPosition, int columnCount, const XlsxRowHandler& onRow);
+
+private:
+    struct Worksheet
+    {
+        QString name;
+        QString partName;
+    };
+
+    QString failure(const QString& what) const;
+    std::optional<QString> openArchive();
+    std::optional<QString> loadSharedStrings();
+    template <class Handler>
+    std::optional<QString> parsePart(const QString& partName, const QString& label, qint64 maxSize, Handler& handler);
+
+    QString m_path;
+    qint64 m_maxPartSize = kDefaultMaxPartSize;
+    zip* m_zip = nullptr;
+    std::vector<Worksheet> m_worksheets;
+    QString m_sharedStringsPart;
+    bool m_sharedStringsLoaded = false;
+    std::vector<QString> m_sharedStrings;
+};
+
+} // namespace wagetrove

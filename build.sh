@@ -2,6 +2,7 @@
 # The project's one entry point on a fresh Debian 12 machine.
 #   ./build.sh run    installs what is missing, builds, and starts Wagetrove
 #   ./build.sh test   installs what is missing, builds with the sanitizers and runs every test
+#   ./build.sh bench  installs what is missing, builds optimised and runs the benchmarks
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -25,8 +26,13 @@ test)
     cmake --build build-test -j"$jobs"
     ctest --test-dir build-test --output-on-failure -j"$jobs"
     ;;
+bench)
+    cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release
+    cmake --build build-bench -j"$jobs" --target importbench
+    build-bench/bench/importbench
+    ;;
 *)
-    echo "usage: ./build.sh [run|test]" >&2
+    echo "usage: ./build.sh [run|test|bench]" >&2
     exit 2
     ;;
 esac

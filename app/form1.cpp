@@ -1,14 +1,16 @@
 #include "app/form1.h"
 
+#include "acquire/getpayrolldata.h"
 #include "app/commands.h"
+#include "app/leavewatcher.h"
 #include "app/period.h"
 #include "app/session.h"
 #include "app/statecatalogue.h"
 #include "store/frmsubmitter.h"
+#include "totals/form3.h"
 
 #include <QApplication>
 #include <QComboBox>
-#include <QFocusEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -17,7 +19,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalBlocker>
-#include <QTimer>
 #include <QVBoxLayout>
 
 namespace wagetrove {
@@ -120,14 +121,18 @@ void Form1::connectHandlers()
             refresh();
         });
     }
+    auto* watcher = new LeaveWatcher(this);
     for (QLineEdit* box : {m_text1, m_text2}) {
-        box->installEventFilter(this);
+        watcher->watch(box, [this, box] { return dateBoxLeft(box); });
         connect(box, &QLineEdit::textEdited, this, [this, box] {
             (box == m_text1 ? m_state.fromText : m_state.toText) = box->displayText();
             dateTextChanged(m_state);
             refresh();
         });
     }
+    connect(button(MainCommand::GetPayrollData), &QPushButton::clicked, this, &Form1::getPayrollDataClicked);
+    connect(button(MainCommand::ViewTotals), &QPushButton::clicked, this,
+            [this] { ShowTotalsWindow(m_session, m_dialogs, m_state.fromText, m_state.toText, this); });
     connect(button(MainCommand::Exit), &QPushButton::clicked, this, &Form1::exitClicked);
     connect(button(MainCommand::WebSite), &QPushButton::clicked, this,
             [this] { OpenWebSiteCommand(m_session, m_dialogs); });
@@ -162,49 +167,30 @@ void Form1::refresh()
     }
 }
 
-bool Form1::eventFilter(QObject* watched, QEvent* event)
+QWidget* Form1::dateBoxLeft(QLineEdit* box)
 {
-    auto* box = qobject_cast<QLineEdit*>(watched);
-    if (box && event->type() == QEvent::FocusIn) {
-        // Entering a date box selects its whole text (after the click that placed the cursor).
-        QTimer::singleShot(0, box, &QLineEdit::selectAll);
-    } else if (box && event->type() == QEvent::FocusOut) {
-        const auto reason = static_cast<QFocusEvent*>(event)->reason();
-        // A message box or another window taking the focus is not the user leaving the box.
-        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
-            dateBoxLeft(box);
-        }
-    }
-    return QWidget::eventFilter(watched, event);
-}
-
-void Form1::dateBoxLeft(QLineEdit* box)
-{
-    if (m_checkingDate) {
-        return;
-    }
-    m_checkingDate = true;
     const FocusTarget target =
         box == m_text1 ? leaveFromBox(m_state, m_dialogs) : leaveToBox(m_session, m_state, m_dialogs);
     refresh();
-    QWidget* focus = nullptr;
     switch (target) {
     case FocusTarget::FromBox:
-        focus = m_text1;
-        break;
+        return m_text1;
     case FocusTarget::ToBox:
-        focus = m_text2;
-        break;
+        return m_text2;
     case FocusTarget::GetPayrollData:
-        focus = button(MainCommand::GetPayrollData);
-        break;
+        return button(MainCommand::GetPayrollData);
     case FocusTarget::Unchanged:
         break;
     }
-    if (focus != nullptr && focus->isEnabled()) {
-        QTimer::singleShot(0, focus, [focus] { focus->setFocus(Qt::OtherFocusReason); });
-    }
-    m_checkingDate = false;
+    return nullptr;
+}
+
+void Form1::getPayrollDataClicked()
+{
+    GetPayrollData(m_session, m_state, m_dialogs);
+    refresh();
+    raise();
+    activateWindow();
 }
 
 void Form1::exitClicked()

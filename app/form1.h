@@ -28,22 +28,20 @@ public:
 
     QPushButton* button(MainCommand command) const;
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
     void buildLayout();
     void connectHandlers();
     /// Shows the state: texts, the checked quarter and every button's enabled state.
     void refresh();
-    void dateBoxLeft(QLineEdit* box);
+    /// Checks a date box the user left; returns the widget that is to get the focus, if any.
+    QWidget* dateBoxLeft(QLineEdit* box);
+    void getPayrollDataClicked();
     void exitClicked();
 
     Session& m_session;
     MainWindowState& m_state;
     Dialogs& m_dialogs;
     QDate m_today;
-    bool m_checkingDate = false;
 
     QComboBox* m_combo1 = nullptr;
     std::array<QRadioButton*, 4> m_options{};

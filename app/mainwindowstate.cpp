@@ -8,9 +8,9 @@ bool isCommandAvailable(MainCommand command)
     case MainCommand::Exit:
     case MainCommand::WebSite:
     case MainCommand::SubmitterOptions:
-        return true;
     case MainCommand::GetPayrollData:
     case MainCommand::ViewTotals:
+        return true;
     case MainCommand::EditChange:
     case MainCommand::CreateFile:
     case MainCommand::EditCompanyInfo:

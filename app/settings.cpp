@@ -25,7 +25,7 @@ void ReadSettings(Session& session)
 
     session.Message = readFlag(read(kMessage), true);
     session.TWCMessage = readFlag(read(kTWCMessage), true);
-    session.WageLimit = Currency::fromText(read(kWageLimit)).value_or(Currency());
+    session.WageLimit = Currency::fromAnyText(read(kWageLimit)).value_or(Currency());
     const QString lastState = read(kLastState);
     session.LastState = lastState.isEmpty() ? QStringLiteral("0") : lastState;
     session.UseEmployer = readFlag(read(kUseEmployer), false);
@@ -34,7 +34,7 @@ void ReadSettings(Session& session)
     if (session.StandAlone) {
         session.StateID = read(kStateID);
         session.FedID = read(kFedID);
-        if (const auto rate = Currency::fromText(read(kRate))) {
+        if (const auto rate = Currency::fromAnyText(read(kRate))) {
             session.Rate = *rate;
             // The Kentucky rate is the SUI rate less the 0.075 service capacity upgrade fund share.
             session.ModifiedRate = rate->minus(Currency::fromRaw(750)).value_or(*rate);

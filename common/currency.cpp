@@ -115,6 +115,14 @@ std::optional<Currency> Currency::fromText(const QString& text)
     return fromDecimal(DecimalNumber{negative, digits, -static_cast<std::int64_t>(fraction.size())});
 }
 
+std::optional<Currency> Currency::fromAnyText(const QString& text)
+{
+    if (auto value = fromText(text)) {
+        return value;
+    }
+    return fromNumericText(text);
+}
+
 std::optional<Currency> Currency::fromNumericText(const QString& text)
 {
     const std::optional<DecimalNumber> number = readDecimalNumber(text);

@@ -40,6 +40,10 @@ public:
     /// rounded to four decimals. Nothing for other texts or a value outside the range.
     static std::optional<Currency> fromNumericText(const QString& text);
 
+    /// Either of the two: money as typed or any numeric text. For values that come back from where the user
+    /// typed them (the settings file, a workbook cell).
+    static std::optional<Currency> fromAnyText(const QString& text);
+
     /// The number exactly, rounded to four decimals; nothing when it is outside the range.
     static std::optional<Currency> fromDecimal(const DecimalNumber& number);
 

@@ -84,11 +84,29 @@ WAGE_HEADERS = ["EIN", "SUI Rate", "SS", "FirstName", "MiddleName", "LastName", 
                 "GrossWages", "TaxableWages", "Month1", "Month2", "Month3"]
 EMPLOYER_HEADERS = ["EIN", "Name", "Address", "City", "State", "Zip", "SutaRate", "StateID"]
 
-SAMPLE_WAGES = [
-    WAGE_HEADERS,
-    ["12-3456789", 2.7, "123456789", "JOHN", "Q", "PUBLIC", "122024", 12500.5, 7000, True, True, True],
-    ["12-3456789", 2.7, "987654321", "MARY", None, "SMITH", "122024", 9800, 7000, True, True, False],
-    ["12-3456789", 2.7, "555667777", "JOSE", "A", "GARCIA", "122024", 4200.25, 4200.25, False, True, True],
+# A realistic quarter for the sample company: middle names present and absent, names with a period or a
+# comma, wages under and over a typical taxable wage base, part-quarter employees and one row without wages.
+SAMPLE_QUARTER = "032025"
+SAMPLE_EMPLOYEES = [
+    # SS, first, middle, last, gross, taxable, month1, month2, month3
+    ("123456789", "JOHN", "Q", "PUBLIC", 12500.5, 12500.5, True, True, True),
+    ("987654321", "MARY", "", "SMITH", 9800, 9800, True, True, False),
+    ("555667777", "JOSE", "A", "GARCIA", 4200.25, 4200.25, False, True, True),
+    ("111223333", "ROBERT", "J.", "O'NEIL", 18750, 13590, True, True, True),
+    ("222334444", "LINDA", "", "NGUYEN", 15600, 13590, True, True, True),
+    ("333445555", "JAMES", "T", "WILLIAMS, JR.", 8100, 8100, True, True, True),
+    ("444556666", "PATRICIA", "ANN", "JOHNSON", 21000, 13590, True, True, True),
+    ("666778888", "MICHAEL", "", "BROWN", 3125.75, 3125.75, True, False, False),
+    ("777889999", "ELIZABETH", "M", "DAVIS", 11250, 11250, True, True, True),
+    ("888990000", "DAVID", "", "MILLER", 7800.4, 7800.4, True, True, True),
+    ("999001111", "SUSAN", "K", "WILSON", 13590, 13590, True, True, True),
+    ("101112222", "THOMAS", "", "MOORE", 640, 640, False, False, True),
+    ("121314444", "KAREN", "L", "TAYLOR", 9999.99, 9999.99, True, True, True),
+    ("131415555", "CHARLES", "", "ANDERSON", 0, 0, True, False, False),
+]
+SAMPLE_WAGES = [WAGE_HEADERS] + [
+    ["12-3456789", 2.7, ss, first, middle or None, last, SAMPLE_QUARTER, gross, taxable, m1, m2, m3]
+    for ss, first, middle, last, gross, taxable, m1, m2, m3 in SAMPLE_EMPLOYEES
 ]
 SAMPLE_EMPLOYER = [
     EMPLOYER_HEADERS,

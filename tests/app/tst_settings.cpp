@@ -73,9 +73,10 @@ private Q_SLOTS:
         QCOMPARE(webSiteAddress(*session), QStringLiteral("https://example.org/help"));
     }
 
-    void nonNumericWageLimit_readsAsZero()
+    void wageLimit_readsAsTypedInTheSubmitterWindow()
     {
         QCOMPARE(sessionWith("[Options]\nWageLimit=seven thousand\n")->WageLimit, Currency());
+        QCOMPARE(sessionWith("[Options]\nWageLimit=1e3\n")->WageLimit, Currency::fromUnits(1000));
     }
 
     void longValues_areCutTo127Characters()

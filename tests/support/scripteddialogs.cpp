@@ -35,9 +35,10 @@ std::optional<QString> ScriptedDialogs::input(const QString& prompt, const QStri
         m_unscripted << prompt;
         return std::nullopt;
     }
-    auto text = m_inputs.front();
+    const bool answered = m_inputs.front().has_value();
+    const QString text = m_inputs.front().value_or(QString());
     m_inputs.pop_front();
-    return text;
+    return answered ? std::optional<QString>(text) : std::nullopt;
 }
 
 std::optional<QString> ScriptedDialogs::nextFile(DialogCall::Kind kind, const FileDialogRequest& request)
@@ -47,9 +48,10 @@ std::optional<QString> ScriptedDialogs::nextFile(DialogCall::Kind kind, const Fi
         m_unscripted << request.title;
         return std::nullopt;
     }
-    auto path = m_files.front();
+    const bool chosen = m_files.front().has_value();
+    const QString path = m_files.front().value_or(QString());
     m_files.pop_front();
-    return path;
+    return chosen ? std::optional<QString>(path) : std::nullopt;
 }
 
 std::optional<QString> ScriptedDialogs::saveFile(const FileDialogRequest& request)

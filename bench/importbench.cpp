@@ -1,0 +1,115 @@
+// Imports a generated 100,000-row wages workbook into a fresh wage store and computes the totals, reporting
+// the time taken and the peak memory. Run: ./build.sh bench
+#include "acquire/wagespreadsheet.h"
+#include "app/session.h"
+#include "common/dialogs.h"
+#include "store/wagestore.h"
+#include "tests/support/workbookwriter.h"
+#include "totals/recalculatetotals.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+#include <sys/resource.h>
+
+namespace {
+
+using namespace wagetrove;
+
+/// Answers nothing and remembers the last message, so that a failed import is reported.
+class QuietDialogs : public Dialogs
+{
+public:
+    QString lastMessage;
+
+    Answer message(const QString& text, const QString&, MessageIcon, MessageButtons) override
+    {
+        lastMessage = text;
+        return Answer::Ok;
+    }
+    std::optional<QString> input(const QString&, const QString&, const QString&) override { return std::nullopt; }
+    std::optional<QString> saveFile(const FileDialogRequest&) override { return std::nullopt; }
+    std::optional<QString> openFile(const FileDialogRequest&) override { return std::nullopt; }
+    void setBusy(bool) override {}
+    bool openDocument(const QString&) override { return false; }
+};
+
+/// A wages workbook of `rows` employees for quarter 1 of 2025.
+bool writeBenchmarkWorkbook(const QString& path, int rows)
+{
+    test::SheetRows sheet;
+    sheet.reserve(rows + 1);
+    QVariantList headers;
+    for (const QString& header : wagesSheetHeaders()) {
+        headers << header;
+    }
+    sheet << headers;
+    for (int i = 0; i < rows; ++i) {
+        const double gross = (100000 + (i * 7919) % 2500000) / 100.0;
+        sheet << QVariantList{QStringLiteral("12-3456789"),
+                              2.7,
+                              QString::number(100000000 + i),
+                              QStringLiteral("FIRST%1").arg(i),
+                              i % 3 == 0 ? QVariant() : QVariant(QStringLiteral("M")),
+                              QStringLiteral("LAST%1").arg(i),
+                              QStringLiteral("032025"),
+                              gross,
+                              gross,
+                              true,
+                              true,
+                              i % 5 != 0};
+    }
+    return test::writeWorkbook(path, {sheet});
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    QTextStream out(stdout);
+    constexpr int kRows = 100000;
+
+    QTemporaryDir folder;
+    const QString workbook = folder.filePath(QStringLiteral("wages.xlsx"));
+    if (!writeBenchmarkWorkbook(workbook, kRows)) {
+        out << "could not write the benchmark workbook\n";
+        return 1;
+    }
+    auto session = std::make_unique<Session>();
+    session->DataFolder = folder.path() + QLatin1Char('/');
+    session->StandAlonenoqb = false;
+    session->TaxYear = 2025;
+    session->Quarter = QStringLiteral("1");
+    session->ToMonthYear = QStringLiteral("032025");
+    try {
+        WageStore::createEmpty(session->DataFolder + WageStore::kFileName);
+        OpenWageStore(*session);
+    } catch (const std::exception& error) {
+        out << "could not prepare the wage store: " << error.what() << '\n';
+        return 1;
+    }
+
+    QuietDialogs dialogs;
+    QElapsedTimer timer;
+    timer.start();
+    ImportWageSpreadsheetFile(*session, dialogs, workbook);
+    const qint64 importMs = timer.elapsed();
+    RecalculateTotals(*session);
+    const qint64 totalMs = timer.elapsed();
+    CloseWageStore(*session);
+
+    if (session->DataError) {
+        out << "import failed: " << dialogs.lastMessage << '\n';
+        return 1;
+    }
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    out << "imported " << kRows << " rows: read and insert " << importMs << " ms, with totals " << totalMs
+        << " ms (target 1500 ms); employees counted in month 1: " << session->Month1Count << "; peak memory "
+        << usage.ru_maxrss / 1024 << " MB (target 300 MB)\n";
+    return totalMs < 1500 && usage.ru_maxrss / 1024 < 300 ? 0 : 3;
+}

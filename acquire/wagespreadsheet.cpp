@@ -4,11 +4,9 @@
 #include "common/dialogs.h"
 #include "common/numerictext.h"
 #include "common/xlsxreader.h"
+#include "store/bulkinsert.h"
 #include "store/sqlutil.h"
 #include "store/storeerror.h"
-
-#include <QSqlError>
-#include <QSqlQuery>
 
 namespace wagetrove {
 namespace {
@@ -104,12 +102,15 @@ public:
 
     ImportedValues run()
     {
-        QSqlDatabase& db = m_session.Store.database();
-        m_insert = QSqlQuery(db);
-        m_insert.prepare(QStringLiteral(
-            "INSERT INTO [Employee] ([StateCode], [UnitCode], [SS], [FirstName], [MiddleName], [LastName], [Name], "
-            "[GrossWages], [TaxableWages], [QuarterEnding], [Month1], [Month2], [Month3]) "
-            "VALUES ('  ', ' ', ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+        BulkInsert insert(m_session.Store.database(),
+                          QStringLiteral("INSERT INTO [Employee] ([StateCode], [UnitCode], [SS], [FirstName], "
+                                         "[MiddleName], [LastName], [Name], [GrossWages], [TaxableWages], "
+                                         "[QuarterEnding], [Month1], [Month2], [Month3]) "
+                                         "VALUES ('  ', ' ', ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+        if (!insert.valid()) {
+            fail(QStringLiteral("The wage store cannot take wages: %1").arg(insert.errorText()));
+        }
+        m_insert = &insert;
 
         readSheet(1, 12, [this](int rowNumber, const XlsxRow& row) { wagesRow(rowNumber, row); });
         if (!m_headerSeen) {
@@ -118,7 +119,7 @@ public:
         if (m_session.StandAlonenoqb) {
             readEmployer();
         }
-        m_insert = QSqlQuery();
+        m_insert = nullptr;
         return m_values;
     }
 
@@ -168,20 +169,20 @@ private:
         const bool months[] = {truthCell(row, rowNumber, 10), truthCell(row, rowNumber, 11),
                                truthCell(row, rowNumber, 12)};
 
-        m_insert.addBindValue(cellText(row, rowNumber, 3));
-        m_insert.addBindValue(firstName);
-        m_insert.addBindValue(middleName);
-        m_insert.addBindValue(lastName);
-        m_insert.addBindValue(firstName + QLatin1Char(' ') + middleName + QLatin1Char(' ') + lastName);
-        m_insert.addBindValue(static_cast<qlonglong>(gross.raw()));
-        m_insert.addBindValue(static_cast<qlonglong>(taxable.raw()));
-        m_insert.addBindValue(quarterEnding);
-        for (bool month : months) {
-            m_insert.addBindValue(month ? 1 : 0);
+        BulkInsert& insert = *m_insert;
+        insert.bind(1, cellText(row, rowNumber, 3));
+        insert.bind(2, firstName);
+        insert.bind(3, middleName);
+        insert.bind(4, lastName);
+        insert.bind(5, firstName + QLatin1Char(' ') + middleName + QLatin1Char(' ') + lastName);
+        insert.bind(6, gross.raw());
+        insert.bind(7, taxable.raw());
+        insert.bind(8, quarterEnding);
+        for (int month = 0; month < 3; ++month) {
+            insert.bind(9 + month, qint64(months[month] ? 1 : 0));
         }
-        if (!m_insert.exec()) {
-            fail(
-                QStringLiteral("The wage store could not take row %1: %2").arg(rowNumber).arg(lastErrorText(m_insert)));
+        if (!insert.run()) {
+            fail(QStringLiteral("The wage store could not take row %1: %2").arg(rowNumber).arg(insert.errorText()));
         }
     }
 
@@ -245,7 +246,7 @@ private:
 
     Session& m_session;
     XlsxReader& m_workbook;
-    QSqlQuery m_insert;
+    BulkInsert* m_insert = nullptr;
     bool m_headerSeen = false;
     ImportedValues m_values;
 };

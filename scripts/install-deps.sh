@@ -11,6 +11,7 @@ packages=(
     qt6-base-dev-tools
     qt6-qpa-plugins
     libqt6sql6-sqlite
+    libsqlite3-dev
     libgl-dev
     pkg-config
     libzip-dev

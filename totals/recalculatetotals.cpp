@@ -17,25 +17,38 @@ namespace {
 /// The Kentucky service capacity upgrade fund rate, in percent.
 constexpr Currency kScufRate = Currency::fromRaw(750);
 
-void add(Currency& total, const QVariant& value)
-{
-    total = total.plus(Currency::fromRaw(value.toLongLong())).value_or(total);
-}
-
-/// Counts one employee in every month and stores the row as completed.
+/// Stores a row no loader completed: all three month flags, StateCode "12", upper-case names and the quarter.
 void completeRow(QSqlDatabase& db, const QSqlQuery& row, const QString& quarterEnding)
 {
     QSqlQuery update(db);
     update.prepare(QStringLiteral("UPDATE [Employee] SET [Month1] = 1, [Month2] = 1, [Month3] = 1, [StateCode] = '12', "
                                   "[Name] = ?, [FirstName] = ?, [MiddleName] = ?, [LastName] = ?, [QuarterEnding] = ? "
                                   "WHERE rowid = ?"));
-    for (const char* field : {"Name", "FirstName", "MiddleName", "LastName"}) {
-        const QVariant value = row.value(QLatin1String(field));
+    for (int field = 1; field <= 4; ++field) {
+        const QVariant value = row.value(field);
         update.addBindValue(value.isNull() ? value : QVariant(value.toString().toUpper()));
     }
     update.addBindValue(quarterEnding);
-    update.addBindValue(row.value(QStringLiteral("rowid")));
+    update.addBindValue(row.value(0));
     update.exec();
+}
+
+/// Sums the wages and counts each month's employees. A row no loader completed counts in every month.
+void sumEmployees(Session& session, QSqlDatabase& db)
+{
+    QSqlQuery sums(db);
+    if (!sums.exec(QStringLiteral("SELECT sum(COALESCE([GrossWages], 0)), sum(COALESCE([TaxableWages], 0)), "
+                                  "sum(COALESCE([Month1], 0) <> 0 OR [StateCode] = ' '), sum(COALESCE([Month2], 0) <> "
+                                  "0 OR [StateCode] = ' '), "
+                                  "sum(COALESCE([Month3], 0) <> 0 OR [StateCode] = ' ') FROM [Employee]")) ||
+        !sums.next()) {
+        return; // an empty table or sums beyond the range leave the totals at 0
+    }
+    session.TotalWages = Currency::fromRaw(sums.value(0).toLongLong());
+    session.TaxableTotal = Currency::fromRaw(sums.value(1).toLongLong());
+    session.Month1Count = sums.value(2).toInt();
+    session.Month2Count = sums.value(3).toInt();
+    session.Month3Count = sums.value(4).toInt();
 }
 
 } // namespace
@@ -66,23 +79,14 @@ void RecalculateTotals(Session& session)
         } catch (const StoreError&) {
             // Skipped like every failing step: the sums below still run.
         }
+        sumEmployees(session, db);
         db.transaction();
         QSqlQuery rows(db);
         rows.setForwardOnly(true);
-        if (rows.exec(QStringLiteral("SELECT rowid, [GrossWages], [TaxableWages], [Month1], [Month2], [Month3], "
-                                     "[StateCode], [Name], [FirstName], [MiddleName], [LastName] FROM [Employee]"))) {
+        if (rows.exec(QStringLiteral("SELECT rowid, [Name], [FirstName], [MiddleName], [LastName] FROM [Employee] "
+                                     "WHERE [StateCode] = ' '"))) {
             while (rows.next()) {
-                add(session.TotalWages, rows.value(QStringLiteral("GrossWages")));
-                add(session.TaxableTotal, rows.value(QStringLiteral("TaxableWages")));
-                session.Month1Count += rows.value(QStringLiteral("Month1")).toInt() != 0 ? 1 : 0;
-                session.Month2Count += rows.value(QStringLiteral("Month2")).toInt() != 0 ? 1 : 0;
-                session.Month3Count += rows.value(QStringLiteral("Month3")).toInt() != 0 ? 1 : 0;
-                if (rows.value(QStringLiteral("StateCode")).toString() == QStringLiteral(" ")) {
-                    ++session.Month1Count;
-                    ++session.Month2Count;
-                    ++session.Month3Count;
-                    completeRow(db, rows, session.ToMonthYear);
-                }
+                completeRow(db, rows, session.ToMonthYear);
             }
         }
         rows.finish();

@@ -61,13 +61,14 @@ private Q_SLOTS:
         session.Rate = money("2.7");
         session.ToMonthYear = QStringLiteral("032025");
         session.SWHWagesTotal = money("1500.5");
-        // Two loaded rows, a row no loader completed, and one without wages that the pass removes.
+        // Two loaded rows, a row no loader completed (counted once in each month, whatever its flags say), and
+        // one without wages that the pass removes.
         QVERIFY(store.exec(QStringLiteral(
             "INSERT INTO Employee (Name, FirstName, MiddleName, LastName, GrossWages, TaxableWages, Month1, Month2, "
             "Month3, StateCode) VALUES "
             "('ANN CARTER', 'ANN', ' ', 'CARTER', 60000000, 40000000, 1, 1, 1, '48'), "
             "('BOB DAY', 'BOB', ' ', 'DAY', 30000000, 30000000, 0, 1, 0, '  '), "
-            "('cy éclair', 'cy', 'b', 'éclair', 12345, 30000000, 0, 0, 0, ' '), "
+            "('cy éclair', 'cy', 'b', 'éclair', 12345, 30000000, 1, 0, 0, ' '), "
             "('ZERO', 'Z', ' ', 'ZERO', 0, 0, 1, 1, 1, '48')")));
         session.Store.open(session.DataFolder + WageStore::kFileName);
         RecalculateTotals(session);

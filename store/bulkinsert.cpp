@@ -1,0 +1,59 @@
+#include "store/bulkinsert.h"
+
+#include <QSqlDriver>
+#include <QVariant>
+
+#include <sqlite3.h>
+
+namespace wagetrove {
+
+BulkInsert::BulkInsert(QSqlDatabase& db, const QString& statement)
+{
+    const QVariant handle = db.isOpen() ? db.driver()->handle() : QVariant();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0) {
+        m_prepareError = QStringLiteral("the wage store is not open");
+        return;
+    }
+    m_db = *static_cast<sqlite3* const*>(handle.constData());
+    const QByteArray sql = statement.toUtf8();
+    if (sqlite3_prepare_v2(m_db, sql.constData(), static_cast<int>(sql.size()), &m_statement, nullptr) != SQLITE_OK) {
+        m_prepareError = QString::fromUtf8(sqlite3_errmsg(m_db));
+        m_statement = nullptr;
+    }
+}
+
+BulkInsert::~BulkInsert()
+{
+    sqlite3_finalize(m_statement);
+}
+
+void BulkInsert::bind(int position, const QString& text)
+{
+    sqlite3_bind_text16(m_statement, position, text.utf16(), static_cast<int>(text.size() * 2), SQLITE_TRANSIENT);
+}
+
+void BulkInsert::bind(int position, qint64 number)
+{
+    sqlite3_bind_int64(m_statement, position, number);
+}
+
+bool BulkInsert::run()
+{
+    if (m_statement == nullptr) {
+        return false;
+    }
+    const int result = sqlite3_step(m_statement);
+    sqlite3_reset(m_statement);
+    sqlite3_clear_bindings(m_statement);
+    return result == SQLITE_DONE;
+}
+
+QString BulkInsert::errorText() const
+{
+    if (m_statement == nullptr) {
+        return m_prepareError;
+    }
+    return QString::fromUtf8(sqlite3_errmsg(m_db));
+}
+
+} // namespace wagetrove

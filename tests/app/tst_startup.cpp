@@ -3,7 +3,7 @@
 #include "app/session.h"
 #include "app/startup.h"
 #include "store/wagestore.h"
-#include "tests/support/scripteddialogs.h"
+#include "tests/support/startedprogram.h"
 #include "tests/support/testenvironment.h"
 
 #include <QDir>
@@ -37,41 +37,20 @@ int rows(QSqlDatabase& db, const QString& table)
 
 } // namespace
 
-class TestStartup : public QObject
+class TestStartup : public QObject, protected test::StartedProgram
 {
     Q_OBJECT
 
 private:
-    std::unique_ptr<QTemporaryDir> m_documents;
-    std::unique_ptr<Session> m_session;
-    MainWindowState m_window;
-    test::ScriptedDialogs m_dialogs;
-
     QString documents() const { return m_documents->path(); }
-    QString dataFolder() const { return documents() + QStringLiteral("/Tarrow Software/Wagetrove/"); }
 
     StartupResult start(QDate today = QDate(2025, 5, 15), const QString& appFolder = test::programFolder())
     {
-        SingleInstanceGuard guard(documents());
-        StartupEnvironment environment = test::startupEnvironment(documents(), today);
-        environment.appFolder = appFolder;
-        return runStartup(*m_session, m_window, m_dialogs, environment, guard);
-    }
-
-    void writeSettings(const QByteArray& ini)
-    {
-        QVERIFY(QDir().mkpath(dataFolder()));
-        QVERIFY(writeBytes(dataFolder() + QStringLiteral("suta.ini"), ini));
+        return startProgram(today, appFolder);
     }
 
 private Q_SLOTS:
-    void init()
-    {
-        m_documents = std::make_unique<QTemporaryDir>();
-        m_session = std::make_unique<Session>();
-        m_window = MainWindowState();
-        m_dialogs = test::ScriptedDialogs();
-    }
+    void init() { resetProgram(); }
 
     void firstRun_createsFoldersAndCopiesTemplates()
     {
@@ -83,8 +62,8 @@ private Q_SLOTS:
         for (const QString& name : {WageStore::kFileName, kPfmlTemplateName, kSampleWagesName}) {
             QVERIFY2(QFile::exists(dataFolder() + name), qPrintable(name));
         }
-        QCOMPARE(m_window.caption, QStringLiteral("Wagetrove 1.0"));
-        QCOMPARE(m_window.command1Caption, QStringLiteral("Get Payroll Data"));
+        QCOMPARE(m_state.caption, QStringLiteral("Wagetrove 1.0"));
+        QCOMPARE(m_state.command1Caption, QStringLiteral("Get Payroll Data"));
         QCOMPARE(m_session->QBMaxVersion, QStringLiteral("35"));
         QVERIFY(!m_session->StartingUp);
         QVERIFY(!m_session->Store.isOpen());
@@ -105,7 +84,7 @@ private Q_SLOTS:
         QVERIFY(QFile::remove(dataFolder() + WageStore::kFileName));
         QVERIFY(writeBytes(dataFolder() + kPfmlTemplateName, "edited by the user"));
         QVERIFY(writeBytes(dataFolder() + QStringLiteral("my-wages.xlsx"), "mine"));
-        writeSettings("[Options]\r\nLastState=3\r\n");
+        QVERIFY(writeSettings("[Options]\r\nLastState=3\r\n"));
 
         m_session->Store.close();
         QCOMPARE(start(), StartupResult::Ready);
@@ -195,12 +174,12 @@ private Q_SLOTS:
         QFETCH(QString, from);
         QFETCH(QString, to);
         QCOMPARE(start(today), StartupResult::Ready);
-        QCOMPARE(m_window.checkedQuarter, quarter);
+        QCOMPARE(m_state.checkedQuarter, quarter);
         QCOMPARE(m_session->Quarter, QString::number(quarter));
-        QCOMPARE(m_window.fromText, from);
-        QCOMPARE(m_window.toText, to);
-        QVERIFY(m_window.getPayrollDataEnabled);
-        QVERIFY(!m_window.resultsEnabled);
+        QCOMPARE(m_state.fromText, from);
+        QCOMPARE(m_state.toText, to);
+        QVERIFY(m_state.getPayrollDataEnabled);
+        QVERIFY(!m_state.resultsEnabled);
     }
 
     void lastState_selectsTheListPosition_data()
@@ -221,7 +200,7 @@ private Q_SLOTS:
         QFETCH(QByteArray, value);
         QFETCH(int, position);
         QFETCH(QString, abbreviation);
-        writeSettings("[Options]\nLastState=" + value + "\n");
+        QVERIFY(writeSettings("[Options]\nLastState=" + value + "\n"));
         QCOMPARE(start(), StartupResult::Ready);
         QCOMPARE(m_session->StatePosition, position);
         QCOMPARE(m_session->StateAbbrev, abbreviation);
@@ -240,9 +219,9 @@ private Q_SLOTS:
     {
         QFETCH(QByteArray, ini);
         QFETCH(QString, caption);
-        writeSettings("[Options]\n" + ini + "\n");
+        QVERIFY(writeSettings("[Options]\n" + ini + "\n"));
         QCOMPARE(start(), StartupResult::Ready);
-        QCOMPARE(m_window.command1Caption, caption);
+        QCOMPARE(m_state.command1Caption, caption);
     }
 };
 

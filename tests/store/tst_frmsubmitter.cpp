@@ -4,7 +4,7 @@
 #include "app/startup.h"
 #include "store/frmsubmitter.h"
 #include "store/wagestore.h"
-#include "tests/support/scripteddialogs.h"
+#include "tests/support/startedprogram.h"
 #include "tests/support/testenvironment.h"
 
 #include <QApplication>
@@ -19,15 +19,11 @@
 
 using namespace wagetrove;
 
-class TestFrmSubmitter : public QObject
+class TestFrmSubmitter : public QObject, protected test::StartedProgram
 {
     Q_OBJECT
 
 private:
-    std::unique_ptr<QTemporaryDir> m_documents;
-    std::unique_ptr<Session> m_session;
-    MainWindowState m_state;
-    test::ScriptedDialogs m_dialogs;
     std::unique_ptr<frmSubmitter> m_window;
 
     template <typename T>
@@ -88,13 +84,8 @@ private:
 private Q_SLOTS:
     void init()
     {
-        m_documents = std::make_unique<QTemporaryDir>();
-        m_session = std::make_unique<Session>();
-        m_state = MainWindowState();
-        m_dialogs = test::ScriptedDialogs();
-        SingleInstanceGuard guard(m_documents->path());
-        QCOMPARE(runStartup(*m_session, m_state, m_dialogs, test::startupEnvironment(m_documents->path()), guard),
-                 StartupResult::Ready);
+        resetProgram();
+        QCOMPARE(startProgram(), StartupResult::Ready);
     }
 
     void cleanup() { m_window.reset(); }

@@ -6,7 +6,7 @@
 #include "store/submittermodel.h"
 #include "store/submitteroptions.h"
 #include "store/wagestore.h"
-#include "tests/support/scripteddialogs.h"
+#include "tests/support/startedprogram.h"
 #include "tests/support/testenvironment.h"
 
 #include <QFile>
@@ -18,24 +18,12 @@
 
 using namespace wagetrove;
 
-class TestSubmitterOptions : public QObject
+class TestSubmitterOptions : public QObject, protected test::StartedProgram
 {
     Q_OBJECT
 
 private:
-    std::unique_ptr<QTemporaryDir> m_documents;
-    std::unique_ptr<Session> m_session;
-    MainWindowState m_window;
-    test::ScriptedDialogs m_dialogs;
-
-    void start()
-    {
-        m_session = std::make_unique<Session>();
-        m_window = MainWindowState();
-        SingleInstanceGuard guard(m_documents->path());
-        QCOMPARE(runStartup(*m_session, m_window, m_dialogs, test::startupEnvironment(m_documents->path()), guard),
-                 StartupResult::Ready);
-    }
+    void start() { QCOMPARE(startProgram(), StartupResult::Ready); }
 
     QString setting(const QString& key) const
     {
@@ -58,7 +46,7 @@ private:
         if (edit) {
             edit(boxes);
         }
-        return acceptSubmitterOptions(*m_session, m_window, boxes, m_dialogs);
+        return acceptSubmitterOptions(*m_session, m_state, boxes, m_dialogs);
     }
 
     /// Runs one statement on the closed store; the first column of its rows.
@@ -80,8 +68,7 @@ private:
 private Q_SLOTS:
     void init()
     {
-        m_documents = std::make_unique<QTemporaryDir>();
-        m_dialogs = test::ScriptedDialogs();
+        resetProgram();
         start();
     }
 
@@ -111,7 +98,7 @@ private Q_SLOTS:
         QCOMPARE(m_session->WageLimit, Currency::fromUnits(7000));
         QVERIFY(!m_session->CalcTaxable && !m_session->MergeFiles && !m_session->StandAlone);
         QCOMPARE(m_session->RemitID, QStringLiteral("999996"));
-        QCOMPARE(m_window.command1Caption, QStringLiteral("Get Payroll Data"));
+        QCOMPARE(m_state.command1Caption, QStringLiteral("Get Payroll Data"));
     }
 
     void wageLimit_isStoredAsTyped_andCountsOnlyWhenNumeric()
@@ -175,13 +162,13 @@ private Q_SLOTS:
         QFETCH(QString, noqb);
         QFETCH(QString, caption);
         m_session->StandAlonenoqb = true;
-        m_window.command1Caption = QStringLiteral("Load Wages");
+        m_state.command1Caption = QStringLiteral("Load Wages");
         QVERIFY(ok({click}));
         QCOMPARE(setting(QStringLiteral("StandAlone")), standAlone);
         QCOMPARE(setting(QStringLiteral("StandAlonenoqb")), noqb);
         QCOMPARE(flagText(m_session->StandAlone), standAlone);
         QCOMPARE(flagText(m_session->StandAlonenoqb), noqb);
-        QCOMPARE(m_window.command1Caption, caption);
+        QCOMPARE(m_state.command1Caption, caption);
     }
 
     void restart_keepsTheKeyedOptions_andResetsTheOthers()
@@ -202,21 +189,21 @@ private Q_SLOTS:
         QCOMPARE(m_session->WageLimit, Currency::fromUnits(9000));
         QCOMPARE(m_session->RemitID, QStringLiteral("123456"));
         QCOMPARE(m_session->QBFieldNameSoc, QStringLiteral("SOC Code"));
-        QCOMPARE(m_window.command1Caption, QStringLiteral("Load Wages"));
+        QCOMPARE(m_state.command1Caption, QStringLiteral("Load Wages"));
     }
 
     void check8ThenCancel_changesNothing()
     {
         QVERIFY(ok({7}));
         const QByteArray settings = settingsBytes();
-        SubmitterEditor editor(*m_session, m_window, m_dialogs);
+        SubmitterEditor editor(*m_session, m_state, m_dialogs);
         editor.open();
         editor.click(SubmitterCheck::Check8, true);
         editor.click(SubmitterCheck::Check8, false);
         editor.finish();
         QVERIFY(m_session->StandAlone && !m_session->StandAlonenoqb);
         QCOMPARE(settingsBytes(), settings);
-        QCOMPARE(m_window.command1Caption, QStringLiteral("Load Wages"));
+        QCOMPARE(m_state.command1Caption, QStringLiteral("Load Wages"));
     }
 
     void boundFieldEdits_reachTheSubmitterRow_onOkAndCancel_data()
@@ -236,7 +223,7 @@ private Q_SLOTS:
                        : QStringLiteral("UPDATE Submitter SET Name = 'Old', Email = 'a@b.c'"));
         sql(QStringLiteral("INSERT INTO Employee (Name) VALUES ('Of this run')"));
 
-        SubmitterEditor editor(*m_session, m_window, m_dialogs);
+        SubmitterEditor editor(*m_session, m_state, m_dialogs);
         editor.open();
         SubmitterModel* model = editor.model();
         QVERIFY(model != nullptr);
@@ -268,7 +255,7 @@ private Q_SLOTS:
     {
         WageStore other;
         other.open(m_session->DataFolder + WageStore::kFileName);
-        SubmitterEditor editor(*m_session, m_window, m_dialogs);
+        SubmitterEditor editor(*m_session, m_state, m_dialogs);
         editor.open();
         QCOMPARE(m_dialogs.messages().size(), 1);
         QVERIFY(m_dialogs.messages().first().startsWith(QStringLiteral("Data error event hit err:The wage store")));

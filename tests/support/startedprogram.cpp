@@ -1,0 +1,45 @@
+#include "tests/support/startedprogram.h"
+
+#include <QDir>
+#include <QFile>
+
+namespace wagetrove::test {
+
+StartedProgram::StartedProgram()
+{
+    resetProgram();
+}
+
+void StartedProgram::resetProgram()
+{
+    m_session.reset();
+    m_documents = std::make_unique<QTemporaryDir>();
+    m_session = std::make_unique<Session>();
+    m_state = MainWindowState();
+    m_dialogs = ScriptedDialogs();
+}
+
+bool StartedProgram::writeSettings(const QByteArray& ini)
+{
+    QDir().mkpath(dataFolder());
+    QFile file(dataFolder() + QStringLiteral("suta.ini"));
+    return file.open(QIODevice::WriteOnly) && file.write(ini) == ini.size();
+}
+
+StartupResult StartedProgram::startProgram(QDate today, const QString& appFolder)
+{
+    m_session.reset();
+    m_session = std::make_unique<Session>();
+    m_state = MainWindowState();
+    SingleInstanceGuard guard(m_documents->path());
+    StartupEnvironment environment = startupEnvironment(m_documents->path(), today);
+    environment.appFolder = appFolder;
+    return runStartup(*m_session, m_state, m_dialogs, environment, guard);
+}
+
+QString StartedProgram::dataFolder() const
+{
+    return m_documents->path() + QStringLiteral("/Tarrow Software/Wagetrove/");
+}
+
+} // namespace wagetrove::test

@@ -99,6 +99,22 @@ private Q_SLOTS:
                  QStringLiteral("010  "));
     }
 
+    void editChangeRecomputation_opensTheStoreForItself()
+    {
+        test::StoreFixture store;
+        Session& session = store.session();
+        QVERIFY(store.exec(QStringLiteral("INSERT INTO Employee (GrossWages, Month2) VALUES (150000, 1)")));
+        {
+            WageStore other;
+            other.open(session.DataFolder + WageStore::kFileName);
+            QVERIFY(RecalculateTotalsInStore(session).has_value());
+        }
+        QCOMPARE(RecalculateTotalsInStore(session), std::nullopt);
+        QVERIFY(!session.Store.isOpen());
+        QCOMPARE(session.Form3.Text2, QStringLiteral("$15.00"));
+        QCOMPARE(session.Month2Count, 1);
+    }
+
     void pfml_keepsItsSharesInTheRateBoxes()
     {
         test::StoreFixture store;

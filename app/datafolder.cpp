@@ -43,15 +43,18 @@ QString withTrailingSeparator(const QString& folder)
 
 DataFolderSetUp SetUpDataFolder(const QString& documentsFolder, const QString& appFolder)
 {
-    DataFolderSetUp result;
     const QString makerFolder = withTrailingSeparator(QDir::fromNativeSeparators(documentsFolder)) + kMakerFolderName;
-    const QString productFolder = makerFolder + QLatin1Char('/') + kProductFolderName;
-    result.dataFolder = withTrailingSeparator(productFolder);
+    return prepareDataFolder(makerFolder + QLatin1Char('/') + kProductFolderName, appFolder);
+}
 
-    const bool folderIsNew = !QFileInfo(productFolder).isDir();
-    if (folderIsNew && !QDir().mkpath(productFolder)) {
-        result.error =
-            QStringLiteral("The folder %1 could not be created.").arg(QDir::toNativeSeparators(productFolder));
+DataFolderSetUp prepareDataFolder(const QString& folder, const QString& appFolder)
+{
+    DataFolderSetUp result;
+    result.dataFolder = withTrailingSeparator(QDir::fromNativeSeparators(folder));
+
+    const bool folderIsNew = !QFileInfo(result.dataFolder).isDir();
+    if (folderIsNew && !QDir().mkpath(result.dataFolder)) {
+        result.error = QStringLiteral("The folder %1 could not be created.").arg(QDir::toNativeSeparators(folder));
         return result;
     }
     if (folderIsNew || !QFileInfo::exists(result.dataFolder + WageStore::kFileName)) {

@@ -22,6 +22,9 @@ struct DataFolderSetUp
 /// own store is never replaced); the two workbook templates are replaced every time.
 DataFolderSetUp SetUpDataFolder(const QString& documentsFolder, const QString& appFolder);
 
+/// The same set-up for a data folder given as it is (the command line's --data-folder).
+DataFolderSetUp prepareDataFolder(const QString& folder, const QString& appFolder);
+
 /// The folder with a trailing separator.
 QString withTrailingSeparator(const QString& folder);
 

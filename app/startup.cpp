@@ -124,7 +124,9 @@ StartupResult runStartup(Session& session, MainWindowState& window, Dialogs& dia
     window.toText.clear();
 
     session.AppFolder = withTrailingSeparator(QDir::fromNativeSeparators(environment.appFolder));
-    const DataFolderSetUp dataFolder = SetUpDataFolder(environment.documentsFolder, session.AppFolder);
+    const DataFolderSetUp dataFolder = environment.dataFolder.isEmpty()
+                                           ? SetUpDataFolder(environment.documentsFolder, session.AppFolder)
+                                           : prepareDataFolder(environment.dataFolder, session.AppFolder);
     if (dataFolder.error) {
         showError(dialogs, *dataFolder.error);
         return StartupResult::Failed;

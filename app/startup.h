@@ -18,6 +18,7 @@ struct StartupEnvironment
 {
     QString appFolder;       ///< the folder holding Suta.mdb and the workbook templates that ship with the program
     QString documentsFolder; ///< the user's documents folder
+    QString dataFolder;      ///< when set, the data folder itself instead of the one under the documents folder
     QDate today;
 
     /// The running program's folder, the user's documents folder and the clock, unless the environment

@@ -144,6 +144,18 @@ private Q_SLOTS:
         QVERIFY(m_dialogs.messages().first().contains(kPfmlTemplateName));
     }
 
+    void givenDataFolder_isSetUpAsItStands()
+    {
+        const QString folder = documents() + QStringLiteral("/quarter folder");
+        StartupEnvironment environment = test::startupEnvironment(documents());
+        environment.dataFolder = folder;
+        SingleInstanceGuard guard(documents());
+        QCOMPARE(runStartup(*m_session, m_state, m_dialogs, environment, guard), StartupResult::Ready);
+        QCOMPARE(m_session->DataFolder, folder + QLatin1Char('/'));
+        QVERIFY(QFile::exists(folder + QStringLiteral("/Suta.mdb")));
+        QVERIFY(!QFile::exists(dataFolder()));
+    }
+
     void secondCopy_endsSilently()
     {
         SingleInstanceGuard running(documents());

@@ -11,7 +11,11 @@ QString programFolder()
 
 StartupEnvironment startupEnvironment(const QString& documentsFolder, QDate today)
 {
-    return {programFolder(), documentsFolder, today};
+    StartupEnvironment environment;
+    environment.appFolder = programFolder();
+    environment.documentsFolder = documentsFolder;
+    environment.today = today;
+    return environment;
 }
 
 bool copyEmptyStore(const QString& path)

@@ -27,16 +27,17 @@ constexpr int kRecordLength = 276;
 struct WriteFailure
 {
     QString message;
+    bool unexpected = false;
 };
 
 WriteFailure unexpectedError()
 {
-    return {kCreateILICESAFileError};
+    return {kCreateILICESAFileError, true};
 }
 
 WriteFailure valueFailure(const QString& where, const QString& reason)
 {
-    return {QStringLiteral("The Illinois wage file was not written. %1: %2").arg(where, reason)};
+    return {QStringLiteral("The Illinois wage file was not written. %1: %2").arg(where, reason), false};
 }
 
 struct EmployeeRow
@@ -364,9 +365,8 @@ bool CreateILICESAFile(Session& session, Dialogs& dialogs, const QString& fileNa
     if (!failure) {
         return true;
     }
-    const bool unexpected = failure->message == kCreateILICESAFileError;
-    dialogs.message(failure->message, unexpected ? QStringLiteral("Error") : kApplicationTitle,
-                    unexpected ? MessageIcon::Critical : MessageIcon::Exclamation);
+    dialogs.message(failure->message, failure->unexpected ? QStringLiteral("Error") : kApplicationTitle,
+                    failure->unexpected ? MessageIcon::Critical : MessageIcon::Exclamation);
     return false;
 }
 

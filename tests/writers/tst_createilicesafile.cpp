@@ -383,29 +383,36 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("employee");
         QTest::addColumn<int>("rate");
-        QTest::addColumn<QString>("messagePart");
+        QTest::addColumn<QStringList>("messageParts");
         QTest::newRow("negative wage") << QStringLiteral("'222222222', 'Baker', 'Ann', '', -50000, 0, 1, 1, 1")
-                                       << 3'1000 << QStringLiteral("Employee Baker, Ann (SS 222222222)");
-        QTest::newRow("negative wage amount") << QStringLiteral("'222222222', 'Baker', 'Ann', '', -50000, 0, 1, 1, 1")
-                                              << 3'1000 << QStringLiteral("The amount -5 is negative");
+                                       << 3'1000
+                                       << QStringList{
+                                              QStringLiteral("Employee Baker, Ann (SS 222222222)"),
+                                              QStringLiteral("GrossWages (columns 64-77): The amount -5 is negative")};
         QTest::newRow("wage too large") << QStringLiteral("'2', 'Baker', 'Ann', '', 10000000000000000, 0, 1, 1, 1")
-                                        << 3'1000 << QStringLiteral("GrossWages (columns 64-77)");
-        QTest::newRow("taxable above gross") << QStringLiteral("'2', 'Baker', 'Ann', '', 10000, 20000, 1, 1, 1")
-                                             << 3'1000 << QStringLiteral("Excess wages");
-        QTest::newRow("rate of 100 percent") << QStringLiteral("'2', 'Baker', 'Ann', '', 10000, 10000, 1, 1, 1")
-                                             << 100'0000 << QStringLiteral("Rate (columns 82-87): The rate 100");
+                                        << 3'1000
+                                        << QStringList{QStringLiteral("Baker"), QStringLiteral("1000000000000")};
+        QTest::newRow("taxable above gross")
+            << QStringLiteral("'2', 'Baker', 'Ann', '', 10000, 20000, 1, 1, 1") << 3'1000
+            << QStringList{QStringLiteral("Excess wages"), QStringLiteral("-1")};
+        QTest::newRow("rate of 100 percent")
+            << QStringLiteral("'2', 'Baker', 'Ann', '', 10000, 10000, 1, 1, 1") << 100'0000
+            << QStringList{QStringLiteral("Rate (columns 82-87): The rate 100")};
     }
     void valueThatCannotBeWritten_stopsTheFileNamingIt()
     {
         QFETCH(QString, employee);
         QFETCH(int, rate);
-        QFETCH(QString, messagePart);
+        QFETCH(QStringList, messageParts);
         addEmployee(QStringLiteral("'111111111', 'Adams', 'Al', '', 10000, 10000, 1, 1, 1"));
         addEmployee(employee);
         session().Rate = Currency::fromRaw(rate);
         placeExistingFile();
         QVERIFY(!write());
-        verifyStopped(messagePart);
+        for (const QString& part : messageParts) {
+            verifyStopped(part);
+        }
+        QCOMPARE(m_dialogs.calls().first().title, kApplicationTitle);
     }
 
     void failureToWrite_leavesNoFileAndShowsTheError()

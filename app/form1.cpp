@@ -2,12 +2,14 @@
 
 #include "acquire/getpayrolldata.h"
 #include "app/commands.h"
+#include "app/createfile.h"
 #include "app/leavewatcher.h"
 #include "app/period.h"
 #include "app/session.h"
 #include "app/statecatalogue.h"
 #include "store/frmsubmitter.h"
 #include "totals/form3.h"
+#include "writers/frmtxmag.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -133,6 +135,13 @@ void Form1::connectHandlers()
     connect(button(MainCommand::GetPayrollData), &QPushButton::clicked, this, &Form1::getPayrollDataClicked);
     connect(button(MainCommand::ViewTotals), &QPushButton::clicked, this,
             [this] { ShowTotalsWindow(m_session, m_dialogs, m_state.fromText, m_state.toText, this); });
+    connect(button(MainCommand::CreateFile), &QPushButton::clicked, this, [this] {
+        CreateFileCommand(m_session, m_dialogs, [this] {
+            frmTXMag window(m_session, m_dialogs, this);
+            window.exec();
+        });
+        refresh();
+    });
     connect(button(MainCommand::Exit), &QPushButton::clicked, this, &Form1::exitClicked);
     connect(button(MainCommand::WebSite), &QPushButton::clicked, this,
             [this] { OpenWebSiteCommand(m_session, m_dialogs); });
@@ -164,6 +173,10 @@ void Form1::refresh()
     button(MainCommand::GetPayrollData)->setText(m_state.command1Caption);
     for (const CommandButton& entry : kCommandButtons) {
         button(entry.command)->setEnabled(m_state.isEnabled(entry.command));
+    }
+    // Create File is offered only for the states whose file this release writes.
+    if (!isCreateFileOffered(stateAt(m_session.StatePosition).item())) {
+        button(MainCommand::CreateFile)->setEnabled(false);
     }
 }
 

@@ -10,9 +10,9 @@ bool isCommandAvailable(MainCommand command)
     case MainCommand::SubmitterOptions:
     case MainCommand::GetPayrollData:
     case MainCommand::ViewTotals:
+    case MainCommand::CreateFile:
         return true;
     case MainCommand::EditChange:
-    case MainCommand::CreateFile:
     case MainCommand::EditCompanyInfo:
     case MainCommand::WageListing:
         return false;

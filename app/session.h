@@ -3,6 +3,7 @@
 #include "common/currency.h"
 #include "store/wagestore.h"
 
+#include <QDate>
 #include <QString>
 
 namespace wagetrove {
@@ -58,6 +59,7 @@ struct Session
     QString ToDate;        ///< MM/DD/YYYY
     QString ToMonthYear;   ///< the To date as MMYYYY
     int StatePosition = 0; ///< list position of the selected state in the catalogue
+    QDate Today;           ///< today as start-up took it (fixed by tests and scripts)
 
     // Folders and files. Folders end with a separator.
     QString AppFolder;

@@ -119,6 +119,7 @@ StartupResult runStartup(Session& session, MainWindowState& window, Dialogs& dia
         return StartupResult::AlreadyRunning;
     }
 
+    session.Today = environment.today;
     window.caption = applicationCaption();
     window.fromText.clear();
     window.toText.clear();

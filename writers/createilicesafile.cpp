@@ -343,7 +343,8 @@ void writeFile(Session& session, WageStore& store, const QString& fileName, QDat
 
 bool CreateILICESAFile(Session& session, Dialogs& dialogs, const QString& fileName)
 {
-    return CreateILICESAFile(session, dialogs, fileName, QDate::currentDate());
+    return CreateILICESAFile(session, dialogs, fileName,
+                             session.Today.isValid() ? session.Today : QDate::currentDate());
 }
 
 bool CreateILICESAFile(Session& session, Dialogs& dialogs, const QString& fileName, QDate today)

@@ -1,0 +1,149 @@
+#include "app/session.h"
+#include "app/statecatalogue.h"
+#include "common/inifile.h"
+#include "tests/support/scripteddialogs.h"
+#include "tests/support/storefixture.h"
+#include "writers/transmitter.h"
+
+#include <QFile>
+#include <QTest>
+
+using namespace wagetrove;
+
+class TestTransmitter : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<test::StoreFixture> m_store;
+    test::ScriptedDialogs m_dialogs;
+    int m_instructionsShown = 0;
+
+    Session& session() { return m_store->session(); }
+
+    bool createFile()
+    {
+        return CreateTransmitterFile(session(), m_dialogs, [this] { ++m_instructionsShown; });
+    }
+
+    void choose(StateItem item)
+    {
+        for (int position = 0; position < 13; ++position) {
+            if (stateAt(position).item() == item) {
+                session().StatePosition = position;
+                session().StateAbbrev = stateAt(position).abbreviation();
+            }
+        }
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        m_store = std::make_unique<test::StoreFixture>();
+        m_dialogs = test::ScriptedDialogs();
+        m_instructionsShown = 0;
+        choose(StateItem::Illinois);
+        session().TaxYear = 2024;
+        session().Quarter = QStringLiteral("1");
+        session().ToMonthYear = QStringLiteral("032024");
+        session().Form3.Text8 = QStringLiteral("12-3456789");
+        session().Form3.Text9 = QStringLiteral("1234567");
+        TransmitterWindowBoxes& boxes = session().frmTXMag;
+        boxes.Text1 = QStringLiteral("ACME INC");
+        boxes.Text2 = QStringLiteral("1 MAIN ST");
+        boxes.Text3 = QStringLiteral("SPRINGFIELD");
+        boxes.Text4 = QStringLiteral(" IL ");
+        boxes.Text5 = QStringLiteral("62701");
+        boxes.Text6 = QStringLiteral("PAYROLL LLC");
+        boxes.Text7 = QStringLiteral("2 OAK AVE");
+        boxes.Text8 = QStringLiteral("CHICAGO");
+        boxes.Text11 = QStringLiteral("IL");
+        boxes.Text12 = QStringLiteral("60601");
+        boxes.Text13 = QStringLiteral("98-7654321");
+        boxes.Text9 = QStringLiteral("PAT DOE");
+        boxes.Text14 = QStringLiteral("312-555-0100");
+    }
+
+    void fieldChecks_stopAtTheFirstProblem_data()
+    {
+        QTest::addColumn<int>("box");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("name") << 1 << QString() << QStringLiteral("Company Name Missing");
+        QTest::newRow("blanks only") << 2 << QStringLiteral("   ") << QStringLiteral("Address Missing");
+        QTest::newRow("state empty") << 4 << QString() << QStringLiteral("2 character State Missing");
+        QTest::newRow("one-letter state") << 4 << QStringLiteral("I") << QStringLiteral("State must be 2 characters");
+        QTest::newRow("transmitter zip") << 12 << QString() << QStringLiteral("Transmitter Zip Code Missing");
+        QTest::newRow("transmitter EIN") << 13 << QString() << QStringLiteral("Transmitter Federal EIN Missing");
+        QTest::newRow("contact") << 9 << QString() << QStringLiteral("Transmitter Contact Name Missing");
+        QTest::newRow("phone") << 14 << QString() << QStringLiteral("Transmitter Contact Phone Missing");
+    }
+
+    void fieldChecks_stopAtTheFirstProblem()
+    {
+        QFETCH(int, box);
+        QFETCH(QString, value);
+        QFETCH(QString, message);
+        TransmitterWindowBoxes& boxes = session().frmTXMag;
+        QString* const texts[] = {&boxes.Text1,  &boxes.Text2,  &boxes.Text3,  &boxes.Text4, &boxes.Text5,
+                                  &boxes.Text6,  &boxes.Text7,  &boxes.Text8,  &boxes.Text9, &boxes.Text10,
+                                  &boxes.Text11, &boxes.Text12, &boxes.Text13, &boxes.Text14};
+        *texts[box - 1] = value;
+        boxes.Text14.clear(); // a later problem is not reported while an earlier one stands
+        QVERIFY(!createFile());
+        QCOMPARE(m_dialogs.messages(), QStringList{message});
+        QCOMPARE(m_dialogs.calls().size(), 1); // no save dialog
+    }
+
+    void illinois_proposesItsNameAndReports()
+    {
+        QVERIFY(!transmitterFieldProblem(session().frmTXMag)); // Text10 may stay empty
+        const QString path = m_store->session().DataFolder + QStringLiteral("L1234567.241");
+        m_dialogs.fileNext(path);
+        QVERIFY2(createFile(), qPrintable(m_dialogs.messages().join(QLatin1Char('|'))));
+        QCOMPARE(m_dialogs.calls().first().text, QStringLiteral("Create ICESA File"));
+        QCOMPARE(m_dialogs.calls().first().title, QStringLiteral("L1234567.241"));
+        QCOMPARE(m_dialogs.messages(),
+                 QStringList{
+                     QStringLiteral("File Successfully Created. Now log into Illinois Website and upload this file.")});
+        QVERIFY(QFile::exists(path));
+    }
+
+    void cancel_writesNothingAndKeepsTheWindow()
+    {
+        m_dialogs.fileNext(std::nullopt);
+        QVERIFY(!createFile());
+        QCOMPARE(m_dialogs.messages(), QStringList{QStringLiteral("File creation cancelled")});
+    }
+
+    void failingWriter_showsNoSuccess()
+    {
+        m_dialogs.fileNext(m_store->session().DataFolder + QStringLiteral("Suta.mdb/not-a-folder/L.241"));
+        QVERIFY(!createFile());
+        QCOMPARE(m_dialogs.messages().size(), 1);
+        QVERIFY2(!m_dialogs.messages().first().startsWith(QStringLiteral("File Successfully Created")),
+                 qPrintable(m_dialogs.messages().first()));
+        QCOMPARE(m_instructionsShown, 0);
+    }
+
+    void statesWithoutAWriter_areNotOffered()
+    {
+        QVERIFY(hasTransmitterWriter(StateItem::Illinois));
+        choose(StateItem::Maryland);
+        QVERIFY(!icesaTargetFor(session()));
+    }
+
+    void texasInstructions_rememberDontShowAgain()
+    {
+        session().TWCMessage = true;
+        closeTexasInstructions(session(), m_dialogs, false);
+        QVERIFY(session().TWCMessage);
+        closeTexasInstructions(session(), m_dialogs, true);
+        QVERIFY(!session().TWCMessage);
+        QCOMPARE(IniFile(session().SettingsFile).read(QStringLiteral("Options"), QStringLiteral("TWCMessage")),
+                 QStringLiteral("N"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestTransmitter)
+#include "tst_transmitter.moc"

@@ -1,0 +1,117 @@
+#include "writers/transmitter.h"
+
+#include "app/session.h"
+#include "app/settings.h"
+#include "app/statecatalogue.h"
+#include "common/dialogs.h"
+#include "writers/createilicesafile.h"
+
+#include <QDir>
+
+namespace wagetrove {
+namespace {
+
+/// The last two digits of the year.
+QString shortYear(qint16 year)
+{
+    return QStringLiteral("%1").arg(year % 100, 2, 10, QLatin1Char('0'));
+}
+
+void tell(Dialogs& dialogs, const QString& text)
+{
+    dialogs.message(text, kApplicationTitle);
+}
+
+} // namespace
+
+bool hasTransmitterWriter(StateItem item)
+{
+    return item == StateItem::Illinois;
+}
+
+std::optional<IcesaTarget> icesaTargetFor(const Session& session)
+{
+    switch (stateAt(session.StatePosition).item()) {
+    case StateItem::Illinois:
+        return IcesaTarget{
+            QStringLiteral("Create ICESA File"),
+            QStringLiteral("L") + session.Form3.Text9 + QLatin1Char('.') + shortYear(session.TaxYear) + session.Quarter,
+            [](Session& s, Dialogs& d, const QString& path) { return CreateILICESAFile(s, d, path); },
+            QStringLiteral("File Successfully Created. Now log into Illinois Website and upload this file.")};
+    default:
+        return std::nullopt;
+    }
+}
+
+std::optional<QString> transmitterFieldProblem(const TransmitterWindowBoxes& boxes)
+{
+    const std::pair<const QString*, const char*> required[] = {
+        {&boxes.Text1, "Company Name Missing"},
+        {&boxes.Text2, "Address Missing"},
+        {&boxes.Text3, "City Missing"},
+        {&boxes.Text4, "2 character State Missing"},
+        {&boxes.Text5, "Zip Code Missing"},
+        {&boxes.Text6, "Transmitter Name Missing"},
+        {&boxes.Text7, "Transmitter Address Missing"},
+        {&boxes.Text8, "Transmitter City Missing"},
+        {&boxes.Text11, "Transmitter State Missing"},
+        {&boxes.Text12, "Transmitter Zip Code Missing"},
+        {&boxes.Text13, "Transmitter Federal EIN Missing"},
+        {&boxes.Text9, "Transmitter Contact Name Missing"},
+        {&boxes.Text14, "Transmitter Contact Phone Missing"},
+    };
+    for (const auto& [text, message] : required) {
+        if (text->trimmed().isEmpty()) {
+            return QLatin1String(message);
+        }
+        // The employer state follows its emptiness check.
+        if (text == &boxes.Text4 && boxes.Text4.trimmed().size() != 2) {
+            return QStringLiteral("State must be 2 characters");
+        }
+    }
+    return std::nullopt;
+}
+
+bool CreateTransmitterFile(Session& session, Dialogs& dialogs, const std::function<void()>& showTexasInstructions)
+{
+    if (const auto problem = transmitterFieldProblem(session.frmTXMag)) {
+        tell(dialogs, *problem);
+        return false;
+    }
+    const auto target = icesaTargetFor(session);
+    std::optional<QString> path;
+    if (target) {
+        path = dialogs.saveFile({target->dialogTitle, target->proposedName, QString(), true});
+    }
+    if (!path) {
+        tell(dialogs, QStringLiteral("File creation cancelled"));
+        QDir::setCurrent(session.AppFolder);
+        return false;
+    }
+    // A writer that fails has told the user why; the window stays open for another try.
+    if (!target->writer(session, dialogs, *path)) {
+        QDir::setCurrent(session.AppFolder);
+        return false;
+    }
+    if (stateAt(session.StatePosition).item() == StateItem::Texas && session.TWCMessage) {
+        showTexasInstructions();
+    } else {
+        tell(dialogs, target->successMessage);
+    }
+    QDir::setCurrent(session.AppFolder);
+    return true;
+}
+
+void closeTexasInstructions(Session& session, Dialogs& dialogs, bool dontShowAgain)
+{
+    if (!dontShowAgain) {
+        return;
+    }
+    session.TWCMessage = false;
+    if (!WriteSetting(session, settingkeys::kTWCMessage, flagText(false))) {
+        dialogs.message(QStringLiteral("The settings file %1 could not be written.").arg(session.SettingsFile),
+                        kApplicationTitle, MessageIcon::Exclamation);
+    }
+}
+
+} // namespace wagetrove

@@ -8,13 +8,16 @@
 #include "tests/support/startedprogram.h"
 #include "tests/support/testenvironment.h"
 #include "totals/form3.h"
+#include "writers/frmtxmag.h"
 
 #include <QApplication>
 #include <QComboBox>
+#include <QFile>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSqlQuery>
 #include <QTest>
 #include <QTimer>
 
@@ -179,6 +182,63 @@ private Q_SLOTS:
                  (QStringList{QStringLiteral("11"), QStringLiteral("11"), QStringLiteral("11"),
                               QStringLiteral("$136,356.89"), QStringLiteral("$121,776.89"), QStringLiteral("2.700"),
                               QStringLiteral("$3,287.98"), QStringLiteral("12-3456789"), QStringLiteral("1234567")}));
+    }
+
+    void illinoisQuarter_fromWorkbookToFile()
+    {
+        start("[Options]\r\nStandAlonenoqb=Y\r\n");
+        {
+            WageStore store;
+            store.open(m_session->DataFolder + WageStore::kFileName);
+            QSqlQuery submitter(store.database());
+            QVERIFY(submitter.exec(QStringLiteral(
+                "UPDATE Submitter SET Name = 'PAYROLL SERVICES LLC', Address = '2 OAK AVE', City = 'CHICAGO', "
+                "State = 'IL', Zip = '60601', Contact = 'PAT DOE', Phone = '312-555-0100', EIN = '98-7654321', "
+                "Email = 'pat@example.com'")));
+        }
+        child<QComboBox>(QStringLiteral("Combo1"))->setCurrentIndex(2);
+        QCOMPARE(m_session->StateAbbrev, QStringLiteral("IL"));
+        QVERIFY(!m_form->button(MainCommand::CreateFile)->isEnabled());
+
+        m_dialogs.fileNext(m_session->DataFolder + kSampleWagesName);
+        QTest::mouseClick(m_form->button(MainCommand::GetPayrollData), Qt::LeftButton);
+        QVERIFY(m_form->button(MainCommand::CreateFile)->isEnabled());
+
+        const QString path = m_session->DataFolder + QStringLiteral("L1234567.251");
+        m_dialogs.fileNext(path);
+        QString employerShown;
+        QTimer::singleShot(0, this, [&employerShown] {
+            auto* transmitter = qobject_cast<frmTXMag*>(QApplication::activeModalWidget());
+            if (transmitter != nullptr) {
+                employerShown = transmitter->text(1)->text() + QLatin1Char('|') + transmitter->text(6)->text();
+                QTest::mouseClick(transmitter->findChild<QPushButton*>(QStringLiteral("Command1")), Qt::LeftButton);
+            }
+        });
+        QTest::mouseClick(m_form->button(MainCommand::CreateFile), Qt::LeftButton);
+        QCOMPARE(employerShown, QStringLiteral("SAMPLE COMPANY INC|PAYROLL SERVICES LLC"));
+        QCOMPARE(m_dialogs.messages().last(),
+                 QStringLiteral("File Successfully Created. Now log into Illinois Website and upload this file."));
+        QVERIFY(!m_session->Store.isOpen());
+
+        // A, B and E, one S record per employee with wages in last-name order, then T and F; 276 bytes each.
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
+        QCOMPARE(bytes.size(), 18 * 276);
+        const QByteArray employees[] = {
+            "666778888BROWN",  "777889999DAVIS",         "555667777GARCIA", "444556666JOHNSON", "888990000MILLER",
+            "101112222MOORE",  "222334444NGUYEN",        "111223333O'NEIL", "123456789PUBLIC",  "987654321SMITH",
+            "121314444TAYLOR", "333445555WILLIAMS, JR.", "999001111WILSON"};
+        for (int i = 0; i < 13; ++i) {
+            const QByteArray record = bytes.mid((3 + i) * 276, 276);
+            QCOMPARE(record.left(1), QByteArray("S"));
+            QCOMPARE(record.mid(1, employees[i].size()), employees[i]);
+        }
+        const QByteArray total = bytes.mid(16 * 276, 276);
+        QCOMPARE(total.left(8), QByteArray("T0000013"));
+        QCOMPARE(total.mid(26, 14), QByteArray("00000013635689"));
+        QCOMPARE(total.mid(54, 14), QByteArray("00000012177689"));
+        QCOMPARE(total.mid(267, 7), QByteArray("1234567"));
     }
 
     void quickBooksMode_saysWhatIsMissingAndTouchesNothing()

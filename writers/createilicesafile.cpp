@@ -1,16 +1,9 @@
 #include "writers/createilicesafile.h"
 
 #include "app/session.h"
-#include "common/dialogs.h"
-#include "store/schema.h"
-#include "store/storeerror.h"
 #include "store/wagestore.h"
 #include "writers/fixedrecord.h"
-
-#include <QSaveFile>
-#include <QSqlError>
-#include <QSqlQuery>
-#include <QVariant>
+#include "writers/statefile.h"
 
 #include <optional>
 #include <utility>
@@ -21,39 +14,11 @@ namespace {
 
 using namespace fields;
 
-constexpr int kRecordLength = 276;
-
-/// Something that stops the file: the message the user is shown.
-struct WriteFailure
+const StateFileContext& illinois()
 {
-    QString message;
-    bool unexpected = false;
-};
-
-WriteFailure unexpectedError()
-{
-    return {kCreateILICESAFileError, true};
+    static const StateFileContext context(kCreateILICESAFileError, QStringLiteral("The Illinois wage file"));
+    return context;
 }
-
-WriteFailure valueFailure(const QString& where, const QString& reason)
-{
-    return {QStringLiteral("The Illinois wage file was not written. %1: %2").arg(where, reason), false};
-}
-
-struct EmployeeRow
-{
-    QString SS;
-    QString LastName;
-    QString FirstName;
-    QString MiddleName;
-    Currency GrossWages;
-    Currency TaxableWages;
-    bool Month1 = false;
-    bool Month2 = false;
-    bool Month3 = false;
-
-    QString who() const { return QStringLiteral("Employee %1, %2 (SS %3)").arg(LastName, FirstName, SS); }
-};
 
 struct Totals
 {
@@ -238,102 +203,27 @@ FixedRecord recordF(const Totals& totals)
                        });
 }
 
-// A missing value reads as an empty text, a zero amount or a month not worked, never as the previous row's.
-std::optional<Currency> amountOf(const QVariant& value)
-{
-    if (value.isNull()) {
-        return Currency();
-    }
-    bool ok = false;
-    const qlonglong raw = value.toLongLong(&ok);
-    return ok ? std::optional<Currency>(Currency::fromRaw(raw)) : std::nullopt;
-}
-
-EmployeeRow employeeOf(const QSqlQuery& query)
-{
-    EmployeeRow row;
-    row.SS = query.value(0).toString();
-    row.LastName = query.value(1).toString();
-    row.FirstName = query.value(2).toString();
-    row.MiddleName = query.value(3).toString();
-    row.Month1 = query.value(6).toLongLong() != 0;
-    row.Month2 = query.value(7).toLongLong() != 0;
-    row.Month3 = query.value(8).toLongLong() != 0;
-    const std::optional<Currency> gross = amountOf(query.value(4));
-    const std::optional<Currency> taxable = amountOf(query.value(5));
-    if (!gross || !taxable) {
-        throw valueFailure(row.who(), QStringLiteral("The stored %1 \"%2\" is not an amount.")
-                                          .arg(gross ? QStringLiteral("TaxableWages") : QStringLiteral("GrossWages"),
-                                               query.value(gross ? 5 : 4).toString()));
-    }
-    row.GrossWages = *gross;
-    row.TaxableWages = *taxable;
-    return row;
-}
-
-class IllinoisFile
-{
-public:
-    explicit IllinoisFile(const QString& fileName) : m_file(fileName)
-    {
-        if (!m_file.open(QIODevice::WriteOnly)) {
-            throw unexpectedError();
-        }
-    }
-
-    void write(const FixedRecord& record, const QString& which)
-    {
-        if (!record.ok()) {
-            throw valueFailure(which, record.failureReason());
-        }
-        Q_ASSERT(record.bytes().size() == kRecordLength);
-        if (m_file.write(record.bytes()) != record.bytes().size()) {
-            throw unexpectedError();
-        }
-    }
-
-    void commit()
-    {
-        if (!m_file.commit()) {
-            throw unexpectedError();
-        }
-    }
-
-private:
-    QSaveFile m_file;
-};
-
 void writeFile(Session& session, WageStore& store, const QString& fileName, QDate today)
 {
-    store.runStoredQuery(schema::kDeleteZeros);
-
-    IllinoisFile file(fileName);
+    const StateFileContext& context = illinois();
+    StateFile file(fileName, context);
     file.write(recordA(session, today), QStringLiteral("The transmitter record (A)"));
     file.write(recordB(session), QStringLiteral("The authorization record (B)"));
     file.write(recordE(session), QStringLiteral("The employer record (E)"));
 
-    QSqlQuery query(store.database());
-    query.setForwardOnly(true);
-    if (!query.exec(QStringLiteral("SELECT SS, LastName, FirstName, MiddleName, GrossWages, TaxableWages, Month1, "
-                                   "Month2, Month3 FROM Employee ORDER BY LastName, rowid"))) {
-        throw unexpectedError();
-    }
     Totals totals;
-    while (query.next()) {
-        const EmployeeRow employee = employeeOf(query);
+    context.forEachEmployee(store, EmployeeOrder::LastName, [&](const EmployeeRow& employee) {
         file.write(recordS(session, employee), employee.who());
         const std::optional<Currency> g = totals.G.plus(employee.GrossWages);
         const std::optional<Currency> x = totals.X.plus(employee.TaxableWages);
         if (!g || !x) {
-            throw valueFailure(employee.who(), QStringLiteral("The total of the wages is too large to be computed."));
+            throw context.valueFailure(employee.who(),
+                                       QStringLiteral("The total of the wages is too large to be computed."));
         }
         ++totals.N;
         totals.G = *g;
         totals.X = *x;
-    }
-    if (query.lastError().isValid()) {
-        throw unexpectedError();
-    }
+    });
     file.write(recordT(session, totals), QStringLiteral("The employer totals record (T)"));
     file.write(recordF(totals), QStringLiteral("The final record (F)"));
     file.commit();
@@ -349,26 +239,8 @@ bool CreateILICESAFile(Session& session, Dialogs& dialogs, const QString& fileNa
 
 bool CreateILICESAFile(Session& session, Dialogs& dialogs, const QString& fileName, QDate today)
 {
-    std::optional<WriteFailure> failure;
-    try {
-        // The pre-filing validation leaves the session's store open; otherwise the writer opens its own.
-        WageStore ownStore;
-        WageStore& store = session.Store.isOpen() ? session.Store : ownStore;
-        if (!store.isOpen()) {
-            store.open(session.DataFolder + WageStore::kFileName);
-        }
-        writeFile(session, store, fileName, today);
-    } catch (const WriteFailure& stopped) {
-        failure = stopped;
-    } catch (const StoreError&) {
-        failure = unexpectedError();
-    }
-    if (!failure) {
-        return true;
-    }
-    dialogs.message(failure->message, failure->unexpected ? QStringLiteral("Error") : kApplicationTitle,
-                    failure->unexpected ? MessageIcon::Critical : MessageIcon::Exclamation);
-    return false;
+    return runStateFileWriter(session, dialogs, illinois(),
+                              [&](WageStore& store) { writeFile(session, store, fileName, today); });
 }
 
 } // namespace wagetrove

@@ -1,0 +1,160 @@
+#include "writers/statefile.h"
+
+#include "app/session.h"
+#include "common/dialogs.h"
+#include "store/schema.h"
+#include "store/storeerror.h"
+#include "store/wagestore.h"
+#include "writers/fixedrecord.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QVariant>
+
+#include <optional>
+
+namespace wagetrove {
+namespace {
+
+enum EmployeeColumn
+{
+    kName,
+    kSS,
+    kLastName,
+    kFirstName,
+    kMiddleName,
+    kOwner,
+    kUnitCode,
+    kGrossWages,
+    kTaxableWages,
+    kSWHWages,
+    kSWHAmount,
+    kTotalHours,
+    kMonth1,
+    kMonth2,
+    kMonth3,
+};
+
+} // namespace
+
+QString EmployeeRow::who() const
+{
+    return QStringLiteral("Employee %1, %2 (SS %3)").arg(LastName, FirstName, SS);
+}
+
+StateFileContext::StateFileContext(QString unexpectedMessage, QString fileLabel)
+    : m_unexpectedMessage(std::move(unexpectedMessage)), m_fileLabel(std::move(fileLabel))
+{}
+
+WriteFailure StateFileContext::unexpected() const
+{
+    return {m_unexpectedMessage, true};
+}
+
+WriteFailure StateFileContext::valueFailure(const QString& where, const QString& reason) const
+{
+    return {QStringLiteral("%1 was not written. %2: %3").arg(m_fileLabel, where, reason), false};
+}
+
+void StateFileContext::forEachEmployee(WageStore& store, EmployeeOrder order,
+                                       const std::function<void(const EmployeeRow&)>& onEmployee) const
+{
+    store.runStoredQuery(schema::kDeleteZeros);
+    QSqlQuery query(store.database());
+    query.setForwardOnly(true);
+    const QString orderBy = order == EmployeeOrder::LastName ? QStringLiteral("[LastName]") : QStringLiteral("[Name]");
+    if (!query.exec(QStringLiteral("SELECT [Name], [SS], [LastName], [FirstName], [MiddleName], [Owner], [UnitCode], "
+                                   "[GrossWages], [TaxableWages], [SWHWages], [SWHAmount], [TotalHours], [Month1], "
+                                   "[Month2], [Month3] FROM [Employee] ORDER BY %1, rowid")
+                        .arg(orderBy))) {
+        throw unexpected();
+    }
+    while (query.next()) {
+        EmployeeRow row;
+        row.Name = query.value(kName).toString();
+        row.SS = query.value(kSS).toString();
+        row.LastName = query.value(kLastName).toString();
+        row.FirstName = query.value(kFirstName).toString();
+        row.MiddleName = query.value(kMiddleName).toString();
+        row.Owner = query.value(kOwner).toString();
+        row.UnitCode = query.value(kUnitCode).toString();
+        row.Month1 = query.value(kMonth1).toLongLong() != 0;
+        row.Month2 = query.value(kMonth2).toLongLong() != 0;
+        row.Month3 = query.value(kMonth3).toLongLong() != 0;
+        const std::pair<int, Currency*> amounts[] = {{kGrossWages, &row.GrossWages},
+                                                     {kTaxableWages, &row.TaxableWages},
+                                                     {kSWHWages, &row.SWHWages},
+                                                     {kSWHAmount, &row.SWHAmount},
+                                                     {kTotalHours, &row.TotalHours}};
+        for (const auto& [column, amount] : amounts) {
+            const QVariant value = query.value(column);
+            bool ok = true;
+            const qlonglong raw = value.isNull() ? 0 : value.toLongLong(&ok);
+            if (!ok) {
+                throw valueFailure(row.who(), QStringLiteral("The stored %1 \"%2\" is not an amount.")
+                                                  .arg(query.record().fieldName(column), value.toString()));
+            }
+            *amount = Currency::fromRaw(raw);
+        }
+        onEmployee(row);
+    }
+    if (query.lastError().isValid()) {
+        throw unexpected();
+    }
+}
+
+StateFile::StateFile(const QString& fileName, const StateFileContext& context) : m_file(fileName), m_context(context)
+{
+    if (!m_file.open(QIODevice::WriteOnly)) {
+        throw m_context.unexpected();
+    }
+}
+
+void StateFile::write(const FixedRecord& record, const QString& which)
+{
+    if (!record.ok()) {
+        throw m_context.valueFailure(which, record.failureReason());
+    }
+    write(record.bytes());
+}
+
+void StateFile::write(const QByteArray& bytes)
+{
+    if (m_file.write(bytes) != bytes.size()) {
+        throw m_context.unexpected();
+    }
+}
+
+void StateFile::commit()
+{
+    if (!m_file.commit()) {
+        throw m_context.unexpected();
+    }
+}
+
+bool runStateFileWriter(Session& session, Dialogs& dialogs, const StateFileContext& context,
+                        const std::function<void(WageStore&)>& body)
+{
+    std::optional<WriteFailure> failure;
+    try {
+        WageStore ownStore;
+        WageStore& store = session.Store.isOpen() ? session.Store : ownStore;
+        if (!store.isOpen()) {
+            store.open(session.DataFolder + WageStore::kFileName);
+        }
+        body(store);
+    } catch (const WriteFailure& stopped) {
+        failure = stopped;
+    } catch (const StoreError&) {
+        failure = context.unexpected();
+    }
+    if (!failure) {
+        return true;
+    }
+    dialogs.message(failure->message, failure->unexpected ? QStringLiteral("Error") : kApplicationTitle,
+                    failure->unexpected ? MessageIcon::Critical : MessageIcon::Exclamation);
+    return false;
+}
+
+} // namespace wagetrove

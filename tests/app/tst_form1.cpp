@@ -234,6 +234,12 @@ private Q_SLOTS:
             QCOMPARE(record.left(1), QByteArray("S"));
             QCOMPARE(record.mid(1, employees[i].size()), employees[i]);
         }
+        // The first employee's record in full, column by column.
+        const QByteArray brown = QByteArray("S666778888") + "BROWN" + QByteArray(15, ' ') + "MICHAEL" +
+                                 QByteArray(5, ' ') + " " + "17" + QByteArray(4 + 14, ' ') + "00000000312575" +
+                                 QByteArray(14, ' ') + "00000000312575" + QByteArray(37, ' ') + "UTAX" + "1234567  " +
+                                 QByteArray(56, ' ') + "100" + "032025" + QByteArray(55 + 1, ' ');
+        QCOMPARE(bytes.mid(3 * 276, 276), brown);
         const QByteArray total = bytes.mid(16 * 276, 276);
         QCOMPARE(total.left(8), QByteArray("T0000013"));
         QCOMPARE(total.mid(26, 14), QByteArray("00000013635689"));

@@ -25,6 +25,14 @@ struct TotalsWindowBoxes
     QString Text11; ///< out-of-county count
     QString Text12; ///< withholding wages, or the Kentucky surcharge rate
     QString Text13; ///< withholding amount, or the Kentucky surcharge amount
+
+    /// The text of box TextN, N from 1 to 13.
+    QString& box(int number)
+    {
+        QString* const texts[] = {&Text1, &Text2, &Text3,  &Text4,  &Text5,  &Text6, &Text7,
+                                  &Text8, &Text9, &Text10, &Text11, &Text12, &Text13};
+        return *texts[number - 1];
+    }
 };
 
 /// The texts of the transmitter window's boxes.
@@ -44,6 +52,14 @@ struct TransmitterWindowBoxes
     QString Text12; ///< transmitter ZIP
     QString Text13; ///< transmitter EIN
     QString Text14; ///< contact phone
+
+    /// The text of box TextN, N from 1 to 14.
+    QString& box(int number)
+    {
+        QString* const texts[] = {&Text1, &Text2, &Text3,  &Text4,  &Text5,  &Text6,  &Text7,
+                                  &Text8, &Text9, &Text10, &Text11, &Text12, &Text13, &Text14};
+        return *texts[number - 1];
+    }
 };
 
 /// The values shared by every command for the life of the process. Passed by reference; there is no global.

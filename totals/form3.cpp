@@ -24,11 +24,7 @@ Form3::Form3(Session& session, Dialogs& dialogs, const TotalsLayout& layout, QWi
 
 QString& Form3::boxText(int number) const
 {
-    TotalsWindowBoxes& boxes = m_session.Form3;
-    QString* const texts[] = {&boxes.Text1,  &boxes.Text2,  &boxes.Text3, &boxes.Text4, &boxes.Text5,
-                              &boxes.Text6,  &boxes.Text7,  &boxes.Text8, &boxes.Text9, &boxes.Text10,
-                              &boxes.Text11, &boxes.Text12, &boxes.Text13};
-    return *texts[number - 1];
+    return m_session.Form3.box(number);
 }
 
 void Form3::buildLayout()

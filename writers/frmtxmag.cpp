@@ -13,17 +13,6 @@
 #include <QVBoxLayout>
 
 namespace wagetrove {
-namespace {
-
-QString& boxText(TransmitterWindowBoxes& boxes, int number)
-{
-    QString* const texts[] = {&boxes.Text1,  &boxes.Text2,  &boxes.Text3,  &boxes.Text4, &boxes.Text5,
-                              &boxes.Text6,  &boxes.Text7,  &boxes.Text8,  &boxes.Text9, &boxes.Text10,
-                              &boxes.Text11, &boxes.Text12, &boxes.Text13, &boxes.Text14};
-    return *texts[number - 1];
-}
-
-} // namespace
 
 frmTXMag::frmTXMag(Session& session, Dialogs& dialogs, QWidget* parent)
     : QDialog(parent), m_session(session), m_dialogs(dialogs)
@@ -31,10 +20,10 @@ frmTXMag::frmTXMag(Session& session, Dialogs& dialogs, QWidget* parent)
     setObjectName(QStringLiteral("frmTXMag"));
     setWindowTitle(QStringLiteral("ICESA Transmitter Information"));
     for (int number = 1; number <= 14; ++number) {
-        auto* box = new QLineEdit(boxText(m_session.frmTXMag, number), this);
+        auto* box = new QLineEdit(m_session.frmTXMag.box(number), this);
         box->setObjectName(QStringLiteral("Text%1").arg(number));
         connect(box, &QLineEdit::textEdited, this,
-                [this, number](const QString& edited) { boxText(m_session.frmTXMag, number) = edited; });
+                [this, number](const QString& edited) { m_session.frmTXMag.box(number) = edited; });
         m_texts[static_cast<std::size_t>(number) - 1] = box;
     }
 

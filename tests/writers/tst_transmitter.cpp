@@ -85,10 +85,7 @@ private Q_SLOTS:
         QFETCH(QString, value);
         QFETCH(QString, message);
         TransmitterWindowBoxes& boxes = session().frmTXMag;
-        QString* const texts[] = {&boxes.Text1,  &boxes.Text2,  &boxes.Text3,  &boxes.Text4, &boxes.Text5,
-                                  &boxes.Text6,  &boxes.Text7,  &boxes.Text8,  &boxes.Text9, &boxes.Text10,
-                                  &boxes.Text11, &boxes.Text12, &boxes.Text13, &boxes.Text14};
-        *texts[box - 1] = value;
+        boxes.box(box) = value;
         boxes.Text14.clear(); // a later problem is not reported while an earlier one stands
         QVERIFY(!createFile());
         QCOMPARE(m_dialogs.messages(), QStringList{message});

@@ -1,6 +1,7 @@
 #include "app/session.h"
 #include "tests/support/scripteddialogs.h"
 #include "tests/support/storefixture.h"
+#include "tests/writers/expectedrecord.h"
 #include "writers/createilicesafile.h"
 
 #include <QDir>
@@ -9,45 +10,23 @@
 #include <QTest>
 
 using namespace wagetrove;
+using wagetrove::test::Expected;
 
 namespace {
 
 constexpr int kRecord = 276;
 const QDate kToday(2024, 7, 15);
 
-/// Expected bytes written out from the layout tables: each piece names the column it starts at, so a slip in the
-/// hand-written table shows as a misplaced column rather than a silent shift.
-class Expected
-{
-public:
-    Expected& at(int column, const QByteArray& text)
-    {
-        if (m_bytes.size() + 1 != column) {
-            qFatal("expected record: column %d written at %d", column, int(m_bytes.size()) + 1);
-        }
-        m_bytes += text;
-        return *this;
-    }
-    Expected& blanks(int column, int count) { return at(column, QByteArray(count, ' ')); }
-    /// A text shorter than its field, padded with blanks by hand.
-    Expected& padded(int column, const QByteArray& text, int width)
-    {
-        Q_ASSERT(text.size() <= width);
-        return at(column, text + QByteArray(width - text.size(), ' '));
-    }
-    operator QByteArray() const
-    {
-        Q_ASSERT(m_bytes.size() == kRecord);
-        return m_bytes;
-    }
+using test::contentsOf;
 
-private:
-    QByteArray m_bytes;
-};
+Expected record()
+{
+    return Expected(kRecord);
+}
 
 QByteArray recordA(const QByteArray& zip = "60601", const QByteArray& zipExt = "     ")
 {
-    return Expected()
+    return record()
         .at(1, "A")
         .at(2, "2024")
         .at(6, "987654321")
@@ -73,7 +52,7 @@ QByteArray recordA(const QByteArray& zip = "60601", const QByteArray& zipExt = "
 
 QByteArray recordB()
 {
-    return Expected()
+    return record()
         .at(1, "B")
         .at(2, "2024")
         .at(6, "987654321")
@@ -95,7 +74,7 @@ QByteArray recordB()
 
 QByteArray recordE(const QByteArray& zipExt = "-1234", const QByteArray& quarterEnd = "06")
 {
-    return Expected()
+    return record()
         .at(1, "E")
         .at(2, "2024")
         .at(6, "123456789")
@@ -122,7 +101,7 @@ QByteArray recordE(const QByteArray& zipExt = "-1234", const QByteArray& quarter
 QByteArray recordS(const QByteArray& ss, const QByteArray& last, const QByteArray& first, const QByteArray& middle,
                    const QByteArray& gross, const QByteArray& taxable, const QByteArray& months)
 {
-    return Expected()
+    return record()
         .at(1, "S")
         .at(2, ss)
         .padded(11, last, 20)
@@ -147,7 +126,7 @@ QByteArray recordS(const QByteArray& ss, const QByteArray& last, const QByteArra
 QByteArray recordT(const QByteArray& count, const QByteArray& gross, const QByteArray& excess,
                    const QByteArray& taxable, const QByteArray& rate, const QByteArray& due11, const QByteArray& due9)
 {
-    return Expected()
+    return record()
         .at(1, "T")
         .at(2, count)
         .at(9, "UTAX")
@@ -179,7 +158,7 @@ QByteArray recordT(const QByteArray& count, const QByteArray& gross, const QByte
 QByteArray recordF(const QByteArray& count, const QByteArray& gross, const QByteArray& excess,
                    const QByteArray& taxable)
 {
-    return Expected()
+    return record()
         .at(1, "F")
         .at(2, count)
         .at(12, "0000000001")
@@ -191,38 +170,7 @@ QByteArray recordF(const QByteArray& count, const QByteArray& gross, const QByte
         .blanks(86, 191);
 }
 
-/// Where two files first differ, by record and column; empty when they are equal.
-QString firstDifference(const QByteArray& actual, const QByteArray& expected)
-{
-    const qsizetype common = std::min(actual.size(), expected.size());
-    for (qsizetype i = 0; i < common; ++i) {
-        if (actual[i] != expected[i]) {
-            const qsizetype record = i / kRecord;
-            return QStringLiteral("record %1 (%2), column %3:\n expected \"%4\"\n actual   \"%5\"")
-                .arg(record + 1)
-                .arg(QLatin1Char(expected[record * kRecord]))
-                .arg(i % kRecord + 1)
-                .arg(QString::fromLatin1(expected.mid(i, 40)), QString::fromLatin1(actual.mid(i, 40)));
-        }
-    }
-    return actual.size() == expected.size()
-               ? QString()
-               : QStringLiteral("%1 bytes instead of %2").arg(actual.size()).arg(expected.size());
-}
-
-QByteArray contentsOf(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
 } // namespace
-
-#define COMPARE_FILE(path, expected)                                                                                   \
-    do {                                                                                                               \
-        const QString difference = firstDifference(contentsOf(path), expected);                                        \
-        QVERIFY2(difference.isEmpty(), qPrintable(difference));                                                        \
-    } while (false)
 
 class TestCreateILICESAFile : public QObject
 {
@@ -323,10 +271,12 @@ private Q_SLOTS:
         for (const int record : {0, 2, 3, 4}) {
             QCOMPARE(file[record * kRecord + 275], ' ');
         }
-        COMPARE_FILE(target(), recordA() + recordB() + recordE() + twoEmployeeRecords() +
-                                   recordT("0000002", "00000001258024", "00000000023457", "00000001234567", ".03100",
-                                           "0000000038272", "00000038272") +
-                                   recordF("0000000002", "000000001258024", "000000000023457", "000000001234567"));
+        COMPARE_FILE(target(),
+                     recordA() + recordB() + recordE() + twoEmployeeRecords() +
+                         recordT("0000002", "00000001258024", "00000000023457", "00000001234567", ".03100",
+                                 "0000000038272", "00000038272") +
+                         recordF("0000000002", "000000001258024", "000000000023457", "000000001234567"),
+                     kRecord);
     }
 
     // Also: the store left open by the validation is the one used.
@@ -336,10 +286,12 @@ private Q_SLOTS:
         QVERIFY(write());
         QVERIFY(session().Store.isOpen());
         QCOMPARE(contentsOf(target()).size(), 1380);
-        COMPARE_FILE(target(), recordA() + recordB() + recordE() +
-                                   recordT("0000000", "00000000000000", "00000000000000", "00000000000000", ".03100",
-                                           "0000000000000", "00000000000") +
-                                   recordF("0000000000", "000000000000000", "000000000000000", "000000000000000"));
+        COMPARE_FILE(target(),
+                     recordA() + recordB() + recordE() +
+                         recordT("0000000", "00000000000000", "00000000000000", "00000000000000", ".03100",
+                                 "0000000000000", "00000000000") +
+                         recordF("0000000000", "000000000000000", "000000000000000", "000000000000000"),
+                     kRecord);
     }
 
     void transmitterZipExtension_employerZipWithout_rateZero_fourthQuarter()

@@ -1,0 +1,64 @@
+#include "writers/createcticesafile.h"
+
+#include "app/session.h"
+#include "store/wagestore.h"
+#include "writers/fixedrecord.h"
+#include "writers/statefile.h"
+
+namespace wagetrove {
+
+namespace {
+
+using namespace fields;
+
+const StateFileContext& connecticut()
+{
+    static const StateFileContext context(kCreateCTICESAFileError, QStringLiteral("The Connecticut wage file"));
+    return context;
+}
+
+QString middleInitial(const QString& middleName)
+{
+    return middleName > QLatin1String(" ") ? middleName.left(1) : QString();
+}
+
+FixedRecord recordS(const Session& session, const EmployeeRow& employee)
+{
+    return FixedRecord(275, LineEnd::CRLF,
+                       {
+                           {1, 1, Fixed("S")},
+                           {2, 9, Text(employee.SS)},
+                           {11, 20, UpperText(employee.LastName)},
+                           {31, 12, UpperText(employee.FirstName)},
+                           {43, 1, UpperText(middleInitial(employee.MiddleName))},
+                           {44, 2, Text(session.StateFips)},
+                           {46, 4, Blank()},
+                           {50, 14, Amount(employee.GrossWages, 12), "GrossWages"},
+                           {64, 83, Blank()},
+                           {147, 10, Text(session.Form3.Text9)},
+                           {157, 58, Blank()},
+                           {215, 2, QuarterEndMonth(session.Quarter)},
+                           {217, 4, Year(session.ToMonthYear), "Year"},
+                           {221, 55, Blank()},
+                       });
+}
+
+void writeFile(Session& session, WageStore& store, const QString& fileName)
+{
+    const StateFileContext& context = connecticut();
+    StateFile file(fileName, context);
+    context.forEachEmployee(store, EmployeeOrder::LastName, [&](const EmployeeRow& employee) {
+        file.write(recordS(session, employee), employee.who());
+    });
+    file.commit();
+}
+
+} // namespace
+
+bool CreateCTICESAFile(Session& session, Dialogs& dialogs, const QString& fileName)
+{
+    return runStateFileWriter(session, dialogs, connecticut(),
+                              [&](WageStore& store) { writeFile(session, store, fileName); });
+}
+
+} // namespace wagetrove

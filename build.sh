@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # The project's one entry point on a fresh Debian 12 machine.
-#   ./build.sh run    installs what is missing, builds, and starts Wagetrove
+#   ./build.sh run    installs what is missing, builds, and files the sample quarter through wagetrove-cli
+#                     for every state this release writes (into demo-output/; no display needed)
+#   ./build.sh gui    installs what is missing, builds, and starts the Wagetrove window
 #   ./build.sh test   installs what is missing, builds with the sanitizers and runs every test
 #   ./build.sh bench  installs what is missing, builds optimised and runs the benchmarks
 set -euo pipefail
@@ -13,6 +15,11 @@ bash scripts/install-deps.sh
 
 case "$command" in
 run)
+    cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=OFF
+    cmake --build build -j"$jobs"
+    exec bash scripts/demo.sh build
+    ;;
+gui)
     cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=OFF
     cmake --build build -j"$jobs"
     if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
@@ -32,7 +39,7 @@ bench)
     build-bench/bench/importbench
     ;;
 *)
-    echo "usage: ./build.sh [run|test|bench]" >&2
+    echo "usage: ./build.sh [run|gui|test|bench]" >&2
     exit 2
     ;;
 esac

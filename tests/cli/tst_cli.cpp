@@ -1,0 +1,404 @@
+#include "acquire/getpayrolldata.h"
+#include "app/createfile.h"
+#include "app/datafolder.h"
+#include "app/period.h"
+#include "app/startup.h"
+#include "app/statecatalogue.h"
+#include "cli/clidialogs.h"
+#include "common/inifile.h"
+#include "store/wagestore.h"
+#include "tests/support/startedprogram.h"
+#include "writers/transmitter.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace wagetrove;
+
+namespace {
+
+struct Run
+{
+    int status = -1;
+    QString out;
+    QString err;
+};
+
+const QStringList kSubmitter = {
+    QStringLiteral("submitter"),      QStringLiteral("--name"),     QStringLiteral("PAYROLL SERVICES LLC"),
+    QStringLiteral("--address"),      QStringLiteral("2 OAK AVE"),  QStringLiteral("--city"),
+    QStringLiteral("CHICAGO"),        QStringLiteral("--state"),    QStringLiteral("IL"),
+    QStringLiteral("--zip"),          QStringLiteral("60601"),      QStringLiteral("--contact"),
+    QStringLiteral("PAT DOE"),        QStringLiteral("--phone"),    QStringLiteral("312-555-0100"),
+    QStringLiteral("--ein"),          QStringLiteral("98-7654321"), QStringLiteral("--email"),
+    QStringLiteral("pat@example.com")};
+
+QByteArray readAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+class TestCli : public QObject, protected test::StartedProgram
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+
+    QString path(const QString& name) const { return m_dir->filePath(name); }
+    QString data() const { return path(QStringLiteral("data")); }
+    QString sample() const { return data() + QLatin1Char('/') + kSampleWagesName; }
+
+    /// Runs the program over the test's data folder and a fixed day; never over a real home folder.
+    Run cli(const QStringList& arguments, const QString& today = QStringLiteral("2025-04-15")) const
+    {
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("WAGETROVE_DOCUMENTS_DIR"), path(QStringLiteral("documents")));
+        process.setProcessEnvironment(environment);
+        process.setProcessChannelMode(QProcess::SeparateChannels);
+        // Standard input is closed: a run that waited for the keyboard would fail instead of hanging.
+        process.setInputChannelMode(QProcess::ManagedInputChannel);
+        process.start(QStringLiteral(WAGETROVE_CLI),
+                      QStringList{QStringLiteral("--data-folder"), data(), QStringLiteral("--today"), today} +
+                          arguments);
+        process.closeWriteChannel();
+        Run run;
+        if (!process.waitForFinished(60000)) {
+            process.kill();
+            process.waitForFinished();
+            return run;
+        }
+        run.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+        run.out = QString::fromUtf8(process.readAllStandardOutput());
+        run.err = QString::fromUtf8(process.readAllStandardError());
+        return run;
+    }
+
+    QStringList fileArguments(const QString& out) const
+    {
+        return {QStringLiteral("file"),
+                QStringLiteral("--state"),
+                QStringLiteral("IL"),
+                QStringLiteral("--quarter"),
+                QStringLiteral("1"),
+                QStringLiteral("--year"),
+                QStringLiteral("2025"),
+                QStringLiteral("--wages"),
+                sample(),
+                QStringLiteral("--out"),
+                out};
+    }
+
+    void fillSubmitter()
+    {
+        const Run run = cli(kSubmitter);
+        QCOMPARE(run.status, 0);
+        QVERIFY(run.out.contains(QStringLiteral("EIN: 98-7654321\n")));
+    }
+
+private Q_SLOTS:
+    void init() { m_dir = std::make_unique<QTemporaryDir>(); }
+
+    void illinoisFile_isTheWindowsFileAndReproducible()
+    {
+        fillSubmitter();
+        const Run first = cli(fileArguments(path(QStringLiteral("first.251"))));
+        QCOMPARE(first.status, 0);
+        QVERIFY2(first.out.contains(QStringLiteral("Total Wages               $136,356.89\n")), qPrintable(first.out));
+        QVERIFY(first.out.contains(QStringLiteral("File written: ") + path(QStringLiteral("first.251"))));
+        QVERIFY(first.err.contains(QStringLiteral(
+            "Wagetrove: File Successfully Created. Now log into Illinois Website and upload this file.")));
+        const QByteArray bytes = readAll(path(QStringLiteral("first.251")));
+        QCOMPARE(bytes.size(), 18 * 276);
+
+        // The windows' path over the same workbook, Submitter row and day, run in this process.
+        QVERIFY(writeSettings("[Options]\r\nStandAlonenoqb=Y\r\n"));
+        QCOMPARE(startProgram(QDate(2025, 4, 15)), StartupResult::Ready);
+        {
+            WageStore store;
+            store.open(dataFolder() + WageStore::kFileName);
+            QSqlQuery submitter(store.database());
+            QVERIFY(submitter.exec(QStringLiteral(
+                "UPDATE Submitter SET Name = 'PAYROLL SERVICES LLC', Address = '2 OAK AVE', City = 'CHICAGO', "
+                "State = 'IL', Zip = '60601', Contact = 'PAT DOE', Phone = '312-555-0100', EIN = '98-7654321', "
+                "Email = 'pat@example.com'")));
+        }
+        selectState(*m_session, 2);
+        clickQuarter(*m_session, m_state, 1, QDate(2025, 1, 1));
+        m_dialogs.fileNext(dataFolder() + kSampleWagesName);
+        GetPayrollData(*m_session, m_state, m_dialogs);
+        const QString windows = path(QStringLiteral("windows.251"));
+        m_dialogs.fileNext(windows);
+        CreateFileCommand(*m_session, m_dialogs, [this] { CreateTransmitterFile(*m_session, m_dialogs, [] {}); });
+        QCOMPARE(bytes, readAll(windows));
+
+        // The same day gives the same bytes; another day dates the file differently.
+        QCOMPARE(cli(fileArguments(path(QStringLiteral("second.251")))).status, 0);
+        QCOMPARE(readAll(path(QStringLiteral("second.251"))), bytes);
+        QCOMPARE(cli(fileArguments(path(QStringLiteral("later.251"))), QStringLiteral("2025-04-16")).status, 0);
+        QVERIFY(readAll(path(QStringLiteral("later.251"))) != bytes);
+    }
+
+    void corrections_reachTheFileThroughTheirBoxes()
+    {
+        fillSubmitter();
+        QDir().mkpath(path(QStringLiteral("out")));
+        QStringList arguments = fileArguments(QString()).mid(0, 9);
+        arguments << QStringLiteral("--out-dir") << path(QStringLiteral("out")) << QStringLiteral("--state-id")
+                  << QStringLiteral(" 7654321 ") << QStringLiteral("--rate") << QStringLiteral("3.1")
+                  << QStringLiteral("--transmitter-name") << QStringLiteral("BOOKS R US") << QStringLiteral("--json");
+        const Run run = cli(arguments);
+        QCOMPARE(run.status, 0);
+        const QJsonObject result = QJsonDocument::fromJson(run.out.toUtf8()).object();
+        QCOMPARE(result.value(QStringLiteral("status")).toInt(), 0);
+        const QJsonObject totals = result.value(QStringLiteral("totals")).toObject();
+        QCOMPARE(totals.value(QStringLiteral("Text9")).toString(), QStringLiteral("7654321"));
+        QCOMPARE(totals.value(QStringLiteral("Text6")).toString(), QStringLiteral("3.1"));
+        QCOMPARE(totals.value(QStringLiteral("Text7")).toString(), QStringLiteral("$3,775.08"));
+        QCOMPARE(result.value(QStringLiteral("captions")).toObject().value(QStringLiteral("Label11")).toString(),
+                 QStringLiteral("EIN"));
+        QCOMPARE(result.value(QStringLiteral("proposedName")).toString(), QStringLiteral("L7654321.251"));
+        const QString written = path(QStringLiteral("out/L7654321.251"));
+        QCOMPARE(result.value(QStringLiteral("file")).toString(), written);
+        QVERIFY(result.value(QStringLiteral("findings")).toArray().isEmpty());
+        QCOMPARE(result.value(QStringLiteral("messages")).toArray().last().toObject().value(QStringLiteral("title")),
+                 QJsonValue(QStringLiteral("Wagetrove")));
+        const QByteArray bytes = readAll(written);
+        QCOMPARE(bytes.size(), 18 * 276);
+        QVERIFY(bytes.contains("BOOKS R US"));
+        QCOMPARE(bytes.mid(16 * 276 + 267, 7), QByteArray("7654321"));
+    }
+
+    void checksThatStop_exitOneAndWriteNothing()
+    {
+        const QString out = path(QStringLiteral("L1234567.251"));
+        // No Submitter row filled yet: the findings, one a line, and no file.
+        Run run = cli(fileArguments(out));
+        QCOMPARE(run.status, 1);
+        QVERIFY2(run.out.contains(QStringLiteral("\n- Submitter EIN must be in xx-xxxxxxx format\n- Submitter Company "
+                                                 "Name Required\n- Submitter Company Address Required\n")),
+                 qPrintable(run.out));
+        QVERIFY(!QFile::exists(out));
+
+        QStringList json = fileArguments(out);
+        json << QStringLiteral("--json");
+        run = cli(json);
+        QCOMPARE(run.status, 1);
+        const QJsonObject result = QJsonDocument::fromJson(run.out.toUtf8()).object();
+        const QJsonArray findings = result.value(QStringLiteral("findings")).toArray();
+        QCOMPARE(findings.size(), 8);
+        QCOMPARE(findings.first().toString(), QStringLiteral("- Submitter EIN must be in xx-xxxxxxx format"));
+        QVERIFY(result.value(QStringLiteral("file")).isNull());
+
+        // A refusal of the transmitter window, and a correction its box refuses, leave an existing file alone.
+        fillSubmitter();
+        QVERIFY(QFile(out).open(QIODevice::WriteOnly));
+        const struct
+        {
+            QStringList extra;
+            QString message;
+        } stops[] = {
+            {{QStringLiteral("--employer-state"), QStringLiteral("ILL")},
+             QStringLiteral("Wagetrove: State must be 2 characters")},
+            {{QStringLiteral("--transmitter-ein"), QStringLiteral(" ")},
+             QStringLiteral("Wagetrove: Transmitter Federal EIN Missing")},
+            {{QStringLiteral("--rate"), QStringLiteral("abc")},
+             QStringLiteral("Wagetrove: Invalid Unemployment Rate.")},
+            {{QStringLiteral("--ein"), QStringLiteral("12-345")},
+             QStringLiteral("Wagetrove: EIN must be in xx-xxxxxxx format.")},
+        };
+        for (const auto& stop : stops) {
+            run = cli(fileArguments(out) + stop.extra);
+            QCOMPARE(run.status, 1);
+            QVERIFY2(run.err.contains(stop.message), qPrintable(run.err));
+            QCOMPARE(QFileInfo(out).size(), 0);
+        }
+    }
+
+    void otherFailures_exitThreeAndWriteNothing()
+    {
+        fillSubmitter();
+        QFile notAWorkbook(path(QStringLiteral("wages.xlsx")));
+        QVERIFY(notAWorkbook.open(QIODevice::WriteOnly));
+        notAWorkbook.write("not a workbook");
+        notAWorkbook.close();
+        QStringList arguments = fileArguments(path(QStringLiteral("a.251")));
+        arguments[8] = notAWorkbook.fileName();
+        QCOMPARE(cli(arguments).status, 3);
+        QVERIFY(!QFile::exists(path(QStringLiteral("a.251"))));
+
+        const QString noFolder = path(QStringLiteral("missing/a.251"));
+        const Run run = cli(fileArguments(noFolder));
+        QCOMPARE(run.status, 3);
+        QVERIFY(!QFile::exists(noFolder));
+
+        // Another copy on the same data folder: the run does not touch the store it may be using.
+        SingleInstanceGuard other(data());
+        QVERIFY(other.tryAcquire());
+        QCOMPARE(cli(fileArguments(path(QStringLiteral("b.251")))).status, 3);
+        QVERIFY(!QFile::exists(path(QStringLiteral("b.251"))));
+    }
+
+    void outputOverWhatTheRunReads_refused()
+    {
+        fillSubmitter();
+        const QByteArray workbook = readAll(sample());
+        QCOMPARE(cli(fileArguments(sample())).status, 2);
+        QCOMPARE(readAll(sample()), workbook);
+        QCOMPARE(cli(fileArguments(data() + QStringLiteral("/Suta.mdb"))).status, 2);
+        QVERIFY(cli({QStringLiteral("submitter")}).out.contains(QStringLiteral("EIN: 98-7654321\n")));
+    }
+
+    void usageErrors_exitTwo_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        const QString out = QStringLiteral("--out=/nonexistent/x");
+        const QString wages = QStringLiteral("--wages=w.xlsx");
+        QTest::newRow("no command") << QStringList{};
+        QTest::newRow("unknown command") << QStringList{QStringLiteral("print")};
+        QTest::newRow("unknown option") << QStringList{QStringLiteral("states"), QStringLiteral("--all")};
+        QTest::newRow("missing value") << QStringList{QStringLiteral("submitter"), QStringLiteral("--name")};
+        QTest::newRow("twice") << QStringList{QStringLiteral("submitter"), QStringLiteral("--zip=1"),
+                                              QStringLiteral("--zip=2")};
+        QTest::newRow("flag value") << QStringList{QStringLiteral("options"), QStringLiteral("--use-employer=maybe")};
+        QTest::newRow("both standalone") << QStringList{QStringLiteral("options"), QStringLiteral("--standalone=Y"),
+                                                        QStringLiteral("--standalone-noqb=Y")};
+        QTest::newRow("no state") << QStringList{QStringLiteral("file"), wages, out};
+        QTest::newRow("unknown state") << QStringList{QStringLiteral("file"), QStringLiteral("--state=ZZ"), wages, out};
+        for (const StateEntry& entry : stateCatalogue()) {
+            if (!isCreateFileOffered(entry.item())) {
+                QTest::newRow("no writer")
+                    << QStringList{QStringLiteral("file"), QStringLiteral("--state"), entry.text, wages, out};
+                break;
+            }
+        }
+        QTest::newRow("quarter 5") << QStringList{QStringLiteral("file"), QStringLiteral("--state=4"),
+                                                  QStringLiteral("--quarter=5"), wages, out};
+        QTest::newRow("quarter and dates") << QStringList{QStringLiteral("file"),
+                                                          QStringLiteral("--state=Illinois"),
+                                                          QStringLiteral("--quarter=1"),
+                                                          QStringLiteral("--from=01/01/2025"),
+                                                          QStringLiteral("--to=03/31/2025"),
+                                                          wages,
+                                                          out};
+        QTest::newRow("no output") << QStringList{QStringLiteral("file"), QStringLiteral("--state=IL"), wages};
+        QTest::newRow("two outputs") << QStringList{QStringLiteral("file"), QStringLiteral("--state=IL"), wages, out,
+                                                    QStringLiteral("--out-dir=/tmp")};
+        QTest::newRow("rate for PFML") << QStringList{QStringLiteral("file"), QStringLiteral("--state=MA-PFML"), wages,
+                                                      out, QStringLiteral("--rate=1")};
+        QTest::newRow("bad dates") << QStringList{QStringLiteral("file"),
+                                                  QStringLiteral("--state=IL"),
+                                                  QStringLiteral("--from=13/45/2025"),
+                                                  QStringLiteral("--to=03/31/2025"),
+                                                  wages,
+                                                  out};
+    }
+
+    void usageErrors_exitTwo()
+    {
+        QFETCH(QStringList, arguments);
+        const Run run = cli(arguments);
+        QCOMPARE(run.status, 2);
+        QVERIFY2(run.err.contains(QStringLiteral("Try 'wagetrove-cli --help'.")), qPrintable(run.err));
+        QVERIFY(run.out.isEmpty());
+    }
+
+    void options_writtenAsTheSubmitterWindowWrites()
+    {
+        Run run = cli({QStringLiteral("options"), QStringLiteral("--standalone-noqb"), QStringLiteral("y"),
+                       QStringLiteral("--remit-id"), QStringLiteral("123456"), QStringLiteral("--wage-limit"),
+                       QStringLiteral("7000")});
+        QCOMPARE(run.status, 0);
+        const IniFile ini(data() + QStringLiteral("/suta.ini"));
+        const auto value = [&ini](const char* key) { return ini.read(QStringLiteral("Options"), QLatin1String(key)); };
+        QCOMPARE(value("StandAlonenoqb"), QStringLiteral("Y"));
+        QCOMPARE(value("StandAlone"), QStringLiteral("N"));
+        QCOMPARE(value("UseEmployer"), QStringLiteral("N"));
+        QCOMPARE(value("RemitID"), QStringLiteral("123456"));
+        QCOMPARE(value("WageLimit"), QStringLiteral("7000"));
+
+        run = cli({QStringLiteral("options"), QStringLiteral("--wage-limit"), QStringLiteral("lots")});
+        QCOMPARE(run.status, 1);
+        QVERIFY(run.err.contains(QStringLiteral("Wagetrove: Invalid Wage Limit.")));
+        run = cli({QStringLiteral("options")});
+        QCOMPARE(run.status, 0);
+        QVERIFY2(run.out.contains(QStringLiteral("WageLimit=7000\nRemitID=123456\nUseEmployer=N\n")),
+                 qPrintable(run.out));
+        QVERIFY(run.out.contains(QStringLiteral("StandAlonenoqb=Y\n")));
+    }
+
+    void help_describesEveryOption()
+    {
+        Run run = cli({QStringLiteral("--help")});
+        QCOMPARE(run.status, 0);
+        for (const char* command : {"states", "submitter", "options", "file", "Exit status"}) {
+            QVERIFY(run.out.contains(QLatin1String(command)));
+        }
+        const std::pair<const char*, QStringList> commands[] = {
+            {"submitter",
+             {QStringLiteral("name"), QStringLiteral("address"), QStringLiteral("city"), QStringLiteral("state"),
+              QStringLiteral("zip"), QStringLiteral("contact"), QStringLiteral("phone"), QStringLiteral("ein"),
+              QStringLiteral("email")}},
+            {"options",
+             {QStringLiteral("wage-limit"), QStringLiteral("remit-id"), QStringLiteral("use-employer"),
+              QStringLiteral("soc-field"), QStringLiteral("standalone"), QStringLiteral("standalone-noqb")}},
+            {"file",
+             QStringLiteral("state quarter year from to wages out out-dir json allow-zero-hours hours-for-zero ein "
+                            "state-id rate county-code out-of-county med-percent family-percent employer-name "
+                            "employer-address employer-city employer-state employer-zip transmitter-name "
+                            "transmitter-address transmitter-city transmitter-state transmitter-zip transmitter-ein "
+                            "contact-name contact-phone contact-email")
+                 .split(QLatin1Char(' '))},
+            {"states", {QStringLiteral("writers")}},
+        };
+        for (const auto& [command, options] : commands) {
+            run = cli({QLatin1String(command), QStringLiteral("--help")});
+            QCOMPARE(run.status, 0);
+            for (const QString& option : options) {
+                QVERIFY2(run.out.contains(QStringLiteral("--") + option + QLatin1Char(' ')), qPrintable(option));
+            }
+        }
+        QVERIFY(!QFile::exists(data()));
+    }
+
+    void cliDialogs_neverWaitForAnAnswer()
+    {
+        QString log;
+        QTextStream errors(&log);
+        CliDialogs dialogs(errors);
+        QCOMPARE(dialogs.message(QStringLiteral("Go on?"), QStringLiteral("T"), MessageIcon::Question,
+                                 MessageButtons::YesNo),
+                 Answer::No);
+        QCOMPARE(dialogs.message(QStringLiteral("line1\r\nline2"), QStringLiteral("T")), Answer::Ok);
+        QCOMPARE(log, QStringLiteral("T: Go on?\nT: line1\nline2\n"));
+        QCOMPARE(dialogs.unanswered().size(), 1);
+
+        dialogs.answerInput(QStringLiteral("Enter Total Hours"), std::nullopt, QStringLiteral("--hours-for-zero"));
+        QVERIFY(!dialogs.input(QStringLiteral("hours?"), QStringLiteral("Enter Total Hours")));
+        QVERIFY(dialogs.unanswered().last().contains(QStringLiteral("--hours-for-zero")));
+        // A refused answer is not given again: the program would ask forever.
+        dialogs.answerInput(QStringLiteral("Enter Total Hours"), QStringLiteral("abc"), QStringLiteral("--hours"));
+        QCOMPARE(dialogs.input(QStringLiteral("hours?"), QStringLiteral("Enter Total Hours")), QStringLiteral("abc"));
+        QVERIFY(!dialogs.input(QStringLiteral("hours?"), QStringLiteral("Enter Total Hours")));
+        QVERIFY(!dialogs.input(QStringLiteral("other?"), QStringLiteral("Other")));
+        QCOMPARE(dialogs.unanswered().size(), 4);
+
+        dialogs.answerSaveFile(QStringLiteral("/out"), true, QStringLiteral("--out-dir"));
+        QCOMPARE(dialogs.saveFile({QStringLiteral("Save"), QStringLiteral("L1.251"), QString(), true}),
+                 QStringLiteral("/out/L1.251"));
+        QVERIFY(!dialogs.openFile({QStringLiteral("Open"), QString(), QString(), false}));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCli)
+#include "tst_cli.moc"

@@ -2,22 +2,67 @@
 
 #include "app/session.h"
 #include "app/statecatalogue.h"
+#include "common/dialogs.h"
 #include "totals/prefilingvalidation.h"
+#include "writers/createcticesafile.h"
+#include "writers/createmaicesafile.h"
+#include "writers/createwacsvfile.h"
 #include "writers/transmitter.h"
 
 namespace wagetrove {
 
+std::optional<MainWindowTarget> mainWindowTargetFor(const Session& session)
+{
+    const QString stateId = session.Form3.Text9.trimmed();
+    const QDate today = session.Today.isValid() ? session.Today : QDate::currentDate();
+    const QString dated =
+        stateId + QLatin1Char('_') + today.toString(QStringLiteral("MMddyyyy")) + QStringLiteral(".txt");
+    switch (stateAt(session.StatePosition).item()) {
+    case StateItem::MassachusettsQuest:
+        return MainWindowTarget{QStringLiteral("Create ICESA Quest File"), dated, CreateMAICESAFile,
+                                QStringLiteral("File Successfully Created. Now log into the Massachusetts website and "
+                                               "upload this file.")};
+    case StateItem::Connecticut:
+        return MainWindowTarget{QStringLiteral("Create ICESA File"), QStringLiteral("ICESA-") + dated,
+                                CreateCTICESAFile,
+                                QStringLiteral("File Successfully Created. Now log into the Connecticut website and "
+                                               "upload this file.")};
+    case StateItem::Washington:
+        return MainWindowTarget{QStringLiteral("Create WA CSV File"),
+                                session.StateAbbrev + QStringLiteral("-UTAX-") + QString::number(session.TaxYear) +
+                                    QLatin1Char('-') + session.Quarter + QStringLiteral(".csv"),
+                                CreateWACSVFile,
+                                QStringLiteral("File Successfully Created. Now log into the Washington website and "
+                                               "upload this file."),
+                                true};
+    default:
+        return std::nullopt;
+    }
+}
+
 bool isCreateFileOffered(StateItem item)
 {
-    return hasTransmitterWriter(item);
+    return hasTransmitterWriter(item) || item == StateItem::MassachusettsQuest || item == StateItem::Connecticut ||
+           item == StateItem::Washington;
 }
 
 void CreateFileCommand(Session& session, Dialogs& dialogs, const std::function<void()>& showTransmitterWindow)
 {
     session.ChecksPassed = false;
     PreFilingValidation(session, dialogs);
-    if (session.ChecksPassed && hasTransmitterWriter(stateAt(session.StatePosition).item())) {
-        showTransmitterWindow();
+    if (session.ChecksPassed) {
+        if (const auto target = mainWindowTargetFor(session)) {
+            // Cancelling the dialog ends the command without a file and without a message.
+            if (const auto path = dialogs.saveFile({target->dialogTitle, target->proposedName, QString(), true})) {
+                if (target->writer(session, dialogs, *path)) {
+                    dialogs.message(target->pathInMessage ? *path + QLatin1Char(' ') + target->successMessage
+                                                          : target->successMessage,
+                                    kApplicationTitle);
+                }
+            }
+        } else if (hasTransmitterWriter(stateAt(session.StatePosition).item())) {
+            showTransmitterWindow();
+        }
     }
     session.Store.close();
 }

@@ -1,12 +1,31 @@
 #pragma once
 
+#include "writers/transmitter.h"
+
+#include <QString>
+
 #include <functional>
+#include <optional>
 
 namespace wagetrove {
 
 class Dialogs;
 enum class StateItem;
 struct Session;
+
+/// How Create File writes the file of a state filed straight from the main window.
+struct MainWindowTarget
+{
+    QString dialogTitle;
+    QString proposedName;
+    StateFileWriter writer;
+    QString successMessage;
+    bool pathInMessage = false; ///< the success message starts with the path written
+};
+
+/// The save dialog, writer and success message of the session's state when its file is written from the main
+/// window (Massachusetts Quest, Connecticut, Washington); nothing for the others.
+std::optional<MainWindowTarget> mainWindowTargetFor(const Session& session);
 
 /// Whether this release writes the state's file, so that Create File is offered for it.
 bool isCreateFileOffered(StateItem item);

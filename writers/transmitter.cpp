@@ -4,7 +4,13 @@
 #include "app/settings.h"
 #include "app/statecatalogue.h"
 #include "common/dialogs.h"
+#include "writers/createflicesafile.h"
+#include "writers/createicesafile.h"
 #include "writers/createilicesafile.h"
+#include "writers/createmdicesafile.h"
+#include "writers/createmsicesafile.h"
+#include "writers/createncicesafile.h"
+#include "writers/createtnicesafile.h"
 
 #include <QDir>
 
@@ -26,18 +32,61 @@ void tell(Dialogs& dialogs, const QString& text)
 
 bool hasTransmitterWriter(StateItem item)
 {
-    return item == StateItem::Illinois;
+    switch (item) {
+    case StateItem::Texas:
+    case StateItem::Kentucky:
+    case StateItem::Maryland:
+    case StateItem::Illinois:
+    case StateItem::Mississippi:
+    case StateItem::SouthCarolina:
+    case StateItem::Florida:
+    case StateItem::NorthCarolina:
+    case StateItem::Tennessee:
+        return true;
+    default:
+        return false;
+    }
 }
 
 std::optional<IcesaTarget> icesaTargetFor(const Session& session)
 {
+    using Writer = bool (*)(Session&, Dialogs&, const QString&);
+    const QString icesa = QStringLiteral("Create ICESA File");
+    const QString byStateId =
+        session.StateAbbrev + QStringLiteral("-UTAX-") + session.Form3.Text9.trimmed() + QStringLiteral(".txt");
+    const QString byEin =
+        session.StateAbbrev + QStringLiteral("-UTAX-") + session.Form3.Text8.trimmed() + QStringLiteral(".txt");
+    const auto upload = [](const char* where) {
+        return QStringLiteral("File Successfully Created. Now log into %1 and upload this file.")
+            .arg(QLatin1String(where));
+    };
     switch (stateAt(session.StatePosition).item()) {
     case StateItem::Illinois:
-        return IcesaTarget{
-            QStringLiteral("Create ICESA File"),
-            QStringLiteral("L") + session.Form3.Text9 + QLatin1Char('.') + shortYear(session.TaxYear) + session.Quarter,
-            [](Session& s, Dialogs& d, const QString& path) { return CreateILICESAFile(s, d, path); },
-            QStringLiteral("File Successfully Created. Now log into Illinois Website and upload this file.")};
+        return IcesaTarget{icesa,
+                           QStringLiteral("L") + session.Form3.Text9 + QLatin1Char('.') + shortYear(session.TaxYear) +
+                               session.Quarter,
+                           static_cast<Writer>(CreateILICESAFile), upload("Illinois Website")};
+    case StateItem::Florida:
+        return IcesaTarget{QStringLiteral("Create UCT-6 File"),
+                           QStringLiteral("UCT6") + shortYear(session.TaxYear) + QLatin1Char('0') + session.Quarter +
+                               QStringLiteral(".txt"),
+                           static_cast<Writer>(CreateFLICESAFile), upload("Florida Website")};
+    case StateItem::Maryland:
+        return IcesaTarget{icesa, byStateId, CreateMDICESAFile,
+                           QStringLiteral("File Successfully Created. Send File to State of Maryland.")};
+    case StateItem::NorthCarolina:
+        return IcesaTarget{icesa, byStateId, CreateNCICESAFile, upload("North Carolina Website")};
+    case StateItem::Tennessee:
+        return IcesaTarget{icesa, byStateId, CreateTNICESAFile, upload("TN Website")};
+    case StateItem::Mississippi:
+        return IcesaTarget{icesa, byEin, CreateMSICESAFile, upload("Mississippi Website")};
+    case StateItem::Texas:
+        return IcesaTarget{icesa, byEin, static_cast<Writer>(CreateICESAFile),
+                           QStringLiteral("File Successfully Created. Now Start the TWC QuickFile Utility to send.")};
+    case StateItem::Kentucky:
+        return IcesaTarget{icesa, byEin, static_cast<Writer>(CreateICESAFile), upload("the Kentucky website")};
+    case StateItem::SouthCarolina:
+        return IcesaTarget{icesa, byEin, static_cast<Writer>(CreateICESAFile), upload("South Carolina Website")};
     default:
         return std::nullopt;
     }

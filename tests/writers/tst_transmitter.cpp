@@ -123,11 +123,67 @@ private Q_SLOTS:
         QCOMPARE(m_instructionsShown, 0);
     }
 
-    void statesWithoutAWriter_areNotOffered()
+    void proposedNames_followTheState_data()
     {
-        QVERIFY(hasTransmitterWriter(StateItem::Illinois));
-        choose(StateItem::Maryland);
-        QVERIFY(!icesaTargetFor(session()));
+        QTest::addColumn<int>("state");
+        QTest::addColumn<QString>("quarter");
+        QTest::addColumn<QString>("title"); // empty: not written through this window
+        QTest::addColumn<QString>("name");
+        const QString icesa = QStringLiteral("Create ICESA File");
+        QTest::newRow("IL") << int(StateItem::Illinois) << QStringLiteral("1") << icesa
+                            << QStringLiteral("L 12345678 .241");
+        QTest::newRow("FL") << int(StateItem::Florida) << QStringLiteral("3") << QStringLiteral("Create UCT-6 File")
+                            << QStringLiteral("UCT62403.txt");
+        QTest::newRow("MD") << int(StateItem::Maryland) << QStringLiteral("1") << icesa
+                            << QStringLiteral("MD-UTAX-12345678.txt");
+        QTest::newRow("TN") << int(StateItem::Tennessee) << QStringLiteral("1") << icesa
+                            << QStringLiteral("TN-UTAX-12345678.txt");
+        QTest::newRow("MS") << int(StateItem::Mississippi) << QStringLiteral("1") << icesa
+                            << QStringLiteral("MS-UTAX-12-3456789.txt");
+        QTest::newRow("KY") << int(StateItem::Kentucky) << QStringLiteral("1") << icesa
+                            << QStringLiteral("KY-UTAX-12-3456789.txt");
+        QTest::newRow("WA") << int(StateItem::Washington) << QStringLiteral("1") << QString() << QString();
+        QTest::newRow("MA PFML") << int(StateItem::MassachusettsPFML) << QStringLiteral("1") << QString() << QString();
+    }
+
+    void proposedNames_followTheState()
+    {
+        QFETCH(int, state);
+        QFETCH(QString, quarter);
+        QFETCH(QString, title);
+        QFETCH(QString, name);
+        choose(static_cast<StateItem>(state));
+        session().Quarter = quarter;
+        session().Form3.Text9 = QStringLiteral(" 12345678 ");
+        session().Form3.Text8 = QStringLiteral(" 12-3456789");
+        const auto target = icesaTargetFor(session());
+        QCOMPARE(target.has_value(), !title.isEmpty());
+        QCOMPARE(hasTransmitterWriter(static_cast<StateItem>(state)), !title.isEmpty());
+        if (target) {
+            QCOMPARE(target->dialogTitle, title);
+            QCOMPARE(target->proposedName, name);
+        }
+    }
+
+    void texas_showsItsInstructionsOrItsMessage()
+    {
+        choose(StateItem::Texas);
+        session().Form3.Text9 = QStringLiteral("12-345678-9");
+        session().Form3.Text10 = QStringLiteral("5");
+        session().Form3.Text11 = QStringLiteral("0");
+        session().frmTXMag.Text4 = QStringLiteral("TX");
+        session().TWCMessage = true;
+        m_dialogs.fileNext(session().DataFolder + QStringLiteral("first.txt"));
+        QVERIFY2(createFile(), qPrintable(m_dialogs.messages().join(QLatin1Char('|'))));
+        QCOMPARE(m_instructionsShown, 1);
+        QVERIFY(m_dialogs.messages().isEmpty());
+
+        session().TWCMessage = false;
+        m_dialogs.fileNext(session().DataFolder + QStringLiteral("second.txt"));
+        QVERIFY(createFile());
+        QCOMPARE(m_instructionsShown, 1);
+        QCOMPARE(m_dialogs.messages(), QStringList{QStringLiteral(
+                                           "File Successfully Created. Now Start the TWC QuickFile Utility to send.")});
     }
 
     void texasInstructions_rememberDontShowAgain()

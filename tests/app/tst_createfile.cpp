@@ -1,0 +1,139 @@
+#include "app/createfile.h"
+#include "app/session.h"
+#include "app/statecatalogue.h"
+#include "tests/support/scripteddialogs.h"
+#include "tests/support/storefixture.h"
+
+#include <QDir>
+#include <QTest>
+
+using namespace wagetrove;
+
+/// Create File for the states written straight from the main window, and its closing of the store.
+class TestCreateFile : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<test::StoreFixture> m_store;
+    test::ScriptedDialogs m_dialogs;
+    int m_transmitterShown = 0;
+
+    Session& session() { return m_store->session(); }
+
+    void choose(StateItem item)
+    {
+        for (int position = 0; position < 13; ++position) {
+            if (stateAt(position).item() == item) {
+                session().StatePosition = position;
+                session().StateAbbrev = stateAt(position).abbreviation();
+            }
+        }
+    }
+
+    void createFile()
+    {
+        CreateFileCommand(session(), m_dialogs, [this] { ++m_transmitterShown; });
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        m_store = std::make_unique<test::StoreFixture>();
+        m_dialogs = test::ScriptedDialogs();
+        m_transmitterShown = 0;
+        session().Rate = *Currency::fromText(QStringLiteral("1.5"));
+        session().AllowZeroHours = true;
+        session().Form3.Text8 = QStringLiteral("12-3456789");
+        session().Form3.Text9 = QStringLiteral("1234567890");
+        QVERIFY(m_store->exec(QStringLiteral(
+            "UPDATE Submitter SET Name = 'PAYROLL LLC', Address = '2 OAK AVE', City = 'SEATTLE', State = 'WA', "
+            "Zip = '98101', Contact = 'PAT DOE', Phone = '206-555-0100', EIN = '98-7654321', Email = "
+            "'p@example.com'")));
+    }
+
+    void proposedNames_data()
+    {
+        QTest::addColumn<int>("state");
+        QTest::addColumn<QDate>("today");
+        QTest::addColumn<QString>("quarter");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("WA") << int(StateItem::Washington) << QDate(2025, 10, 3) << QStringLiteral("3")
+                            << QStringLiteral("Create WA CSV File") << QStringLiteral("WA-UTAX-2025-3.csv");
+        QTest::newRow("CT") << int(StateItem::Connecticut) << QDate(2025, 7, 14) << QStringLiteral("2")
+                            << QStringLiteral("Create ICESA File") << QStringLiteral("ICESA-1234567890_07142025.txt");
+        QTest::newRow("MA Quest") << int(StateItem::MassachusettsQuest) << QDate(2026, 1, 2) << QStringLiteral("4")
+                                  << QStringLiteral("Create ICESA Quest File")
+                                  << QStringLiteral("1234567890_01022026.txt");
+    }
+
+    void proposedNames()
+    {
+        QFETCH(int, state);
+        QFETCH(QDate, today);
+        QFETCH(QString, quarter);
+        QFETCH(QString, title);
+        QFETCH(QString, name);
+        choose(static_cast<StateItem>(state));
+        session().Today = today;
+        session().TaxYear = 2025;
+        session().Quarter = quarter;
+        const auto target = mainWindowTargetFor(session());
+        QVERIFY(target.has_value());
+        QCOMPARE(target->dialogTitle, title);
+        QCOMPARE(target->proposedName, name);
+        QVERIFY(isCreateFileOffered(static_cast<StateItem>(state)));
+    }
+
+    void findings_showNoDialog_andTheStoreIsClosed()
+    {
+        choose(StateItem::Washington);
+        session().Form3.Text8 = QStringLiteral("123456789");
+        createFile();
+        QCOMPARE(m_dialogs.messages().size(), 1);
+        QCOMPARE(m_dialogs.calls().size(), 1);
+        QVERIFY(!session().ChecksPassed);
+        QVERIFY(!session().Store.isOpen());
+    }
+
+    void cancelledDialog_writesNothingAndSaysNothing()
+    {
+        choose(StateItem::Washington);
+        m_dialogs.fileNext(std::nullopt);
+        createFile();
+        QVERIFY2(session().ChecksPassed, qPrintable(m_dialogs.messages().join(QLatin1Char('|'))));
+        QCOMPARE(m_dialogs.calls().size(), 1);
+        QCOMPARE(m_dialogs.calls().first().text, QStringLiteral("Create WA CSV File"));
+        QVERIFY(m_dialogs.messages().isEmpty());
+        QVERIFY(!session().Store.isOpen());
+    }
+
+    void washington_reportsThePathWritten()
+    {
+        choose(StateItem::Washington);
+        session().TaxYear = 2025;
+        session().Quarter = QStringLiteral("1");
+        const QString path = session().DataFolder + QStringLiteral("WA-UTAX-2025-1.csv");
+        m_dialogs.fileNext(path);
+        createFile();
+        QCOMPARE(
+            m_dialogs.messages(),
+            QStringList{path + QStringLiteral(" File Successfully Created. Now log into the Washington website and "
+                                              "upload this file.")});
+        QVERIFY(QFile::exists(path));
+    }
+
+    void icesaStates_goThroughTheTransmitterWindow()
+    {
+        choose(StateItem::Texas);
+        session().Form3.Text9 = QStringLiteral("12-345678-9");
+        createFile();
+        QCOMPARE(m_transmitterShown, 1);
+        QVERIFY(m_dialogs.calls().isEmpty());
+        QVERIFY(!session().Store.isOpen());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCreateFile)
+#include "tst_createfile.moc"

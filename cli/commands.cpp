@@ -691,6 +691,14 @@ private:
         if (!pfml && (m_line.has(QStringLiteral("med-percent")) || m_line.has(QStringLiteral("family-percent")))) {
             throw UsageError{QStringLiteral("--med-percent and --family-percent are for Massachusetts PFML only.")};
         }
+        if (!hasTransmitterWriter(stateAt(*position).item())) {
+            for (const auto& option : transmitterOptions()) {
+                if (m_line.has(option.first)) {
+                    throw UsageError{QStringLiteral("%1 is filed without the transmitter window; --%2 does not apply.")
+                                         .arg(stateAt(*position).text, option.first)};
+                }
+            }
+        }
         flagOption(m_line, QStringLiteral("allow-zero-hours"));
         return *position;
     }

@@ -2,12 +2,12 @@
 # The README's demo: for every state whose file this release writes, the quarter of the shipped sample
 # workbook is filed through wagetrove-cli into demo-output/, over a fresh data folder and a fixed day, so
 # that every run writes the same bytes. Needs no display.
-#   scripts/demo.sh [BUILD_DIR]   (default: build)
+#   scripts/demo.sh [BUILD_DIR]   (default: build; DEMO_OUTPUT chooses another folder than demo-output)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-cli="${1:-build}/bin/wagetrove-cli"
-output="demo-output"
+cli="$(realpath "${1:-build}")/bin/wagetrove-cli"
+output="${DEMO_OUTPUT:-demo-output}"
 data="$output/data"
 files="$output/files"
 
@@ -15,7 +15,7 @@ run() {
     "$cli" --data-folder "$data" --today 2025-04-15 "$@"
 }
 
-rm -rf "$output"
+rm -rf "$data" "$files"
 mkdir -p "$files"
 
 echo "Submitter row of the demo's data folder:"

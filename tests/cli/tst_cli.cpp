@@ -10,6 +10,7 @@
 #include "tests/support/startedprogram.h"
 #include "writers/transmitter.h"
 
+#include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -109,16 +110,22 @@ private:
 private Q_SLOTS:
     void init() { m_dir = std::make_unique<QTemporaryDir>(); }
 
-    void illinoisFile_isTheWindowsFileAndReproducible()
+    void demo_illinoisFileIsTheWindowsFile()
     {
-        fillSubmitter();
-        const Run first = cli(fileArguments(path(QStringLiteral("first.251"))));
-        QCOMPARE(first.status, 0);
-        QVERIFY2(first.out.contains(QStringLiteral("Total Wages               $136,356.89\n")), qPrintable(first.out));
-        QVERIFY(first.out.contains(QStringLiteral("File written: ") + path(QStringLiteral("first.251"))));
-        QVERIFY(first.err.contains(QStringLiteral(
-            "Wagetrove: File Successfully Created. Now log into Illinois Website and upload this file.")));
-        const QByteArray bytes = readAll(path(QStringLiteral("first.251")));
+        // The README's demo, for every state whose file has landed, into a folder of the test's own.
+        QProcess demo;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("DEMO_OUTPUT"), path(QStringLiteral("demo")));
+        demo.setProcessEnvironment(environment);
+        QDir build(QFileInfo(QStringLiteral(WAGETROVE_CLI)).absolutePath());
+        QVERIFY(build.cdUp());
+        demo.start(QStringLiteral("bash"),
+                   {QStringLiteral(WAGETROVE_SOURCE_DIR "/scripts/demo.sh"), build.absolutePath()});
+        QVERIFY(demo.waitForFinished(240000));
+        const QString output = QString::fromUtf8(demo.readAllStandardOutput() + demo.readAllStandardError());
+        QVERIFY2(demo.exitStatus() == QProcess::NormalExit && demo.exitCode() == 0, qPrintable(output));
+        QVERIFY2(output.contains(QStringLiteral("Total Wages               $136,356.89\n")), qPrintable(output));
+        const QByteArray bytes = readAll(path(QStringLiteral("demo/files/L1234567.251")));
         QCOMPARE(bytes.size(), 18 * 276);
 
         // The windows' path over the same workbook, Submitter row and day, run in this process.
@@ -141,7 +148,18 @@ private Q_SLOTS:
         m_dialogs.fileNext(windows);
         CreateFileCommand(*m_session, m_dialogs, [this] { CreateTransmitterFile(*m_session, m_dialogs, [] {}); });
         QCOMPARE(bytes, readAll(windows));
+    }
 
+    void sameDay_sameBytes()
+    {
+        fillSubmitter();
+        const Run first = cli(fileArguments(path(QStringLiteral("first.251"))));
+        QCOMPARE(first.status, 0);
+        QVERIFY(first.out.contains(QStringLiteral("File written: ") + path(QStringLiteral("first.251"))));
+        QVERIFY(first.err.contains(QStringLiteral(
+            "Wagetrove: File Successfully Created. Now log into Illinois Website and upload this file.")));
+        const QByteArray bytes = readAll(path(QStringLiteral("first.251")));
+        QCOMPARE(bytes.size(), 18 * 276);
         // The same day gives the same bytes; another day dates the file differently.
         QCOMPARE(cli(fileArguments(path(QStringLiteral("second.251")))).status, 0);
         QCOMPARE(readAll(path(QStringLiteral("second.251"))), bytes);
@@ -279,6 +297,17 @@ private Q_SLOTS:
             if (!isCreateFileOffered(entry.item())) {
                 QTest::newRow("no writer")
                     << QStringList{QStringLiteral("file"), QStringLiteral("--state"), entry.text, wages, out};
+                break;
+            }
+        }
+        for (const StateEntry& entry : stateCatalogue()) {
+            if (isCreateFileOffered(entry.item()) && !hasTransmitterWriter(entry.item())) {
+                QTest::newRow("no transmitter window") << QStringList{QStringLiteral("file"),
+                                                                      QStringLiteral("--state"),
+                                                                      entry.text,
+                                                                      wages,
+                                                                      out,
+                                                                      QStringLiteral("--contact-name=X")};
                 break;
             }
         }

@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QFile>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -245,6 +246,73 @@ private Q_SLOTS:
         QCOMPARE(total.mid(26, 14), QByteArray("00000013635689"));
         QCOMPARE(total.mid(54, 14), QByteArray("00000012177689"));
         QCOMPARE(total.mid(267, 7), QByteArray("1234567"));
+    }
+
+    void everyStatesFile_fromTheSampleThroughTheWindows_data()
+    {
+        QTest::addColumn<int>("position");
+        QTest::addColumn<QString>("stateId");
+        QTest::addColumn<bool>("transmitter");
+        QTest::addColumn<QString>("success");
+        const auto row = [](const char* name, int position, const char* stateId, bool transmitter,
+                            const char* success) {
+            QTest::newRow(name) << position << QString::fromLatin1(stateId) << transmitter
+                                << QString::fromLatin1(success);
+        };
+        row("CT", 0, "1234567890", false, "File Successfully Created. Now log into the Connecticut website");
+        row("FL", 1, "1234567", true, "File Successfully Created. Now log into Florida Website");
+        row("KY", 3, "123456A", true, "File Successfully Created. Now log into the Kentucky website");
+        row("MD", 4, "12345678", true, "File Successfully Created. Send File to State of Maryland.");
+        row("MA Quest", 5, "12345678", false, "File Successfully Created. Now log into the Massachusetts website");
+        row("MS", 7, "1234567890", true, "File Successfully Created. Now log into Mississippi Website");
+        row("NC", 8, "1234567", true, "File Successfully Created. Now log into North Carolina Website");
+        row("SC", 9, "123456", true, "File Successfully Created. Now log into South Carolina Website");
+        row("TN", 10, "12345678", true, "File Successfully Created. Now log into TN Website");
+        row("TX", 11, "12-345678-9", true, "File Successfully Created. Now Start the TWC QuickFile Utility to send.");
+        row("WA", 12, "123456789", false, " File Successfully Created. Now log into the Washington website");
+    }
+
+    void everyStatesFile_fromTheSampleThroughTheWindows()
+    {
+        QFETCH(int, position);
+        QFETCH(QString, stateId);
+        QFETCH(bool, transmitter);
+        QFETCH(QString, success);
+        start("[Options]\r\nStandAlonenoqb=Y\r\nTWCMessage=N\r\n");
+        {
+            WageStore store;
+            store.open(m_session->DataFolder + WageStore::kFileName);
+            QSqlQuery submitter(store.database());
+            QVERIFY(submitter.exec(QStringLiteral(
+                "UPDATE Submitter SET Name = 'PAYROLL SERVICES LLC', Address = '2 OAK AVE', City = 'CHICAGO', "
+                "State = 'IL', Zip = '60601', Contact = 'PAT DOE', Phone = '312-555-0100', EIN = '98-7654321', "
+                "Email = 'pat@example.com'")));
+        }
+        child<QComboBox>(QStringLiteral("Combo1"))->setCurrentIndex(position);
+        m_dialogs.fileNext(m_session->DataFolder + kSampleWagesName);
+        QTest::mouseClick(m_form->button(MainCommand::GetPayrollData), Qt::LeftButton);
+        QVERIFY(m_form->button(MainCommand::CreateFile)->isEnabled());
+
+        // The corrections a user makes in the totals window for this state's account.
+        m_session->Form3.Text9 = stateId;
+        m_session->Form3.Text10 = QStringLiteral("5");
+        m_session->Form3.Text11 = QStringLiteral("0");
+        m_dialogs.inputNext(QStringLiteral("520")); // hours for salaried employees, where the state asks
+        const QString path = m_session->DataFolder + QStringLiteral("quarter.out");
+        m_dialogs.fileNext(path);
+        bool transmitterShown = false;
+        QTimer::singleShot(0, this, [&transmitterShown] {
+            if (auto* window = qobject_cast<frmTXMag*>(QApplication::activeModalWidget())) {
+                transmitterShown = true;
+                QTest::mouseClick(window->findChild<QPushButton*>(QStringLiteral("Command1")), Qt::LeftButton);
+            }
+        });
+        QTest::mouseClick(m_form->button(MainCommand::CreateFile), Qt::LeftButton);
+        QCOMPARE(transmitterShown, transmitter);
+        QVERIFY2(m_dialogs.messages().last().contains(success),
+                 qPrintable(m_dialogs.messages().join(QLatin1Char('|'))));
+        QVERIFY(QFileInfo(path).size() > 0);
+        QVERIFY(!m_session->Store.isOpen());
     }
 
     void quickBooksMode_saysWhatIsMissingAndTouchesNothing()

@@ -1,12 +1,9 @@
 #include "app/session.h"
-#include "tests/support/scripteddialogs.h"
-#include "tests/support/storefixture.h"
 #include "tests/writers/expectedrecord.h"
+#include "tests/writers/writerfixture.h"
 #include "writers/createcticesafile.h"
 
-#include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QTest>
 
 using namespace wagetrove;
@@ -40,41 +37,20 @@ QByteArray recordS(const QByteArray& ss, const QByteArray& last, const QByteArra
 
 } // namespace
 
-class TestCreateCTICESAFile : public QObject
+class TestCreateCTICESAFile : public QObject, public test::WriterFixture
 {
     Q_OBJECT
 
+public:
+    TestCreateCTICESAFile() : WriterFixture(QStringLiteral("CT-UI.txt"), test::kWageColumns) {}
+
 private:
-    std::unique_ptr<test::StoreFixture> m_store;
-    test::ScriptedDialogs m_dialogs;
-    QTemporaryDir m_out;
-
-    Session& session() { return m_store->session(); }
-    QString target() const { return m_out.filePath(QStringLiteral("CT-UI.txt")); }
-
     bool write() { return CreateCTICESAFile(session(), m_dialogs, target()); }
-
-    void addEmployee(const QString& values)
-    {
-        QVERIFY(m_store->exec(QStringLiteral("INSERT INTO Employee (SS, LastName, FirstName, MiddleName, GrossWages, "
-                                             "TaxableWages) VALUES (%1)")
-                                  .arg(values)));
-    }
-
-    void placeExistingFile()
-    {
-        QFile old(target());
-        QVERIFY(old.open(QIODevice::WriteOnly));
-        old.write("last quarter's file");
-    }
 
 private Q_SLOTS:
     void init()
     {
-        m_store = std::make_unique<test::StoreFixture>();
-        m_dialogs = test::ScriptedDialogs();
-        QDir(m_out.path()).removeRecursively();
-        QDir().mkpath(m_out.path());
+        resetWriter();
         Session& s = session();
         s.StateFips = QStringLiteral("09");
         s.Quarter = QStringLiteral("2");
@@ -137,13 +113,7 @@ private Q_SLOTS:
         addEmployee(employee);
         placeExistingFile();
         QVERIFY(!write());
-        QCOMPARE(m_dialogs.calls().size(), 1);
-        QCOMPARE(m_dialogs.calls().first().title, kApplicationTitle);
-        for (const QString& part : messageParts) {
-            QVERIFY2(m_dialogs.calls().first().text.contains(part), qPrintable(m_dialogs.calls().first().text));
-        }
-        QCOMPARE(contentsOf(target()), QByteArray("last quarter's file"));
-        QCOMPARE(QDir(m_out.path()).entryList(QDir::Files), QStringList{QStringLiteral("CT-UI.txt")});
+        verifyStopped(messageParts, kApplicationTitle);
     }
 
     void missingStore_keepsTheExistingFileAndShowsTheError()
@@ -151,11 +121,7 @@ private Q_SLOTS:
         QVERIFY(QFile::remove(session().DataFolder + WageStore::kFileName));
         placeExistingFile();
         QVERIFY(!write());
-        QCOMPARE(m_dialogs.calls().size(), 1);
-        QCOMPARE(m_dialogs.calls().first().text,
-                 QStringLiteral("Unexpected Error has occured in CreateCTICESAFile. Try Again."));
-        QCOMPARE(m_dialogs.calls().first().title, QStringLiteral("Error"));
-        QCOMPARE(contentsOf(target()), QByteArray("last quarter's file"));
+        verifyErrorShown(QStringLiteral("Unexpected Error has occured in CreateCTICESAFile. Try Again."));
     }
 };
 

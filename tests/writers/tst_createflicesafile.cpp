@@ -1,12 +1,9 @@
 #include "app/session.h"
-#include "tests/support/scripteddialogs.h"
-#include "tests/support/storefixture.h"
 #include "tests/writers/expectedrecord.h"
+#include "tests/writers/writerfixture.h"
 #include "writers/createflicesafile.h"
 
-#include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QTest>
 
 using namespace wagetrove;
@@ -104,26 +101,15 @@ QString firstDifference(const QByteArray& actual, const QByteArray& expected)
         QVERIFY2(difference.isEmpty(), qPrintable(difference));                                                        \
     } while (false)
 
-class TestCreateFLICESAFile : public QObject
+class TestCreateFLICESAFile : public QObject, public test::WriterFixture
 {
     Q_OBJECT
 
+public:
+    TestCreateFLICESAFile() : WriterFixture(QStringLiteral("UCT6.txt"), test::kWageColumns) {}
+
 private:
-    std::unique_ptr<test::StoreFixture> m_store;
-    test::ScriptedDialogs m_dialogs;
-    QTemporaryDir m_out;
-
-    Session& session() { return m_store->session(); }
-    QString target() const { return m_out.filePath(QStringLiteral("UCT6.txt")); }
-
     bool write() { return CreateFLICESAFile(session(), m_dialogs, target(), kToday); }
-
-    void addEmployee(const QString& values)
-    {
-        QVERIFY(m_store->exec(QStringLiteral("INSERT INTO Employee (SS, LastName, FirstName, MiddleName, GrossWages, "
-                                             "TaxableWages) VALUES (%1)")
-                                  .arg(values)));
-    }
 
     void addTwoEmployees()
     {
@@ -133,20 +119,10 @@ private:
                                    "10000000"));
     }
 
-    void placeExistingFile()
-    {
-        QFile old(target());
-        QVERIFY(old.open(QIODevice::WriteOnly));
-        old.write("last quarter's file");
-    }
-
 private Q_SLOTS:
     void init()
     {
-        m_store = std::make_unique<test::StoreFixture>();
-        m_dialogs = test::ScriptedDialogs();
-        QDir(m_out.path()).removeRecursively();
-        QDir().mkpath(m_out.path());
+        resetWriter();
         Session& s = session();
         s.StateFips = QStringLiteral("12");
         s.Quarter = QStringLiteral("3");
@@ -294,13 +270,7 @@ private Q_SLOTS:
         session().Form3.Text7 = taxDue;
         placeExistingFile();
         QVERIFY(!write());
-        QCOMPARE(m_dialogs.calls().size(), 1);
-        QCOMPARE(m_dialogs.calls().first().title, kApplicationTitle);
-        for (const QString& part : messageParts) {
-            QVERIFY2(m_dialogs.calls().first().text.contains(part), qPrintable(m_dialogs.calls().first().text));
-        }
-        QCOMPARE(contentsOf(target()), QByteArray("last quarter's file"));
-        QCOMPARE(QDir(m_out.path()).entryList(QDir::Files), QStringList{QStringLiteral("UCT6.txt")});
+        verifyStopped(messageParts, kApplicationTitle);
     }
 
     void missingStore_keepsTheExistingFileAndShowsTheError()
@@ -308,11 +278,7 @@ private Q_SLOTS:
         QVERIFY(QFile::remove(session().DataFolder + WageStore::kFileName));
         placeExistingFile();
         QVERIFY(!write());
-        QCOMPARE(m_dialogs.calls().size(), 1);
-        QCOMPARE(m_dialogs.calls().first().text,
-                 QStringLiteral("Unexpected Error has occured in CreateICESAFile. Try Again."));
-        QCOMPARE(m_dialogs.calls().first().title, QStringLiteral("Error"));
-        QCOMPARE(contentsOf(target()), QByteArray("last quarter's file"));
+        verifyErrorShown(QStringLiteral("Unexpected Error has occured in CreateICESAFile. Try Again."));
     }
 };
 

@@ -1,13 +1,10 @@
 #include "app/session.h"
 #include "app/statecatalogue.h"
-#include "tests/support/scripteddialogs.h"
-#include "tests/support/storefixture.h"
 #include "tests/writers/expectedrecord.h"
+#include "tests/writers/writerfixture.h"
 #include "writers/createicesafile.h"
 
-#include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QTest>
 
 using namespace wagetrove;
@@ -140,31 +137,20 @@ QByteArray letterRecord(char letter)
 
 } // namespace
 
-class TestCreateICESAFile : public QObject
+class TestCreateICESAFile : public QObject, public test::WriterFixture
 {
     Q_OBJECT
 
+public:
+    TestCreateICESAFile() : WriterFixture(QStringLiteral("QUICKFILE.TXT"), test::kMonthlyWageColumns) {}
+
 private:
-    std::unique_ptr<test::StoreFixture> m_store;
-    test::ScriptedDialogs m_dialogs;
-    QTemporaryDir m_out;
-
-    Session& session() { return m_store->session(); }
-    QString target() const { return m_out.filePath(QStringLiteral("QUICKFILE.TXT")); }
-
     bool write() { return CreateICESAFile(session(), m_dialogs, target(), kToday); }
 
     void useState(StateItem item, const char* fips)
     {
         session().StatePosition = positionOf(item);
         session().StateFips = QString::fromLatin1(fips);
-    }
-
-    void addEmployee(const QString& values)
-    {
-        QVERIFY(m_store->exec(QStringLiteral("INSERT INTO Employee (SS, LastName, FirstName, MiddleName, GrossWages, "
-                                             "TaxableWages, Month1, Month2, Month3) VALUES (%1)")
-                                  .arg(values)));
     }
 
     void addTwoEmployees()
@@ -175,31 +161,10 @@ private:
             QStringLiteral("'123456789', 'Abernathy-Worthington', 'José', 'anne', 12345650, 10000000, 1, 1, 0"));
     }
 
-    void placeExistingFile()
-    {
-        QFile old(target());
-        QVERIFY(old.open(QIODevice::WriteOnly));
-        old.write("last quarter's file");
-    }
-
-    /// The one message shown, and the file of that name left as it was.
-    void verifyStopped(const QStringList& messageParts)
-    {
-        QCOMPARE(m_dialogs.calls().size(), 1);
-        for (const QString& part : messageParts) {
-            QVERIFY2(m_dialogs.calls().first().text.contains(part), qPrintable(m_dialogs.calls().first().text));
-        }
-        QCOMPARE(contentsOf(target()), QByteArray("last quarter's file"));
-        QCOMPARE(QDir(m_out.path()).entryList(QDir::Files), QStringList{QStringLiteral("QUICKFILE.TXT")});
-    }
-
 private Q_SLOTS:
     void init()
     {
-        m_store = std::make_unique<test::StoreFixture>();
-        m_dialogs = test::ScriptedDialogs();
-        QDir(m_out.path()).removeRecursively();
-        QDir().mkpath(m_out.path());
+        resetWriter();
         Session& s = session();
         useState(StateItem::Texas, "48");
         s.Quarter = QStringLiteral("2");

@@ -1,12 +1,9 @@
 #include "app/session.h"
-#include "tests/support/scripteddialogs.h"
-#include "tests/support/storefixture.h"
 #include "tests/writers/expectedrecord.h"
+#include "tests/writers/writerfixture.h"
 #include "writers/createilicesafile.h"
 
-#include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QTest>
 
 using namespace wagetrove;
@@ -172,26 +169,15 @@ QByteArray recordF(const QByteArray& count, const QByteArray& gross, const QByte
 
 } // namespace
 
-class TestCreateILICESAFile : public QObject
+class TestCreateILICESAFile : public QObject, public test::WriterFixture
 {
     Q_OBJECT
 
+public:
+    TestCreateILICESAFile() : WriterFixture(QStringLiteral("L1234567.242"), test::kMonthlyWageColumns) {}
+
 private:
-    std::unique_ptr<test::StoreFixture> m_store;
-    test::ScriptedDialogs m_dialogs;
-    QTemporaryDir m_out;
-
-    Session& session() { return m_store->session(); }
-    QString target() const { return m_out.filePath(QStringLiteral("L1234567.242")); }
-
     bool write() { return CreateILICESAFile(session(), m_dialogs, target(), kToday); }
-
-    void addEmployee(const QString& values)
-    {
-        QVERIFY(m_store->exec(QStringLiteral("INSERT INTO Employee (SS, LastName, FirstName, MiddleName, GrossWages, "
-                                             "TaxableWages, Month1, Month2, Month3) VALUES (%1)")
-                                  .arg(values)));
-    }
 
     void addTwoEmployees()
     {
@@ -207,28 +193,10 @@ private:
                recordS("234567890", "BAKER", "ZOE", " ", "00000001134567", "00000001134567", "011");
     }
 
-    void placeExistingFile()
-    {
-        QFile old(target());
-        QVERIFY(old.open(QIODevice::WriteOnly));
-        old.write("last quarter's file");
-    }
-
-    void verifyStopped(const QString& messagePart)
-    {
-        QCOMPARE(m_dialogs.calls().size(), 1);
-        QVERIFY2(m_dialogs.calls().first().text.contains(messagePart), qPrintable(m_dialogs.calls().first().text));
-        QCOMPARE(contentsOf(target()), QByteArray("last quarter's file"));
-        QCOMPARE(QDir(m_out.path()).entryList(QDir::Files), QStringList{QStringLiteral("L1234567.242")});
-    }
-
 private Q_SLOTS:
     void init()
     {
-        m_store = std::make_unique<test::StoreFixture>();
-        m_dialogs = test::ScriptedDialogs();
-        QDir(m_out.path()).removeRecursively();
-        QDir().mkpath(m_out.path());
+        resetWriter();
         Session& s = session();
         s.StateFips = QStringLiteral("17");
         s.Quarter = QStringLiteral("2");
@@ -362,7 +330,7 @@ private Q_SLOTS:
         placeExistingFile();
         QVERIFY(!write());
         for (const QString& part : messageParts) {
-            verifyStopped(part);
+            verifyStopped({part});
         }
         QCOMPARE(m_dialogs.calls().first().title, kApplicationTitle);
     }
@@ -385,7 +353,7 @@ private Q_SLOTS:
         QVERIFY(QFile::remove(session().DataFolder + WageStore::kFileName));
         placeExistingFile();
         QVERIFY(!write());
-        verifyStopped(QStringLiteral("Unexpected Error has occured in CreateICESAFile. Try Again."));
+        verifyStopped({QStringLiteral("Unexpected Error has occured in CreateICESAFile. Try Again.")});
         QCOMPARE(m_dialogs.calls().first().title, QStringLiteral("Error"));
     }
 

@@ -1,12 +1,9 @@
 #include "app/session.h"
-#include "tests/support/scripteddialogs.h"
-#include "tests/support/storefixture.h"
 #include "tests/writers/expectedrecord.h"
+#include "tests/writers/writerfixture.h"
 #include "writers/createmaicesafile.h"
 
-#include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QTest>
 
 using namespace wagetrove;
@@ -60,53 +57,24 @@ QByteArray recordS(const QByteArray& ss, const QByteArray& last, const QByteArra
 
 } // namespace
 
-class TestCreateMAICESAFile : public QObject
+class TestCreateMAICESAFile : public QObject, public test::WriterFixture
 {
     Q_OBJECT
 
+public:
+    TestCreateMAICESAFile()
+        : WriterFixture(QStringLiteral("MA-Quest.txt"),
+                        QStringLiteral("SS, LastName, FirstName, MiddleName, GrossWages, TaxableWages, TotalHours, "
+                                       "SWHWages, SWHAmount, Owner, Month1, Month2, Month3"))
+    {}
+
 private:
-    std::unique_ptr<test::StoreFixture> m_store;
-    test::ScriptedDialogs m_dialogs;
-    QTemporaryDir m_out;
-
-    Session& session() { return m_store->session(); }
-    QString target() const { return m_out.filePath(QStringLiteral("MA-Quest.txt")); }
-
     bool write() { return CreateMAICESAFile(session(), m_dialogs, target()); }
-
-    void addEmployee(const QString& values)
-    {
-        QVERIFY(m_store->exec(QStringLiteral("INSERT INTO Employee (SS, LastName, FirstName, MiddleName, GrossWages, "
-                                             "TaxableWages, TotalHours, SWHWages, SWHAmount, Owner, Month1, Month2, "
-                                             "Month3) VALUES (%1)")
-                                  .arg(values)));
-    }
-
-    void placeExistingFile()
-    {
-        QFile old(target());
-        QVERIFY(old.open(QIODevice::WriteOnly));
-        old.write("last quarter's file");
-    }
-
-    void verifyStopped(const QStringList& messageParts)
-    {
-        QCOMPARE(m_dialogs.calls().size(), 1);
-        QCOMPARE(m_dialogs.calls().first().title, kApplicationTitle);
-        for (const QString& part : messageParts) {
-            QVERIFY2(m_dialogs.calls().first().text.contains(part), qPrintable(m_dialogs.calls().first().text));
-        }
-        QCOMPARE(contentsOf(target()), QByteArray("last quarter's file"));
-        QCOMPARE(QDir(m_out.path()).entryList(QDir::Files), QStringList{QStringLiteral("MA-Quest.txt")});
-    }
 
 private Q_SLOTS:
     void init()
     {
-        m_store = std::make_unique<test::StoreFixture>();
-        m_dialogs = test::ScriptedDialogs();
-        QDir(m_out.path()).removeRecursively();
-        QDir().mkpath(m_out.path());
+        resetWriter();
         Session& s = session();
         s.StateFips = QStringLiteral("25");
         s.Quarter = QStringLiteral("4");
@@ -206,7 +174,7 @@ private Q_SLOTS:
         addEmployee(employee);
         placeExistingFile();
         QVERIFY(!write());
-        verifyStopped(messageParts);
+        verifyStopped(messageParts, kApplicationTitle);
     }
 
     void missingStore_keepsTheExistingFileAndShowsTheError()
@@ -214,11 +182,7 @@ private Q_SLOTS:
         QVERIFY(QFile::remove(session().DataFolder + WageStore::kFileName));
         placeExistingFile();
         QVERIFY(!write());
-        QCOMPARE(m_dialogs.calls().size(), 1);
-        QCOMPARE(m_dialogs.calls().first().text,
-                 QStringLiteral("Unexpected Error has occured in CreateMAICESAFile. Try Again."));
-        QCOMPARE(m_dialogs.calls().first().title, QStringLiteral("Error"));
-        QCOMPARE(contentsOf(target()), QByteArray("last quarter's file"));
+        verifyErrorShown(QStringLiteral("Unexpected Error has occured in CreateMAICESAFile. Try Again."));
     }
 };
 

@@ -1,12 +1,9 @@
 #include "app/session.h"
-#include "tests/support/scripteddialogs.h"
-#include "tests/support/storefixture.h"
 #include "tests/writers/expectedrecord.h"
+#include "tests/writers/writerfixture.h"
 #include "writers/createmsicesafile.h"
 
-#include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QTest>
 
 using namespace wagetrove;
@@ -39,50 +36,20 @@ QByteArray recordS(const QByteArray& ss, const QByteArray& last, const QByteArra
 
 } // namespace
 
-class TestCreateMSICESAFile : public QObject
+class TestCreateMSICESAFile : public QObject, public test::WriterFixture
 {
     Q_OBJECT
 
+public:
+    TestCreateMSICESAFile() : WriterFixture(QStringLiteral("MSWAGES.TXT"), test::kMonthlyWageColumns) {}
+
 private:
-    std::unique_ptr<test::StoreFixture> m_store;
-    test::ScriptedDialogs m_dialogs;
-    QTemporaryDir m_out;
-
-    Session& session() { return m_store->session(); }
-    QString target() const { return m_out.filePath(QStringLiteral("MSWAGES.TXT")); }
     bool write() { return CreateMSICESAFile(session(), m_dialogs, target()); }
-
-    void addEmployee(const QString& values)
-    {
-        QVERIFY(m_store->exec(QStringLiteral("INSERT INTO Employee (SS, LastName, FirstName, MiddleName, GrossWages, "
-                                             "TaxableWages, Month1, Month2, Month3) VALUES (%1)")
-                                  .arg(values)));
-    }
-
-    void placeExistingFile()
-    {
-        QFile old(target());
-        QVERIFY(old.open(QIODevice::WriteOnly));
-        old.write("last quarter's file");
-    }
-
-    void verifyStopped(const QStringList& messageParts)
-    {
-        QCOMPARE(m_dialogs.calls().size(), 1);
-        for (const QString& part : messageParts) {
-            QVERIFY2(m_dialogs.calls().first().text.contains(part), qPrintable(m_dialogs.calls().first().text));
-        }
-        QCOMPARE(contentsOf(target()), QByteArray("last quarter's file"));
-        QCOMPARE(QDir(m_out.path()).entryList(QDir::Files), QStringList{QStringLiteral("MSWAGES.TXT")});
-    }
 
 private Q_SLOTS:
     void init()
     {
-        m_store = std::make_unique<test::StoreFixture>();
-        m_dialogs = test::ScriptedDialogs();
-        QDir(m_out.path()).removeRecursively();
-        QDir().mkpath(m_out.path());
+        resetWriter();
         Session& s = session();
         s.StateFips = QStringLiteral("28");
         s.Quarter = QStringLiteral("3");

@@ -1,12 +1,9 @@
 #include "app/session.h"
-#include "tests/support/scripteddialogs.h"
-#include "tests/support/storefixture.h"
 #include "tests/writers/expectedrecord.h"
+#include "tests/writers/writerfixture.h"
 #include "writers/createncicesafile.h"
 
-#include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QTest>
 
 using namespace wagetrove;
@@ -87,41 +84,20 @@ QByteArray recordS(const QByteArray& ss, const QByteArray& last, const QByteArra
 
 } // namespace
 
-class TestCreateNCICESAFile : public QObject
+class TestCreateNCICESAFile : public QObject, public test::WriterFixture
 {
     Q_OBJECT
 
+public:
+    TestCreateNCICESAFile() : WriterFixture(QStringLiteral("NCUI101.txt"), test::kWageColumns) {}
+
 private:
-    std::unique_ptr<test::StoreFixture> m_store;
-    test::ScriptedDialogs m_dialogs;
-    QTemporaryDir m_out;
-
-    Session& session() { return m_store->session(); }
-    QString target() const { return m_out.filePath(QStringLiteral("NCUI101.txt")); }
-
     bool write() { return CreateNCICESAFile(session(), m_dialogs, target()); }
-
-    void addEmployee(const QString& values)
-    {
-        QVERIFY(m_store->exec(QStringLiteral("INSERT INTO Employee (SS, LastName, FirstName, MiddleName, GrossWages, "
-                                             "TaxableWages) VALUES (%1)")
-                                  .arg(values)));
-    }
-
-    void placeExistingFile()
-    {
-        QFile old(target());
-        QVERIFY(old.open(QIODevice::WriteOnly));
-        old.write("last quarter's file");
-    }
 
 private Q_SLOTS:
     void init()
     {
-        m_store = std::make_unique<test::StoreFixture>();
-        m_dialogs = test::ScriptedDialogs();
-        QDir(m_out.path()).removeRecursively();
-        QDir().mkpath(m_out.path());
+        resetWriter();
         Session& s = session();
         s.StateFips = QStringLiteral("37");
         s.Quarter = QStringLiteral("3");
@@ -221,13 +197,7 @@ private Q_SLOTS:
         session().Month1Count = month1Count;
         placeExistingFile();
         QVERIFY(!write());
-        QCOMPARE(m_dialogs.calls().size(), 1);
-        QCOMPARE(m_dialogs.calls().first().title, kApplicationTitle);
-        for (const QString& part : messageParts) {
-            QVERIFY2(m_dialogs.calls().first().text.contains(part), qPrintable(m_dialogs.calls().first().text));
-        }
-        QCOMPARE(contentsOf(target()), QByteArray("last quarter's file"));
-        QCOMPARE(QDir(m_out.path()).entryList(QDir::Files), QStringList{QStringLiteral("NCUI101.txt")});
+        verifyStopped(messageParts, kApplicationTitle);
     }
 
     void missingStore_keepsTheExistingFileAndShowsTheError()
@@ -235,11 +205,7 @@ private Q_SLOTS:
         QVERIFY(QFile::remove(session().DataFolder + WageStore::kFileName));
         placeExistingFile();
         QVERIFY(!write());
-        QCOMPARE(m_dialogs.calls().size(), 1);
-        QCOMPARE(m_dialogs.calls().first().text,
-                 QStringLiteral("Unexpected Error has occured in CreateNCICESAFile. Try Again."));
-        QCOMPARE(m_dialogs.calls().first().title, QStringLiteral("Error"));
-        QCOMPARE(contentsOf(target()), QByteArray("last quarter's file"));
+        verifyErrorShown(QStringLiteral("Unexpected Error has occured in CreateNCICESAFile. Try Again."));
     }
 };
 

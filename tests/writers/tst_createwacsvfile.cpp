@@ -1,52 +1,33 @@
 #include "app/session.h"
-#include "tests/support/scripteddialogs.h"
-#include "tests/support/storefixture.h"
 #include "tests/writers/expectedrecord.h"
+#include "tests/writers/writerfixture.h"
 #include "writers/createwacsvfile.h"
 
-#include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QTest>
 
 using namespace wagetrove;
 using test::contentsOf;
 
-class TestCreateWACSVFile : public QObject
+class TestCreateWACSVFile : public QObject, public test::WriterFixture
 {
     Q_OBJECT
 
+public:
+    TestCreateWACSVFile()
+        : WriterFixture(
+              QStringLiteral("WA-UTAX-2024-1.csv"),
+              QStringLiteral(
+                  "Name, SS, LastName, FirstName, MiddleName, TotalHours, GrossWages, TaxableWages, UnitCode"))
+    {}
+
 private:
-    std::unique_ptr<test::StoreFixture> m_store;
-    test::ScriptedDialogs m_dialogs;
-    QTemporaryDir m_out;
-
-    Session& session() { return m_store->session(); }
-    QString target() const { return m_out.filePath(QStringLiteral("WA-UTAX-2024-1.csv")); }
-
     bool write() { return CreateWACSVFile(session(), m_dialogs, target()); }
-
-    void addEmployee(const QString& values)
-    {
-        QVERIFY(m_store->exec(QStringLiteral("INSERT INTO Employee (Name, SS, LastName, FirstName, MiddleName, "
-                                             "TotalHours, GrossWages, TaxableWages, UnitCode) VALUES (%1)")
-                                  .arg(values)));
-    }
-
-    void placeExistingFile()
-    {
-        QFile old(target());
-        QVERIFY(old.open(QIODevice::WriteOnly));
-        old.write("last quarter's file");
-    }
 
 private Q_SLOTS:
     void init()
     {
-        m_store = std::make_unique<test::StoreFixture>();
-        m_dialogs = test::ScriptedDialogs();
-        QDir(m_out.path()).removeRecursively();
-        QDir().mkpath(m_out.path());
+        resetWriter();
         session().StateAbbrev = QStringLiteral("WA");
     }
 
@@ -109,13 +90,7 @@ private Q_SLOTS:
         addEmployee(employee);
         placeExistingFile();
         QVERIFY(!write());
-        QCOMPARE(m_dialogs.calls().size(), 1);
-        QCOMPARE(m_dialogs.calls().first().title, kApplicationTitle);
-        for (const QString& part : messageParts) {
-            QVERIFY2(m_dialogs.calls().first().text.contains(part), qPrintable(m_dialogs.calls().first().text));
-        }
-        QCOMPARE(contentsOf(target()), QByteArray("last quarter's file"));
-        QCOMPARE(QDir(m_out.path()).entryList(QDir::Files), QStringList{QStringLiteral("WA-UTAX-2024-1.csv")});
+        verifyStopped(messageParts, kApplicationTitle);
     }
 
     void missingStore_keepsTheExistingFileAndShowsTheError()
@@ -123,11 +98,7 @@ private Q_SLOTS:
         QVERIFY(QFile::remove(session().DataFolder + WageStore::kFileName));
         placeExistingFile();
         QVERIFY(!write());
-        QCOMPARE(m_dialogs.calls().size(), 1);
-        QCOMPARE(m_dialogs.calls().first().text,
-                 QStringLiteral("Unexpected Error has occured in CreateWACSVFile. Try Again."));
-        QCOMPARE(m_dialogs.calls().first().title, QStringLiteral("Error"));
-        QCOMPARE(contentsOf(target()), QByteArray("last quarter's file"));
+        verifyErrorShown(QStringLiteral("Unexpected Error has occured in CreateWACSVFile. Try Again."));
     }
 };
 

@@ -17,11 +17,6 @@ const StateFileContext& connecticut()
     return context;
 }
 
-QString middleInitial(const QString& middleName)
-{
-    return middleName > QLatin1String(" ") ? middleName.left(1) : QString();
-}
-
 FixedRecord recordS(const Session& session, const EmployeeRow& employee)
 {
     return FixedRecord(275, LineEnd::CRLF,

@@ -21,11 +21,6 @@ const StateFileContext& florida()
     return context;
 }
 
-QString middleInitial(const QString& middleName)
-{
-    return middleName > QLatin1String(" ") ? middleName.left(1) : QString();
-}
-
 // The state's upload rejects commas and periods in the employer name.
 QString employerName(const QString& name)
 {

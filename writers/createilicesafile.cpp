@@ -108,16 +108,6 @@ FixedRecord recordE(const Session& session)
                        });
 }
 
-QString middleInitial(const QString& middleName)
-{
-    return middleName > QLatin1String(" ") ? middleName.left(1) : QString();
-}
-
-QString flag(bool month)
-{
-    return month ? QStringLiteral("1") : QStringLiteral("0");
-}
-
 FixedRecord recordS(const Session& session, const EmployeeRow& employee)
 {
     return FixedRecord(275, LineEnd::Blank,
@@ -137,9 +127,9 @@ FixedRecord recordS(const Session& session, const EmployeeRow& employee)
                            {143, 4, Fixed("UTAX")},
                            {147, 9, Text(session.Form3.Text9)},
                            {156, 56, Blank()},
-                           {212, 1, Text(flag(employee.Month1))},
-                           {213, 1, Text(flag(employee.Month2))},
-                           {214, 1, Text(flag(employee.Month3))},
+                           {212, 1, Text(monthFlag(employee.Month1))},
+                           {213, 1, Text(monthFlag(employee.Month2))},
+                           {214, 1, Text(monthFlag(employee.Month3))},
                            {215, 2, QuarterEndMonth(session.Quarter)},
                            {217, 4, Year(session.ToMonthYear), "Year"},
                            {221, 55, Blank()},

@@ -17,16 +17,6 @@ const StateFileContext& massachusetts()
     return context;
 }
 
-QString middleInitial(const QString& middleName)
-{
-    return middleName > QLatin1String(" ") ? middleName.left(1) : QString();
-}
-
-QString flag(bool month)
-{
-    return month ? QStringLiteral("1") : QStringLiteral("0");
-}
-
 // Whole hours, rounded half away from zero; 1,000 hours or more stop the file rather than lose a digit.
 FieldValue hours(Currency totalHours)
 {
@@ -58,9 +48,9 @@ FixedRecord recordS(const Session& session, const EmployeeRow& employee)
                            {205, 5, Blank()},
                            {210, 1, Text(employee.Owner.left(1))},
                            {211, 1, Blank()},
-                           {212, 1, Text(flag(employee.Month1))},
-                           {213, 1, Text(flag(employee.Month2))},
-                           {214, 1, Text(flag(employee.Month3))},
+                           {212, 1, Text(monthFlag(employee.Month1))},
+                           {213, 1, Text(monthFlag(employee.Month2))},
+                           {214, 1, Text(monthFlag(employee.Month3))},
                            {215, 2, QuarterEndMonth(session.Quarter)},
                            {217, 4, Year(session.ToMonthYear), "Year"},
                            {221, 54, Blank()},

@@ -17,11 +17,6 @@ const StateFileContext& northCarolina()
     return context;
 }
 
-QString middleInitial(const QString& middleName)
-{
-    return middleName > QLatin1String(" ") ? middleName.left(1) : QString();
-}
-
 // A code that must fill its column exactly: a quarter or a year of another width stops the file.
 FieldValue exactText(const QString& text)
 {

@@ -38,6 +38,16 @@ enum EmployeeColumn
 
 } // namespace
 
+QString middleInitial(const QString& middleName)
+{
+    return middleName > QLatin1String(" ") ? middleName.left(1) : QString();
+}
+
+QString monthFlag(bool worked)
+{
+    return worked ? QStringLiteral("1") : QStringLiteral("0");
+}
+
 QString EmployeeRow::who() const
 {
     return QStringLiteral("Employee %1, %2 (SS %3)").arg(LastName, FirstName, SS);

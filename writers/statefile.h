@@ -46,6 +46,13 @@ struct EmployeeRow
     QString who() const;
 };
 
+/// The middle initial the files carry: the first character of the middle name, or nothing for an empty or
+/// blank one.
+QString middleInitial(const QString& middleName);
+
+/// A month flag as the files carry it: "1" when the employee worked in the month, "0" otherwise.
+QString monthFlag(bool worked);
+
 /// The order in which a writer reads the employees.
 enum class EmployeeOrder
 {

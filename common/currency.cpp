@@ -206,6 +206,12 @@ std::optional<Currency> Currency::dividedBy(std::int64_t divisor, int decimals) 
     return fromSignAndMagnitude((m_raw < 0) != (divisor < 0), quotient);
 }
 
+std::optional<Currency> Currency::atRate(Currency ratePercent) const
+{
+    const std::optional<Currency> product = times(ratePercent);
+    return product ? product->dividedBy(100, 2) : std::nullopt;
+}
+
 std::optional<Currency> Currency::rounded(int decimals) const
 {
     return dividedBy(1, decimals);

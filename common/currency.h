@@ -64,6 +64,10 @@ public:
     /// on overflow or for `decimals` outside 0 to 4.
     std::optional<Currency> dividedBy(std::int64_t divisor, int decimals = kDecimals) const;
 
+    /// The amount at a rate in percent: the product kept to four decimals, divided by 100 and rounded once to the
+    /// cent (10,000.00 at 2.7 is 270.00). Nothing on overflow.
+    std::optional<Currency> atRate(Currency ratePercent) const;
+
     /// Rounded to `decimals` places (0 to 4). Nothing on overflow or for `decimals` outside 0 to 4.
     std::optional<Currency> rounded(int decimals) const;
 

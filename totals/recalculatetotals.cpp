@@ -55,8 +55,7 @@ void sumEmployees(Session& session, QSqlDatabase& db)
 
 Currency taxAtRate(Currency amount, Currency ratePercent)
 {
-    const auto product = amount.times(ratePercent);
-    return product ? product->dividedBy(100, 2).value_or(Currency()) : Currency();
+    return amount.atRate(ratePercent).value_or(Currency());
 }
 
 Currency modifiedRateOf(Currency rate)

@@ -180,15 +180,6 @@ FixedRecord recordS(const Session& session, StateItem state, const EmployeeRow& 
                        });
 }
 
-/// The amount at a rate in percent, X × R ÷ 100, rounded once to the cent.
-std::optional<Currency> contributions(Currency taxable, Currency rate)
-{
-    if (const std::optional<Currency> product = taxable.times(rate)) {
-        return product->dividedBy(100, 2);
-    }
-    return std::nullopt;
-}
-
 FixedRecord recordTTexas(const Session& session, const Totals& totals)
 {
     const TotalsWindowBoxes& form3 = session.Form3;
@@ -203,7 +194,7 @@ FixedRecord recordTTexas(const Session& session, const Totals& totals)
                            {55, 14, Amount(totals.X, 12), "Total TaxableWages"},
                            {69, 13, Blank()},
                            {82, 6, RateFraction(session.Rate), "Rate"},
-                           {88, 13, Amount(contributions(totals.X, session.Rate), 11), "Contributions due"},
+                           {88, 13, Amount(totals.X.atRate(session.Rate), 11), "Contributions due"},
                            {101, 126, Blank()},
                            {227, 7, CountOfText(form3.Text1, 7), "Month 1 count"},
                            {234, 7, CountOfText(form3.Text3, 7), "Month 2 count"},
@@ -223,7 +214,7 @@ FixedRecord recordTKentucky(const Session& session, const Totals& totals)
         kentuckyRateWithoutScuf(session.TaxYear, session.Quarter) ? session.ModifiedRate : session.Rate;
     const std::optional<Surcharge> surcharge = kentuckySurcharge(session.TaxYear, session.Quarter);
     const std::optional<Currency> surchargeAmount =
-        surcharge ? contributions(totals.X, surcharge->ratePercent) : std::optional<Currency>(Currency());
+        surcharge ? totals.X.atRate(surcharge->ratePercent) : std::optional<Currency>(Currency());
     return FixedRecord(275, LineEnd::CRLF,
                        {
                            {1, 1, Fixed("T")},
@@ -233,7 +224,7 @@ FixedRecord recordTKentucky(const Session& session, const Totals& totals)
                            {27, 14, Blank()},
                            {41, 14, Amount(totals.G.minus(totals.X), 12), "Excess wages (gross minus taxable)"},
                            {55, 14, Amount(totals.X, 12), "Total TaxableWages"},
-                           {69, 13, Amount(contributions(totals.X, rate), 11), "Contributions due"},
+                           {69, 13, Amount(totals.X.atRate(rate), 11), "Contributions due"},
                            {82, 6, RateFraction(rate), "Rate"},
                            {88, 57, Blank()},
                            {145, 5, surcharge ? Fixed(surcharge->code) : Blank()},

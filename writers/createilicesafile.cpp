@@ -139,10 +139,7 @@ FixedRecord recordS(const Session& session, const EmployeeRow& employee)
 FixedRecord recordT(const Session& session, const Totals& totals)
 {
     // The contributions come from the total taxable wages, not from a sum per employee.
-    std::optional<Currency> contributions;
-    if (const std::optional<Currency> product = totals.X.times(session.Rate)) {
-        contributions = product->dividedBy(100, 2);
-    }
+    const std::optional<Currency> contributions = totals.X.atRate(session.Rate);
     const std::optional<Currency> excess = totals.G.minus(totals.X);
     const TotalsWindowBoxes& form3 = session.Form3;
     return FixedRecord(276, LineEnd::None,

@@ -14,9 +14,4 @@ std::optional<QDate> parseDateText(const QString& text)
     return date;
 }
 
-QString dateText(const QDate& date)
-{
-    return date.toString(QStringLiteral("MM/dd/yyyy"));
-}
-
 } // namespace wagetrove

@@ -168,18 +168,4 @@ std::optional<QString> problemWith(QSqlDatabase& db)
     return std::nullopt;
 }
 
-QStringList requiredFields(const QString& table)
-{
-    for (const Table& candidate : kTables) {
-        if (candidate.name.compare(table, Qt::CaseInsensitive) == 0) {
-            QStringList names;
-            for (const Field& field : candidate.fields) {
-                names << QLatin1String(field.name);
-            }
-            return names;
-        }
-    }
-    return {};
-}
-
 } // namespace wagetrove::schema

@@ -36,7 +36,4 @@ void upgrade(QSqlDatabase& db);
 /// version), or nothing when it is a usable store.
 std::optional<QString> problemWith(QSqlDatabase& db);
 
-/// The fields every table must have, by table.
-QStringList requiredFields(const QString& table);
-
 } // namespace wagetrove::schema

@@ -6,6 +6,7 @@
 #include "totals/prefilingvalidation.h"
 #include "writers/createcticesafile.h"
 #include "writers/createmaicesafile.h"
+#include "writers/createmapfmlfile.h"
 #include "writers/createwacsvfile.h"
 #include "writers/transmitter.h"
 
@@ -22,6 +23,14 @@ std::optional<MainWindowTarget> mainWindowTargetFor(const Session& session)
         return MainWindowTarget{QStringLiteral("Create ICESA Quest File"), dated, CreateMAICESAFile,
                                 QStringLiteral("File Successfully Created. Now log into the Massachusetts website and "
                                                "upload this file.")};
+    case StateItem::MassachusettsPFML:
+        return MainWindowTarget{QStringLiteral("Create MA PFML File"),
+                                QStringLiteral("PFML-") + stateId + QStringLiteral(".xlsx"),
+                                CreateMAPFMLFile,
+                                QStringLiteral("File Successfully Created. Now log into the Massachusetts website and "
+                                               "upload this file."),
+                                false,
+                                true};
     case StateItem::Connecticut:
         return MainWindowTarget{QStringLiteral("Create ICESA File"), QStringLiteral("ICESA-") + dated,
                                 CreateCTICESAFile,
@@ -42,8 +51,8 @@ std::optional<MainWindowTarget> mainWindowTargetFor(const Session& session)
 
 bool isCreateFileOffered(StateItem item)
 {
-    return hasTransmitterWriter(item) || item == StateItem::MassachusettsQuest || item == StateItem::Connecticut ||
-           item == StateItem::Washington;
+    return hasTransmitterWriter(item) || item == StateItem::MassachusettsQuest ||
+           item == StateItem::MassachusettsPFML || item == StateItem::Connecticut || item == StateItem::Washington;
 }
 
 void CreateFileCommand(Session& session, Dialogs& dialogs, const std::function<void()>& showTransmitterWindow)
@@ -58,6 +67,10 @@ void CreateFileCommand(Session& session, Dialogs& dialogs, const std::function<v
                     dialogs.message(target->pathInMessage ? *path + QLatin1Char(' ') + target->successMessage
                                                           : target->successMessage,
                                     kApplicationTitle);
+                    if (target->openAfterwards && !dialogs.openDocument(*path)) {
+                        dialogs.message(QStringLiteral("Could not start Excel"), QStringLiteral("Excel not started"),
+                                        MessageIcon::Exclamation);
+                    }
                 }
             }
         } else if (hasTransmitterWriter(stateAt(session.StatePosition).item())) {

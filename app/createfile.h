@@ -20,11 +20,12 @@ struct MainWindowTarget
     QString proposedName;
     StateFileWriter writer;
     QString successMessage;
-    bool pathInMessage = false; ///< the success message starts with the path written
+    bool pathInMessage = false;  ///< the success message starts with the path written
+    bool openAfterwards = false; ///< the file written is then opened with the system's program for it
 };
 
 /// The save dialog, writer and success message of the session's state when its file is written from the main
-/// window (Massachusetts Quest, Connecticut, Washington); nothing for the others.
+/// window (Massachusetts Quest and PFML, Connecticut, Washington); nothing for the others.
 std::optional<MainWindowTarget> mainWindowTargetFor(const Session& session);
 
 /// Whether this release writes the state's file, so that Create File is offered for it.

@@ -106,9 +106,9 @@ void CliDialogs::setBusy(bool busy)
 
 bool CliDialogs::openDocument(const QString& pathOrAddress)
 {
-    // Nothing is opened for a script; the path is reported instead.
+    // Nothing is opened for a script; the path is reported instead, and that is no failure of the run.
     m_errors << QLatin1String("Not opened: ") << pathOrAddress << Qt::endl;
-    return false;
+    return true;
 }
 
 } // namespace wagetrove

@@ -18,6 +18,8 @@ packages=(
     libexpat1-dev
     libqpdf-dev
     fonts-dejavu-core
+    python3-openpyxl
+    libreoffice-calc-nogui
 )
 
 missing=()

@@ -21,25 +21,36 @@ def column_name(index):
     return name
 
 
-def cell_xml(ref, value):
+def cell_xml(ref, value, style=None):
+    s = f' s="{style}"' if style else ""
     if isinstance(value, bool):
-        return f'<c r="{ref}" t="b"><v>{int(value)}</v></c>'
+        return f'<c r="{ref}"{s} t="b"><v>{int(value)}</v></c>'
     if isinstance(value, (int, float)):
-        return f'<c r="{ref}"><v>{value}</v></c>'
-    return f'<c r="{ref}" t="inlineStr"><is><t xml:space="preserve">{escape(value)}</t></is></c>'
+        return f'<c r="{ref}"{s}><v>{value}</v></c>'
+    return f'<c r="{ref}"{s} t="inlineStr"><is><t xml:space="preserve">{escape(value)}</t></is></c>'
 
 
-def sheet_xml(rows):
+def sheet_xml(rows, layout=None):
+    """`layout`, when given, holds the sheet's view, column widths and styles, and a style for its header rows."""
+    layout = layout or {}
+    header_style = layout.get("header_style")
     body = []
     for r, row in enumerate(rows, start=1):
-        cells = "".join(cell_xml(f"{column_name(c)}{r}", v) for c, v in enumerate(row) if v is not None)
+        cells = "".join(cell_xml(f"{column_name(c)}{r}", v, header_style) for c, v in enumerate(row) if v is not None)
         body.append(f'<row r="{r}">{cells}</row>')
     return ('<?xml version="1.0" encoding="UTF-8" standalone="yes"?>\n'
             '<worksheet xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main">'
+            f'{layout.get("views", "")}{layout.get("cols", "")}'
             f'<sheetData>{"".join(body)}</sheetData></worksheet>')
 
 
-def write_workbook(path, sheets):
+BOOK_VIEWS = '<bookViews><workbookView activeTab="0"/></bookViews>'
+
+
+def write_workbook(path, sheets, styles=None, layouts=None):
+    """Writes a workbook of `sheets` (name and rows each); `styles` is an xl/styles.xml part, `layouts` one
+    sheet_xml layout per sheet."""
+    layouts = layouts or [None] * len(sheets)
     content_types = ['<?xml version="1.0" encoding="UTF-8" standalone="yes"?>\n'
                      '<Types xmlns="http://schemas.openxmlformats.org/package/2006/content-types">'
                      '<Default Extension="rels" ContentType="application/vnd.openxmlformats-package.relationships+xml"/>'
@@ -55,6 +66,12 @@ def write_workbook(path, sheets):
         workbook_rels.append(f'<Relationship Id="rId{i}" '
                              'Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/worksheet" '
                              f'Target="worksheets/sheet{i}.xml"/>')
+    if styles:
+        content_types.append('<Override PartName="/xl/styles.xml" '
+                             'ContentType="application/vnd.openxmlformats-officedocument.spreadsheetml.styles+xml"/>')
+        workbook_rels.append(f'<Relationship Id="rId{len(sheets) + 1}" '
+                             'Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/styles" '
+                             'Target="styles.xml"/>')
     content_types.append("</Types>")
     parts = {
         "[Content_Types].xml": "".join(content_types),
@@ -66,13 +83,16 @@ def write_workbook(path, sheets):
         "xl/workbook.xml": ('<?xml version="1.0" encoding="UTF-8" standalone="yes"?>\n'
                             '<workbook xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main" '
                             'xmlns:r="http://schemas.openxmlformats.org/officeDocument/2006/relationships">'
+                            f'{BOOK_VIEWS if styles else ""}'
                             f'<sheets>{"".join(workbook_sheets)}</sheets></workbook>'),
         "xl/_rels/workbook.xml.rels": ('<?xml version="1.0" encoding="UTF-8" standalone="yes"?>\n'
                                        '<Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships">'
                                        f'{"".join(workbook_rels)}</Relationships>'),
     }
     for i, (_, rows) in enumerate(sheets, start=1):
-        parts[f"xl/worksheets/sheet{i}.xml"] = sheet_xml(rows)
+        parts[f"xl/worksheets/sheet{i}.xml"] = sheet_xml(rows, layouts[i - 1])
+    if styles:
+        parts["xl/styles.xml"] = styles
     with zipfile.ZipFile(path, "w", zipfile.ZIP_DEFLATED) as archive:
         for name, text in parts.items():
             info = zipfile.ZipInfo(name, FIXED_TIME)
@@ -114,9 +134,42 @@ SAMPLE_EMPLOYER = [
 ]
 
 
+# The Massachusetts PFML contribution upload sheet. The program fills rows 3 and below in columns A, B, C, F, G,
+# H and I; middle initial and suffix (D, E) stay for the user. SSNs are text so that a leading zero stays, wages
+# show two decimals, and the two header rows stay in view.
+PFML_HEADERS = [
+    ["Massachusetts Paid Family and Medical Leave - Employee Contribution Upload"],
+    ["SSN", "First Name", "Last Name", "Middle Initial", "Suffix", "YTD Wages", "QTD Wages",
+     "Employer Medical Share %", "Employer Family Share %"],
+]
+PFML_STYLES = ('<?xml version="1.0" encoding="UTF-8" standalone="yes"?>\n'
+               '<styleSheet xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main">'
+               '<fonts count="2"><font><sz val="11"/><name val="Calibri"/></font>'
+               '<font><b/><sz val="11"/><name val="Calibri"/></font></fonts>'
+               '<fills count="2"><fill><patternFill patternType="none"/></fill>'
+               '<fill><patternFill patternType="gray125"/></fill></fills>'
+               '<borders count="1"><border><left/><right/><top/><bottom/><diagonal/></border></borders>'
+               '<cellStyleXfs count="1"><xf numFmtId="0" fontId="0" fillId="0" borderId="0"/></cellStyleXfs>'
+               '<cellXfs count="4"><xf numFmtId="0" fontId="0" fillId="0" borderId="0" xfId="0"/>'
+               '<xf numFmtId="0" fontId="1" fillId="0" borderId="0" xfId="0" applyFont="1"/>'
+               '<xf numFmtId="49" fontId="0" fillId="0" borderId="0" xfId="0" applyNumberFormat="1"/>'
+               '<xf numFmtId="4" fontId="0" fillId="0" borderId="0" xfId="0" applyNumberFormat="1"/></cellXfs>'
+               '<cellStyles count="1"><cellStyle name="Normal" xfId="0" builtinId="0"/></cellStyles>'
+               '</styleSheet>')
+PFML_COLUMNS = [(1, 13, 2), (2, 16, 2), (3, 20, 2), (4, 9, 2), (5, 8, 2), (6, 14, 3), (7, 14, 3), (8, 14, 0),
+                (9, 14, 0)]
+PFML_LAYOUT = {
+    "views": ('<sheetViews><sheetView tabSelected="1" workbookViewId="0">'
+              '<pane ySplit="2" topLeftCell="A3" activePane="bottomLeft" state="frozen"/></sheetView></sheetViews>'),
+    "cols": "<cols>" + "".join(f'<col min="{c}" max="{c}" width="{w}" style="{s}" customWidth="1"/>'
+                               for c, w, s in PFML_COLUMNS) + "</cols>",
+    "header_style": 1,
+}
+
+
 def main():
     write_workbook("12-3456789-Sample-Wages.xlsx", [("Wages", SAMPLE_WAGES), ("Employer", SAMPLE_EMPLOYER)])
-    write_workbook("PFML.xlsx", [("PFML", [[]])])
+    write_workbook("PFML.xlsx", [("PFML", PFML_HEADERS)], PFML_STYLES, [PFML_LAYOUT])
     return 0
 
 

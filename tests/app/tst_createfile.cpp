@@ -3,6 +3,7 @@
 #include "app/statecatalogue.h"
 #include "tests/support/scripteddialogs.h"
 #include "tests/support/storefixture.h"
+#include "tests/support/testenvironment.h"
 
 #include <QDir>
 #include <QTest>
@@ -66,6 +67,8 @@ private Q_SLOTS:
         QTest::newRow("MA Quest") << int(StateItem::MassachusettsQuest) << QDate(2026, 1, 2) << QStringLiteral("4")
                                   << QStringLiteral("Create ICESA Quest File")
                                   << QStringLiteral("1234567890_01022026.txt");
+        QTest::newRow("MA PFML") << int(StateItem::MassachusettsPFML) << QDate(2026, 1, 2) << QStringLiteral("4")
+                                 << QStringLiteral("Create MA PFML File") << QStringLiteral("PFML-1234567890.xlsx");
     }
 
     void proposedNames()
@@ -121,6 +124,36 @@ private Q_SLOTS:
             m_dialogs.messages(),
             QStringList{path + QStringLiteral(" File Successfully Created. Now log into the Washington website and "
                                               "upload this file.")});
+        QVERIFY(QFile::exists(path));
+    }
+
+    // The workbook is opened after its message; a system that cannot open it says so.
+    void pfml_opensTheWorkbookWritten_data()
+    {
+        QTest::addColumn<bool>("opens");
+        QTest::addColumn<QStringList>("messages");
+        const QString written =
+            QStringLiteral("File Successfully Created. Now log into the Massachusetts website and upload this file.");
+        QTest::newRow("opened") << true << QStringList{written};
+        QTest::newRow("no program") << false << QStringList{written, QStringLiteral("Could not start Excel")};
+    }
+    void pfml_opensTheWorkbookWritten()
+    {
+        QFETCH(bool, opens);
+        QFETCH(QStringList, messages);
+        choose(StateItem::MassachusettsPFML);
+        QVERIFY(QFile::copy(test::programFolder() + QStringLiteral("/PFML.xlsx"),
+                            session().DataFolder + QStringLiteral("PFML.xlsx")));
+        const QString path = session().DataFolder + QStringLiteral("PFML-1234567890.xlsx");
+        m_dialogs.fileNext(path);
+        m_dialogs.setOpenDocumentSucceeds(opens);
+        createFile();
+        QCOMPARE(m_dialogs.messages(), messages);
+        QCOMPARE(m_dialogs.calls().at(2).kind, test::DialogCall::Kind::OpenDocument);
+        QCOMPARE(m_dialogs.calls().at(2).text, path);
+        if (!opens) {
+            QCOMPARE(m_dialogs.calls().last().title, QStringLiteral("Excel not started"));
+        }
         QVERIFY(QFile::exists(path));
     }
 

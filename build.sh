@@ -35,8 +35,11 @@ test)
     ;;
 bench)
     cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release
-    cmake --build build-bench -j"$jobs" --target importbench
-    build-bench/bench/importbench
+    cmake --build build-bench -j"$jobs" --target importbench pfmlbench
+    status=0
+    build-bench/bench/importbench || status=$?
+    build-bench/bench/pfmlbench || status=$?
+    exit "$status"
     ;;
 *)
     echo "usage: ./build.sh [run|gui|test|bench]" >&2

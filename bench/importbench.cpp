@@ -2,7 +2,7 @@
 // the time taken and the peak memory. Run: ./build.sh bench
 #include "acquire/wagespreadsheet.h"
 #include "app/session.h"
-#include "common/dialogs.h"
+#include "bench/quietdialogs.h"
 #include "store/wagestore.h"
 #include "tests/support/workbookwriter.h"
 #include "totals/recalculatetotals.h"
@@ -18,24 +18,7 @@
 namespace {
 
 using namespace wagetrove;
-
-/// Answers nothing and remembers the last message, so that a failed import is reported.
-class QuietDialogs : public Dialogs
-{
-public:
-    QString lastMessage;
-
-    Answer message(const QString& text, const QString&, MessageIcon, MessageButtons) override
-    {
-        lastMessage = text;
-        return Answer::Ok;
-    }
-    std::optional<QString> input(const QString&, const QString&, const QString&) override { return std::nullopt; }
-    std::optional<QString> saveFile(const FileDialogRequest&) override { return std::nullopt; }
-    std::optional<QString> openFile(const FileDialogRequest&) override { return std::nullopt; }
-    void setBusy(bool) override {}
-    bool openDocument(const QString&) override { return false; }
-};
+using bench::QuietDialogs;
 
 /// A wages workbook of `rows` employees for quarter 1 of 2025.
 bool writeBenchmarkWorkbook(const QString& path, int rows)

@@ -6,6 +6,7 @@
 #include "app/statecatalogue.h"
 #include "cli/clidialogs.h"
 #include "common/inifile.h"
+#include "common/xlsxreader.h"
 #include "store/wagestore.h"
 #include "tests/support/startedprogram.h"
 #include "writers/transmitter.h"
@@ -195,6 +196,34 @@ private Q_SLOTS:
         QCOMPARE(bytes.size(), 18 * 276);
         QVERIFY(bytes.contains("BOOKS R US"));
         QCOMPARE(bytes.mid(16 * 276 + 267, 7), QByteArray("7654321"));
+    }
+
+    // The PFML shares are typed into the totals window's boxes; the workbook names its path and is not opened.
+    void pfml_sharesReachTheWorkbook()
+    {
+        fillSubmitter();
+        QDir().mkpath(path(QStringLiteral("out")));
+        QStringList arguments = fileArguments(QString()).mid(0, 9);
+        arguments[2] = QStringLiteral("MA-PFML");
+        arguments << QStringLiteral("--out-dir") << path(QStringLiteral("out")) << QStringLiteral("--med-percent")
+                  << QStringLiteral("50") << QStringLiteral("--family-percent") << QStringLiteral("100");
+        const Run run = cli(arguments);
+        QCOMPARE(run.status, 0);
+        const QString written = path(QStringLiteral("out/PFML-1234567.xlsx"));
+        QVERIFY2(run.err.contains(QStringLiteral("Not opened: ") + written), qPrintable(run.err));
+        QStringList rows;
+        XlsxReader reader(written);
+        QVERIFY(!reader.readRows(1, 9, [&rows](int, const XlsxRow& row) {
+            QStringList cells;
+            for (const XlsxCell& cell : row) {
+                cells << cell.text;
+            }
+            rows << cells.join(QLatin1Char('|'));
+            return true;
+        }));
+        QCOMPARE(rows.size(), 15);
+        QCOMPARE(rows.at(2), QStringLiteral("666778888|MICHAEL|BROWN|||3125.75|3125.75|50|100"));
+        QCOMPARE(rows.last(), QStringLiteral("999001111|SUSAN|WILSON|||13590|13590|50|100"));
     }
 
     void checksThatStop_exitOneAndWriteNothing()

@@ -6,9 +6,9 @@
 #include "app/statecatalogue.h"
 #include "cli/clidialogs.h"
 #include "common/inifile.h"
-#include "common/xlsxreader.h"
 #include "store/wagestore.h"
 #include "tests/support/startedprogram.h"
+#include "tests/support/workbookwriter.h"
 #include "writers/transmitter.h"
 
 #include <QDir>
@@ -211,16 +211,7 @@ private Q_SLOTS:
         QCOMPARE(run.status, 0);
         const QString written = path(QStringLiteral("out/PFML-1234567.xlsx"));
         QVERIFY2(run.err.contains(QStringLiteral("Not opened: ") + written), qPrintable(run.err));
-        QStringList rows;
-        XlsxReader reader(written);
-        QVERIFY(!reader.readRows(1, 9, [&rows](int, const XlsxRow& row) {
-            QStringList cells;
-            for (const XlsxCell& cell : row) {
-                cells << cell.text;
-            }
-            rows << cells.join(QLatin1Char('|'));
-            return true;
-        }));
+        const QStringList rows = test::sheetRowTexts(written, 9);
         QCOMPARE(rows.size(), 15);
         QCOMPARE(rows.at(2), QStringLiteral("666778888|MICHAEL|BROWN|||3125.75|3125.75|50|100"));
         QCOMPARE(rows.last(), QStringLiteral("999001111|SUSAN|WILSON|||13590|13590|50|100"));

@@ -1,5 +1,7 @@
 #include "tests/support/workbookwriter.h"
 
+#include "common/xlsxreader.h"
+
 #include <string>
 #include <vector>
 #include <zip.h>
@@ -102,6 +104,24 @@ bool writeWorkbook(const QString& path, const QList<SheetRows>& sheets)
     }
     // The buffers must live until the archive is written.
     return zip_close(archive) == 0;
+}
+
+QStringList sheetRowTexts(const QString& path, int columns)
+{
+    QStringList rows;
+    XlsxReader reader(path);
+    const auto failure = reader.readRows(1, columns, [&rows](int, const XlsxRow& row) {
+        QStringList cells;
+        for (const XlsxCell& cell : row) {
+            cells << cell.text;
+        }
+        rows << cells.join(QLatin1Char('|'));
+        return true;
+    });
+    if (failure) {
+        rows << *failure;
+    }
+    return rows;
 }
 
 } // namespace wagetrove::test

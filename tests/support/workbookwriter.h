@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 namespace wagetrove::test {
@@ -13,5 +14,9 @@ using SheetRows = QList<QVariantList>;
 /// Writes a minimal workbook with one worksheet per entry of `sheets`, in order. False when it could not be
 /// written.
 bool writeWorkbook(const QString& path, const QList<SheetRows>& sheets);
+
+/// The rows of a workbook's first sheet as the program's reader sees them, `columns` cells each, joined by "|";
+/// a failure to read comes last, as its message.
+QStringList sheetRowTexts(const QString& path, int columns);
 
 } // namespace wagetrove::test

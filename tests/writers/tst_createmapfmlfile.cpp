@@ -1,7 +1,7 @@
 #include "app/datafolder.h"
 #include "app/session.h"
-#include "common/xlsxreader.h"
 #include "tests/support/testenvironment.h"
+#include "tests/support/workbookwriter.h"
 #include "tests/writers/expectedrecord.h"
 #include "tests/writers/writerfixture.h"
 #include "writers/createmapfmlfile.h"
@@ -47,23 +47,9 @@ QMap<QString, QByteArray> partsOf(const QString& path)
     return parts;
 }
 
-// The active sheet's rows as the program's own reader sees them, cells joined by "|".
 QStringList rowsOf(const QString& path)
 {
-    QStringList rows;
-    XlsxReader reader(path);
-    const auto failure = reader.readRows(1, 9, [&rows](int, const XlsxRow& row) {
-        QStringList cells;
-        for (const XlsxCell& cell : row) {
-            cells << cell.text;
-        }
-        rows << cells.join(QLatin1Char('|'));
-        return true;
-    });
-    if (failure) {
-        rows << *failure;
-    }
-    return rows;
+    return test::sheetRowTexts(path, 9);
 }
 
 } // namespace

@@ -77,6 +77,7 @@ private:
     {
         QVERIFY2(write(), qPrintable(m_dialogs.messages().join(QLatin1Char('\n'))));
         QVERIFY(m_dialogs.calls().isEmpty());
+        QCOMPARE(m_dialogs.busyDepth(), 0);
     }
 
 private Q_SLOTS:
@@ -166,6 +167,7 @@ private Q_SLOTS:
         placeExistingFile();
         QVERIFY(!write());
         verifyStopped(messageParts, kApplicationTitle);
+        QCOMPARE(m_dialogs.busyDepth(), 0);
     }
 
     void outputNotWritable_isReported()

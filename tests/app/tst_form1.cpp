@@ -264,6 +264,7 @@ private Q_SLOTS:
         row("KY", 3, "123456A", true, "File Successfully Created. Now log into the Kentucky website");
         row("MD", 4, "12345678", true, "File Successfully Created. Send File to State of Maryland.");
         row("MA Quest", 5, "12345678", false, "File Successfully Created. Now log into the Massachusetts website");
+        row("MA PFML", 6, "1234567", false, "File Successfully Created. Now log into the Massachusetts website");
         row("MS", 7, "1234567890", true, "File Successfully Created. Now log into Mississippi Website");
         row("NC", 8, "1234567", true, "File Successfully Created. Now log into North Carolina Website");
         row("SC", 9, "123456", true, "File Successfully Created. Now log into South Carolina Website");

@@ -378,6 +378,8 @@ public:
         QString relationshipId;
     };
     std::vector<Sheet> m_sheets;
+    /// The position in m_sheets of the tab the workbook opens on (the first view's).
+    std::optional<size_t> m_activeTab;
     bool m_sawWorkbook = false;
     bool m_inSheets = false;
 
@@ -385,6 +387,11 @@ public:
     {
         if (isLocal(name, "workbook")) {
             m_sawWorkbook = true;
+        } else if (isLocal(name, "workbookView") && !m_activeTab) {
+            const char* tab = attribute(attributes, "activeTab");
+            bool number = false;
+            const int position = tab ? QByteArray(tab).toInt(&number) : 0;
+            m_activeTab = number && position >= 0 ? size_t(position) : 0;
         } else if (isLocal(name, "sheets")) {
             m_inSheets = true;
         } else if (m_inSheets && isLocal(name, "sheet")) {
@@ -1067,7 +1074,9 @@ std::optional<QString> XlsxReader::open()
             m_sharedStringsPart = resolveTarget(workbookFolder, relationship.target);
         }
     }
-    for (const WorkbookHandler::Sheet& sheet : workbook.m_sheets) {
+    m_activeSheet = 1;
+    for (size_t tab = 0; tab < workbook.m_sheets.size(); ++tab) {
+        const WorkbookHandler::Sheet& sheet = workbook.m_sheets[tab];
         const Relationship* found = nullptr;
         for (const Relationship& relationship : relationships.m_relationships) {
             if (relationship.id == sheet.relationshipId) {
@@ -1082,6 +1091,9 @@ std::optional<QString> XlsxReader::open()
         }
         if (hasType(*found, QLatin1String("worksheet"))) {
             m_worksheets.push_back({sheet.name, resolveTarget(workbookFolder, found->target)});
+            if (workbook.m_activeTab == tab) {
+                m_activeSheet = sheetCount();
+            }
         }
     }
     closeOnFailure.dismiss();
@@ -1110,6 +1122,55 @@ std::optional<QString> XlsxReader::loadSharedStrings()
     return std::nullopt;
 }
 
+std::optional<QString> XlsxReader::checkSheetPosition(int sheetPosition) const
+{
+    if (sheetPosition >= 1 && sheetPosition <= sheetCount()) {
+        return std::nullopt;
+    }
+    if (m_worksheets.empty()) {
+        return failure(QStringLiteral("it has no worksheets"));
+    }
+    return failure(QStringLiteral("it has no worksheet %1 (it has %2)")
+                       .arg(QString::number(sheetPosition), sheetCount() == 1
+                                                                ? QStringLiteral("only one")
+                                                                : QStringLiteral("%1 worksheets").arg(sheetCount())));
+}
+
+std::optional<QString> XlsxReader::readSheetXml(int sheetPosition, QByteArray& xml, qint64& entryIndex)
+{
+    if (std::optional<QString> failed = open()) {
+        return failed;
+    }
+    if (std::optional<QString> failed = checkSheetPosition(sheetPosition)) {
+        return failed;
+    }
+    const Worksheet& sheet = m_worksheets[size_t(sheetPosition - 1)];
+    const QString label = QStringLiteral("worksheet %1 (\"%2\")").arg(QString::number(sheetPosition), sheet.name);
+    const zip_int64_t index = locate(m_zip, sheet.partName);
+    zip_stat_t stat;
+    zip_stat_init(&stat);
+    if (index < 0 || zip_stat_index(m_zip, zip_uint64_t(index), 0, &stat) != 0 || !(stat.valid & ZIP_STAT_SIZE)) {
+        return failure(QStringLiteral("%1 is missing from the file, so the file is damaged").arg(label));
+    }
+    if (stat.size > zip_uint64_t(m_maxPartSize)) {
+        return failure(QStringLiteral("%1 would unpack to more than %2, the most this program reads from one part")
+                           .arg(label, sizeText(m_maxPartSize)));
+    }
+    zip_file_t* file = zip_fopen_index(m_zip, zip_uint64_t(index), 0);
+    if (!file) {
+        return failure(
+            QStringLiteral("%1 cannot be unpacked (%2)").arg(label, QString::fromLocal8Bit(zip_strerror(m_zip))));
+    }
+    const auto closeFile = qScopeGuard([file] { zip_fclose(file); });
+    xml.resize(qsizetype(stat.size));
+    if (zip_fread(file, xml.data(), stat.size) != zip_int64_t(stat.size)) {
+        return failure(QStringLiteral("%1 cannot be unpacked (%2), so the file is damaged")
+                           .arg(label, QString::fromLocal8Bit(zip_file_strerror(file))));
+    }
+    entryIndex = index;
+    return std::nullopt;
+}
+
 std::optional<QString> XlsxReader::readRows(int sheetPosition, int columnCount, const XlsxRowHandler& onRow)
 {
     if (std::optional<QString> failed = open()) {
@@ -1118,14 +1179,8 @@ std::optional<QString> XlsxReader::readRows(int sheetPosition, int columnCount, 
     if (columnCount < 1 || columnCount > kMaxColumns) {
         return failure(QStringLiteral("%1 columns were asked for").arg(columnCount));
     }
-    if (sheetPosition < 1 || sheetPosition > sheetCount()) {
-        if (m_worksheets.empty()) {
-            return failure(QStringLiteral("it has no worksheets"));
-        }
-        return failure(QStringLiteral("it has no worksheet %1 (it has %2)")
-                           .arg(QString::number(sheetPosition),
-                                sheetCount() == 1 ? QStringLiteral("only one")
-                                                  : QStringLiteral("%1 worksheets").arg(sheetCount())));
+    if (std::optional<QString> failed = checkSheetPosition(sheetPosition)) {
+        return failed;
     }
     if (std::optional<QString> failed = loadSharedStrings()) {
         return failed;

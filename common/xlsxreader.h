@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 #include <functional>
@@ -66,6 +67,18 @@ public:
     /// The number of worksheets; 0 until open() has succeeded.
     int sheetCount() const { return static_cast<int>(m_worksheets.size()); }
 
+    /// The worksheet the workbook opens on (its active tab), 1-based; 1 when no tab is marked or the marked one is
+    /// not a worksheet. Valid once open() has succeeded.
+    int activeSheet() const { return m_activeSheet; }
+
+    /// The XML of worksheet sheetPosition (1-based) as stored, and the index of its entry in archive(), for writers
+    /// that copy the workbook with that sheet changed. Opens the workbook first when needed. Returns the failure
+    /// message, or nothing.
+    std::optional<QString> readSheetXml(int sheetPosition, QByteArray& xml, qint64& entryIndex);
+
+    /// The open archive, for copying its entries; null until open() has succeeded.
+    zip* archive() const { return m_zip; }
+
     /// Hands every row of the used range of worksheet sheetPosition (1-based) to onRow, each with exactly
     /// columnCount cells; columns after those are skipped. Opens the workbook first when needed. Returns the
     /// failure message, or nothing when every row was read or onRow stopped the reading. Rows handed over
@@ -80,6 +93,7 @@ private:
     };
 
     QString failure(const QString& what) const;
+    std::optional<QString> checkSheetPosition(int sheetPosition) const;
     std::optional<QString> openArchive();
     std::optional<QString> loadSharedStrings();
     template <class Handler>
@@ -89,6 +103,7 @@ private:
     qint64 m_maxPartSize = kDefaultMaxPartSize;
     zip* m_zip = nullptr;
     std::vector<Worksheet> m_worksheets;
+    int m_activeSheet = 1;
     QString m_sharedStringsPart;
     bool m_sharedStringsLoaded = false;
     std::vector<QString> m_sharedStrings;

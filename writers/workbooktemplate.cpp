@@ -1,9 +1,6 @@
 #include "writers/workbooktemplate.h"
 
-#include "common/xlsxreader.h"
-
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QScopeGuard>
 #include <QXmlStreamReader>
@@ -14,10 +11,8 @@ namespace wagetrove {
 
 namespace {
 
-const QString kRelationshipsNamespace =
-    QStringLiteral("http://schemas.openxmlformats.org/officeDocument/2006/relationships");
 // A template's parts are small; anything larger is not a template.
-constexpr zip_uint64_t kMaxTemplatePartSize = zip_uint64_t(64) << 20;
+constexpr qint64 kMaxTemplatePartSize = qint64(64) << 20;
 // The deflate level of the new sheet: close to the best ratio, several times faster than level 9.
 constexpr zip_uint32_t kDeflateLevel = 6;
 
@@ -48,35 +43,9 @@ QByteArray escapedText(const QString& text)
     return kept.toHtmlEscaped().toUtf8();
 }
 
-// "xl/" for "xl/workbook.xml"; empty for the package itself.
-QString folderOf(const QString& part)
-{
-    return part.left(part.lastIndexOf(QLatin1Char('/')) + 1);
-}
-
-// The part a relationship's target names, relative to the part that holds the relationship.
-QString resolvedTarget(const QString& sourcePart, const QString& target)
-{
-    if (target.startsWith(QLatin1Char('/'))) {
-        return target.mid(1);
-    }
-    return QDir::cleanPath(folderOf(sourcePart) + target);
-}
-
-QString relationshipsPartOf(const QString& part)
-{
-    return folderOf(part) + QStringLiteral("_rels/") + part.mid(folderOf(part).size()) + QStringLiteral(".rels");
-}
-
-// A document type could pull in entities; no workbook part has one.
-bool readsOn(QXmlStreamReader& reader)
-{
-    return !reader.atEnd() && reader.readNext() != QXmlStreamReader::DTD;
-}
-
 } // namespace
 
-WorkbookTemplate::WorkbookTemplate(const QString& templatePath, int firstRow) : m_path(templatePath)
+WorkbookTemplate::WorkbookTemplate(const QString& templatePath, int firstRow) : m_reader(templatePath)
 {
     const QFileInfo info(templatePath);
     if (!info.exists()) {
@@ -85,107 +54,24 @@ WorkbookTemplate::WorkbookTemplate(const QString& templatePath, int firstRow) : 
     if (!info.isFile()) {
         fail(QStringLiteral("is not a file"));
     }
-    int error = 0;
-    m_zip = zip_open(QFile::encodeName(templatePath).constData(), ZIP_RDONLY, &error);
-    if (!m_zip) {
+    m_reader.setMaxPartSize(kMaxTemplatePartSize);
+    if (m_reader.open()) {
         fail(QStringLiteral("is not a workbook"));
     }
-    try {
-        const QString sheetPart = activeSheetPart();
-        splitSheet(QString::fromUtf8(readPart(sheetPart)), firstRow);
-        m_sheetIndex = locatePart(sheetPart);
-    } catch (...) {
-        zip_discard(m_zip);
-        m_zip = nullptr;
-        throw;
+    QByteArray sheetXml;
+    if (const std::optional<QString> failure = m_reader.readSheetXml(m_reader.activeSheet(), sheetXml, m_sheetIndex)) {
+        throw WorkbookTemplateError{*failure};
     }
+    splitSheet(QString::fromUtf8(sheetXml), firstRow);
     m_nextRow = firstRow;
 }
 
-WorkbookTemplate::~WorkbookTemplate()
-{
-    if (m_zip) {
-        zip_discard(m_zip);
-    }
-}
+WorkbookTemplate::~WorkbookTemplate() = default;
 
 void WorkbookTemplate::fail(const QString& what) const
 {
-    throw WorkbookTemplateError{QStringLiteral("The template %1 %2.").arg(QDir::toNativeSeparators(m_path), what)};
-}
-
-qint64 WorkbookTemplate::locatePart(const QString& partName) const
-{
-    const QByteArray name = partName.toUtf8();
-    const zip_int64_t index = zip_name_locate(m_zip, name.constData(), 0);
-    return index >= 0 ? index : zip_name_locate(m_zip, name.constData(), ZIP_FL_NOCASE);
-}
-
-QByteArray WorkbookTemplate::readPart(const QString& partName) const
-{
-    const zip_int64_t index = locatePart(partName);
-    zip_stat_t stat;
-    zip_stat_init(&stat);
-    if (index < 0 || zip_stat_index(m_zip, zip_uint64_t(index), 0, &stat) != 0 || !(stat.valid & ZIP_STAT_SIZE)) {
-        fail(QStringLiteral("has no part %1").arg(partName));
-    }
-    if (stat.size > kMaxTemplatePartSize) {
-        fail(QStringLiteral("has a part %1 too large for a template").arg(partName));
-    }
-    zip_file_t* file = zip_fopen_index(m_zip, zip_uint64_t(index), 0);
-    if (!file) {
-        fail(QStringLiteral("cannot be unpacked (%1)").arg(QString::fromLocal8Bit(zip_strerror(m_zip))));
-    }
-    const auto closeFile = qScopeGuard([file] { zip_fclose(file); });
-    QByteArray bytes(qsizetype(stat.size), Qt::Uninitialized);
-    if (zip_fread(file, bytes.data(), stat.size) != zip_int64_t(stat.size)) {
-        fail(QStringLiteral("cannot be unpacked (%1)").arg(QString::fromLocal8Bit(zip_file_strerror(file))));
-    }
-    return bytes;
-}
-
-QString WorkbookTemplate::activeSheetPart()
-{
-    const auto relationshipTarget = [this](const QString& sourcePart, const auto& matches) {
-        const QString relsPart = relationshipsPartOf(sourcePart);
-        QXmlStreamReader reader(readPart(relsPart));
-        while (readsOn(reader)) {
-            if (reader.isStartElement() && reader.name() == QLatin1String("Relationship") && matches(reader)) {
-                return resolvedTarget(sourcePart, reader.attributes().value(QLatin1String("Target")).toString());
-            }
-        }
-        fail(QStringLiteral("has no usable relationship in %1").arg(relsPart));
-    };
-
-    const QString workbookPart = relationshipTarget(QString(), [](const QXmlStreamReader& reader) {
-        return reader.attributes().value(QLatin1String("Type")).endsWith(QLatin1String("/officeDocument"));
-    });
-
-    QXmlStreamReader reader(readPart(workbookPart));
-    int activeTab = 0;
-    std::vector<QString> sheetIds;
-    while (readsOn(reader)) {
-        if (!reader.isStartElement()) {
-            continue;
-        }
-        if (reader.name() == QLatin1String("workbookView") &&
-            reader.attributes().hasAttribute(QLatin1String("activeTab"))) {
-            activeTab = reader.attributes().value(QLatin1String("activeTab")).toInt();
-        } else if (reader.name() == QLatin1String("sheet")) {
-            sheetIds.push_back(reader.attributes().value(kRelationshipsNamespace, QLatin1String("id")).toString());
-        }
-    }
-    if (reader.hasError() || reader.tokenType() == QXmlStreamReader::DTD) {
-        fail(QStringLiteral("has a damaged workbook part"));
-    }
-    if (activeTab < 0 || activeTab >= int(sheetIds.size())) {
-        fail(QStringLiteral("has no active sheet"));
-    }
-    const QString sheetId = sheetIds[size_t(activeTab)];
-    const QString sheetPart = relationshipTarget(workbookPart, [&sheetId](const QXmlStreamReader& relation) {
-        return relation.attributes().value(QLatin1String("Id")) == sheetId;
-    });
-    return sheetPart;
+    throw WorkbookTemplateError{
+        QStringLiteral("The template %1 %2.").arg(QDir::toNativeSeparators(m_reader.path()), what)};
 }
 
 void WorkbookTemplate::splitSheet(const QString& sheetXml, int firstRow)
@@ -326,9 +212,10 @@ QByteArray WorkbookTemplate::finish()
         return WorkbookTemplateError{QStringLiteral("The workbook could not be built (%1).").arg(reason)};
     };
 
-    const zip_int64_t count = zip_get_num_entries(m_zip, 0);
+    zip_t* const templateArchive = m_reader.archive();
+    const zip_int64_t count = zip_get_num_entries(templateArchive, 0);
     for (zip_int64_t i = 0; i < count; ++i) {
-        const char* name = zip_get_name(m_zip, zip_uint64_t(i), ZIP_FL_ENC_RAW);
+        const char* name = zip_get_name(templateArchive, zip_uint64_t(i), ZIP_FL_ENC_RAW);
         if (!name) {
             throw buildFailure();
         }
@@ -340,7 +227,7 @@ QByteArray WorkbookTemplate::finish()
         }
         const bool isSheet = i == m_sheetIndex;
         zip_source_t* source = isSheet ? zip_source_buffer(out, sheet.constData(), zip_uint64_t(sheet.size()), 0)
-                                       : zip_source_zip(out, m_zip, zip_uint64_t(i), 0, 0, -1);
+                                       : zip_source_zip(out, templateArchive, zip_uint64_t(i), 0, 0, -1);
         if (!source) {
             throw buildFailure();
         }
@@ -354,7 +241,7 @@ QByteArray WorkbookTemplate::finish()
             zip_stat_t stat;
             zip_stat_init(&stat);
             if (zip_set_file_compression(out, zip_uint64_t(added), ZIP_CM_DEFLATE, kDeflateLevel) != 0 ||
-                (zip_stat_index(m_zip, zip_uint64_t(i), 0, &stat) == 0 && (stat.valid & ZIP_STAT_MTIME) &&
+                (zip_stat_index(templateArchive, zip_uint64_t(i), 0, &stat) == 0 && (stat.valid & ZIP_STAT_MTIME) &&
                  zip_file_set_mtime(out, zip_uint64_t(added), stat.mtime, 0) != 0)) {
                 throw buildFailure();
             }

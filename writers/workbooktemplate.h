@@ -1,11 +1,11 @@
 #pragma once
 
+#include "common/xlsxreader.h"
+
 #include <QByteArray>
 #include <QString>
 
 #include <vector>
-
-struct zip;
 
 namespace wagetrove {
 
@@ -49,15 +49,11 @@ private:
     };
 
     [[noreturn]] void fail(const QString& what) const;
-    qint64 locatePart(const QString& partName) const;
-    QByteArray readPart(const QString& partName) const;
-    QString activeSheetPart();
     void splitSheet(const QString& sheetXml, int firstRow);
     void openCell(int column, const char* type);
     void closeRow();
 
-    QString m_path;
-    zip* m_zip = nullptr;
+    XlsxReader m_reader;
     qint64 m_sheetIndex = -1;
     QString m_prefix; ///< the namespace prefix of the sheet's elements, with its colon
     QByteArray m_head;

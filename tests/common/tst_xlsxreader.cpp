@@ -348,11 +348,13 @@ private Q_SLOTS:
         QCOMPARE(seen, (QList<int>{1, 2}));
     }
 
+    // The active tab counts sheets in tab order too; its XML comes back as stored.
     void sheets_foundByTabOrderNotRelationshipId()
     {
         Entries entries = workbookWith(sheetXml("<row><c t=\"inlineStr\"><is><t>first file</t></is></c></row>"));
         replaceEntry(entries, QStringLiteral("xl/workbook.xml"),
                      "<workbook xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\">"
+                     "<bookViews><workbookView activeTab=\"1\"/></bookViews>"
                      "<sheets><sheet name=\"Wages\" sheetId=\"7\" r:id=\"rId9\"/><sheet name=\"Employer\" "
                      "sheetId=\"3\" r:id=\"rId1\"/></sheets></workbook>");
         replaceEntry(entries, QStringLiteral("xl/_rels/workbook.xml.rels"),
@@ -366,6 +368,12 @@ private Q_SLOTS:
         XlsxReader reader(writeZip(entries));
         QCOMPARE(readSheet(reader, 1, 1).rows, (QList<QStringList>{{QStringLiteral("second file")}}));
         QCOMPARE(readSheet(reader, 2, 1).rows, (QList<QStringList>{{QStringLiteral("first file")}}));
+        QCOMPARE(reader.activeSheet(), 2);
+        QByteArray xml;
+        qint64 entry = -1;
+        QCOMPARE(reader.readSheetXml(2, xml, entry), std::nullopt);
+        QCOMPARE(xml, sheetXml("<row><c t=\"inlineStr\"><is><t>first file</t></is></c></row>"));
+        QCOMPARE(entry, 3);
     }
 
     void failures_data()

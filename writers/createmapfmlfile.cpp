@@ -2,13 +2,11 @@
 
 #include "app/datafolder.h"
 #include "app/session.h"
-#include "common/dialogs.h"
 #include "common/formats.h"
 #include "writers/statefile.h"
 #include "writers/workbooktemplate.h"
 
 #include <QRegularExpression>
-#include <QScopeGuard>
 
 namespace wagetrove {
 
@@ -71,12 +69,8 @@ void writeWorkbook(Session& session, WageStore& store, const QString& fileName)
 
 bool CreateMAPFMLFile(Session& session, Dialogs& dialogs, const QString& fileName)
 {
-    return runStateFileWriter(session, dialogs, pfml(), [&](WageStore& store) {
-        // The hourglass goes before a failure's message is shown.
-        dialogs.setBusy(true);
-        const auto restorePointer = qScopeGuard([&dialogs] { dialogs.setBusy(false); });
-        writeWorkbook(session, store, fileName);
-    });
+    return runStateFileWriter(session, dialogs, pfml(),
+                              [&](WageStore& store) { writeWorkbook(session, store, fileName); });
 }
 
 } // namespace wagetrove

@@ -7,6 +7,7 @@
 #include "store/wagestore.h"
 #include "writers/fixedrecord.h"
 
+#include <QScopeGuard>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -148,6 +149,9 @@ bool runStateFileWriter(Session& session, Dialogs& dialogs, const StateFileConte
 {
     std::optional<WriteFailure> failure;
     try {
+        // The hourglass is restored before a failure's message is shown.
+        dialogs.setBusy(true);
+        const auto restorePointer = qScopeGuard([&dialogs] { dialogs.setBusy(false); });
         WageStore ownStore;
         WageStore& store = session.Store.isOpen() ? session.Store : ownStore;
         if (!store.isOpen()) {

@@ -97,8 +97,9 @@ private:
     const StateFileContext& m_context;
 };
 
-/// Runs a writer's body over the session's store (the one the checks before filing left open, or the data
-/// folder's, opened for the writer), shows the failure that stopped it, and tells whether the file was written.
+/// Runs a writer's body under the hourglass over the session's store (the one the checks before filing left open, or
+/// the data folder's, opened for the writer), shows the failure that stopped it, and tells whether the file was
+/// written.
 bool runStateFileWriter(Session& session, Dialogs& dialogs, const StateFileContext& context,
                         const std::function<void(WageStore&)>& body);
 

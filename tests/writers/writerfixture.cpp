@@ -54,6 +54,7 @@ void WriterFixture::verifyStopped(const QStringList& messageParts, const QString
     }
     QCOMPARE(contentsOf(target()), kExistingFile);
     QCOMPARE(QDir(m_out.path()).entryList(QDir::Files), QStringList{m_fileName});
+    QCOMPARE(m_dialogs.busyDepth(), 0);
 }
 
 void WriterFixture::verifyErrorShown(const QString& text)
@@ -62,6 +63,7 @@ void WriterFixture::verifyErrorShown(const QString& text)
     QCOMPARE(m_dialogs.calls().first().text, text);
     QCOMPARE(m_dialogs.calls().first().title, QStringLiteral("Error"));
     QCOMPARE(contentsOf(target()), kExistingFile);
+    QCOMPARE(m_dialogs.busyDepth(), 0);
 }
 
 } // namespace wagetrove::test

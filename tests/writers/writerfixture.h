@@ -34,9 +34,9 @@ protected:
     /// Last quarter's file at the target, for a failed write to leave alone.
     void placeExistingFile();
     /// One message shown, holding every part (and titled `title` when one is given); the file placed before
-    /// untouched and no other file left in the output folder.
+    /// untouched, no other file left in the output folder and the hourglass restored.
     void verifyStopped(const QStringList& messageParts, const QString& title = QString());
-    /// The one error message `text`, titled Error, and the file placed before untouched.
+    /// The one error message `text`, titled Error, the file placed before untouched and the hourglass restored.
     void verifyErrorShown(const QString& text);
 
     std::unique_ptr<StoreFixture> m_store;

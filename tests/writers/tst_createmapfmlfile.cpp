@@ -6,7 +6,6 @@
 #include "tests/writers/writerfixture.h"
 #include "writers/createmapfmlfile.h"
 
-#include <QDir>
 #include <QFile>
 #include <QMap>
 #include <QProcess>
@@ -20,10 +19,16 @@ using test::contentsOf;
 
 namespace {
 
-const QString kTitleRow =
-    QStringLiteral("Massachusetts Paid Family and Medical Leave - Employee Contribution Upload||||||||");
-const QString kHeaderRow = QStringLiteral("SSN|First Name|Last Name|Middle Initial|Suffix|YTD Wages|QTD Wages|"
-                                          "Employer Medical Share %|Employer Family Share %");
+const QString kSheetPart = QStringLiteral("xl/worksheets/sheet1.xml");
+const QStringList kHeaderRows{
+    QStringLiteral("Massachusetts Paid Family and Medical Leave - Employee Contribution Upload||||||||"),
+    QStringLiteral("SSN|First Name|Last Name|Middle Initial|Suffix|YTD Wages|QTD Wages|Employer Medical Share %|"
+                   "Employer Family Share %")};
+// The employees of addEmployees() with "Med %" 50 and "Family %" 100: LastName order, the all-zero employee
+// removed, a leading-zero SSN kept, names upper case with their accents, wages as plain numbers.
+const QStringList kFilledRows{QStringLiteral("123456789|AL|ADAMS|||5|0|50|100"),
+                              QStringLiteral("222222222|ANN & BO|COLE|||10000|7000|50|100"),
+                              QStringLiteral("012345678|ZOË|ÖBERG|||1234.5|1234.5|50|100")};
 
 // Every part of a workbook, unpacked, by name.
 QMap<QString, QByteArray> partsOf(const QString& path)
@@ -31,10 +36,7 @@ QMap<QString, QByteArray> partsOf(const QString& path)
     QMap<QString, QByteArray> parts;
     int error = 0;
     zip_t* archive = zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY, &error);
-    if (!archive) {
-        return parts;
-    }
-    for (zip_int64_t i = 0; i < zip_get_num_entries(archive, 0); ++i) {
+    for (zip_int64_t i = 0; archive && i < zip_get_num_entries(archive, 0); ++i) {
         zip_stat_t stat;
         zip_stat_index(archive, zip_uint64_t(i), 0, &stat);
         QByteArray bytes(qsizetype(stat.size), '\0');
@@ -43,13 +45,10 @@ QMap<QString, QByteArray> partsOf(const QString& path)
         zip_fclose(file);
         parts.insert(QString::fromUtf8(stat.name), bytes);
     }
-    zip_discard(archive);
+    if (archive) {
+        zip_discard(archive);
+    }
     return parts;
-}
-
-QStringList rowsOf(const QString& path)
-{
-    return test::sheetRowTexts(path, 9);
 }
 
 } // namespace
@@ -63,9 +62,9 @@ public:
 
 private:
     QString templatePath() { return session().DataFolder + kPfmlTemplateName; }
-    bool write() { return CreateMAPFMLFile(session(), m_dialogs, target()); }
+    QStringList rows() const { return test::sheetRowTexts(target(), 9); }
 
-    void addThreeEmployees()
+    void addEmployees()
     {
         addEmployee(QStringLiteral("'012345678', 'Öberg', 'zoë', 'A', 12345000, 12345000"));
         addEmployee(QStringLiteral("'123456789', 'adams', 'al', '', 50000, 0"));
@@ -75,7 +74,8 @@ private:
 
     void verifyWritten()
     {
-        QVERIFY2(write(), qPrintable(m_dialogs.messages().join(QLatin1Char('\n'))));
+        QVERIFY2(CreateMAPFMLFile(session(), m_dialogs, target()),
+                 qPrintable(m_dialogs.messages().join(QLatin1Char('\n'))));
         QVERIFY(m_dialogs.calls().isEmpty());
         QCOMPARE(m_dialogs.busyDepth(), 0);
     }
@@ -89,105 +89,99 @@ private Q_SLOTS:
         session().Form3.Text7 = QStringLiteral("100");
     }
 
-    // LastName order; the all-zero employee removed; a leading-zero SSN kept as text; names upper case with
-    // their accents; wages as plain numbers; the two shares as typed.
+    // The shares as typed: a number as a number, anything else as its text.
+    void employees_filledFromRowThree_data()
+    {
+        QTest::addColumn<QString>("medical");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("numbers") << QStringLiteral("50") << kFilledRows;
+        QTest::newRow("text") << QStringLiteral("half")
+                              << QStringList{QStringLiteral("123456789|AL|ADAMS|||5|0|half|100"),
+                                             QStringLiteral("222222222|ANN & BO|COLE|||10000|7000|half|100"),
+                                             QStringLiteral("012345678|ZOË|ÖBERG|||1234.5|1234.5|half|100")};
+    }
     void employees_filledFromRowThree()
     {
-        addThreeEmployees();
+        QFETCH(QString, medical);
+        QFETCH(QStringList, expected);
+        addEmployees();
+        session().Form3.Text6 = medical;
         verifyWritten();
-        QCOMPARE(rowsOf(target()),
-                 (QStringList{kTitleRow, kHeaderRow, QStringLiteral("123456789|AL|ADAMS|||5|0|50|100"),
-                              QStringLiteral("222222222|ANN & BO|COLE|||10000|7000|50|100"),
-                              QStringLiteral("012345678|ZOË|ÖBERG|||1234.5|1234.5|50|100")}));
-        QVERIFY(partsOf(target())
-                    .value(QStringLiteral("xl/worksheets/sheet1.xml"))
-                    .contains(R"(<c r="A5" s="2" t="inlineStr"><is><t xml:space="preserve">012345678</t>)"));
-        QCOMPARE(contentsOf(templatePath()), contentsOf(test::programFolder() + QStringLiteral("/PFML.xlsx")));
+        QCOMPARE(rows(), kHeaderRows + expected);
+        // The SSN column's text style, so that a spreadsheet keeps the leading zero when the cell is edited.
+        QVERIFY(partsOf(target()).value(kSheetPart).contains(R"(<c r="A5" s="2" t="inlineStr">)"));
     }
 
-    // A share that is not a number is written as the text typed.
-    void shareTypedAsText_staysText()
+    // With no employees the workbook is the template part for part; with employees only the sheet's rows differ;
+    // a shorter second file carries no rows of the first, and the template itself never changes.
+    void templateComesThroughUnchanged()
     {
-        addEmployee(QStringLiteral("'123456789', 'Adams', 'Al', '', 50000, 50000"));
-        session().Form3.Text6 = QStringLiteral("half");
-        verifyWritten();
-        QCOMPARE(rowsOf(target()).last(), QStringLiteral("123456789|AL|ADAMS|||5|5|half|100"));
-    }
-
-    // With no employees the workbook is the template, part for part; with employees only the sheet differs.
-    void templatePartsComeThroughUnchanged()
-    {
-        verifyWritten();
         const QMap<QString, QByteArray> original = partsOf(templatePath());
         QVERIFY(original.contains(QStringLiteral("xl/styles.xml")));
+        verifyWritten();
         QCOMPARE(partsOf(target()), original);
 
-        addThreeEmployees();
+        addEmployees();
         verifyWritten();
         QMap<QString, QByteArray> filled = partsOf(target());
-        const QByteArray sheet = filled.take(QStringLiteral("xl/worksheets/sheet1.xml"));
-        QVERIFY(sheet.startsWith(
-            original.value(QStringLiteral("xl/worksheets/sheet1.xml"))
-                .left(original.value(QStringLiteral("xl/worksheets/sheet1.xml")).indexOf("</sheetData>"))));
+        const QByteArray sheet = filled.take(kSheetPart);
+        const QByteArray templateSheet = original.value(kSheetPart);
+        QVERIFY(sheet.startsWith(templateSheet.left(templateSheet.indexOf("</sheetData>"))));
         QMap<QString, QByteArray> others = original;
-        others.remove(QStringLiteral("xl/worksheets/sheet1.xml"));
+        others.remove(kSheetPart);
         QCOMPARE(filled, others);
-    }
 
-    // Each file starts from a fresh copy of the template: a shorter second file carries no rows of the first.
-    void secondShorterFile_hasNoStaleRows()
-    {
-        addThreeEmployees();
-        verifyWritten();
         QVERIFY(m_store->exec(QStringLiteral("DELETE FROM Employee WHERE LastName <> 'Cole'")));
         verifyWritten();
-        QCOMPARE(rowsOf(target()),
-                 (QStringList{kTitleRow, kHeaderRow, QStringLiteral("222222222|ANN & BO|COLE|||10000|7000|50|100")}));
+        QCOMPARE(rows(), kHeaderRows + QStringList{kFilledRows.at(1)});
+        QCOMPARE(partsOf(templatePath()), original);
     }
 
     void failure_isReportedAndWritesNothing_data()
     {
         QTest::addColumn<QByteArray>("templateBytes");
+        QTest::addColumn<QString>("fileName");
+        QTest::addColumn<QString>("title");
         QTest::addColumn<QStringList>("messageParts");
+        const QString target = QStringLiteral("PFML-1234567.xlsx");
         QTest::newRow("template missing")
-            << QByteArray() << QStringList{QStringLiteral("was not written"), QStringLiteral("PFML.xlsx is missing")};
-        QTest::newRow("not a workbook") << QByteArray("PK not really")
+            << QByteArray() << target << kApplicationTitle
+            << QStringList{QStringLiteral("was not written"), QStringLiteral("PFML.xlsx is missing")};
+        QTest::newRow("not a workbook") << QByteArray("PK not really") << target << kApplicationTitle
                                         << QStringList{QStringLiteral("PFML.xlsx is not a workbook")};
+        QTest::newRow("output not writable") << QByteArray("template") << QStringLiteral("no such folder/x.xlsx")
+                                             << QStringLiteral("Error") << QStringList{kCreateMAPFMLFileError};
     }
     void failure_isReportedAndWritesNothing()
     {
         QFETCH(QByteArray, templateBytes);
+        QFETCH(QString, fileName);
+        QFETCH(QString, title);
         QFETCH(QStringList, messageParts);
-        addThreeEmployees();
-        QVERIFY(QFile::remove(templatePath()));
-        if (!templateBytes.isEmpty()) {
+        addEmployees();
+        if (templateBytes != "template") {
+            QVERIFY(QFile::remove(templatePath()));
+        }
+        if (!templateBytes.isEmpty() && templateBytes != "template") {
             QFile file(templatePath());
             QVERIFY(file.open(QIODevice::WriteOnly) && file.write(templateBytes) == templateBytes.size());
         }
         placeExistingFile();
-        QVERIFY(!write());
-        verifyStopped(messageParts, kApplicationTitle);
-    }
-
-    void outputNotWritable_isReported()
-    {
-        addThreeEmployees();
-        placeExistingFile();
-        QVERIFY(!CreateMAPFMLFile(session(), m_dialogs, m_out.filePath(QStringLiteral("no such folder/x.xlsx"))));
-        verifyErrorShown(kCreateMAPFMLFileError);
+        QVERIFY(!CreateMAPFMLFile(session(), m_dialogs, m_out.filePath(fileName)));
+        verifyStopped(messageParts, title);
     }
 
     // Two other readers take the file without a warning and read the same values (LibreOffice as shown, in the
     // template's formats).
     void otherSpreadsheetReaders_readTheSameValues()
     {
-        addThreeEmployees();
-        verifyWritten();
         const QString python = QStandardPaths::findExecutable(QStringLiteral("python3"), {QStringLiteral("/usr/bin")});
         const QString soffice = QStandardPaths::findExecutable(QStringLiteral("soffice"));
         if (python.isEmpty() || soffice.isEmpty()) {
             QSKIP("python3-openpyxl and LibreOffice are installed by scripts/install-deps.sh");
         }
+        addEmployees();
+        verifyWritten();
         QProcess openpyxl;
         openpyxl.start(python, {QStringLiteral("-W"), QStringLiteral("error"), QStringLiteral("-c"),
                                 QStringLiteral("import openpyxl, sys\n"
@@ -198,12 +192,9 @@ private Q_SLOTS:
         QVERIFY(openpyxl.waitForFinished(60000));
         QCOMPARE(QString::fromUtf8(openpyxl.readAllStandardError()), QString());
         QCOMPARE(QString::fromUtf8(openpyxl.readAllStandardOutput()),
-                 QStringLiteral("123456789|AL|ADAMS|||5|0|50|100\n"
-                                "222222222|ANN & BO|COLE|||10000|7000|50|100\n"
-                                "012345678|ZOË|ÖBERG|||1234.5|1234.5|50|100\n"));
+                 kFilledRows.join(QLatin1Char('\n')) + QLatin1Char('\n'));
 
         QProcess libreOffice;
-        libreOffice.setWorkingDirectory(m_out.path());
         libreOffice.start(soffice,
                           {QStringLiteral("-env:UserInstallation=file://") + m_out.filePath(QStringLiteral("lo")),
                            QStringLiteral("--headless"), QStringLiteral("--convert-to"),

@@ -97,11 +97,11 @@ void WorkbookTemplate::splitSheet(const QString& sheetXml, int firstRow)
                 const auto attributes = reader.attributes();
                 m_columnStyles.push_back({attributes.value(QLatin1String("min")).toInt(),
                                           attributes.value(QLatin1String("max")).toInt(),
-                                          attributes.value(QLatin1String("style")).toString()});
+                                          escapedText(attributes.value(QLatin1String("style")).toString())});
             } else if (reader.name() == QLatin1String("sheetData")) {
                 sheetDataStart = before;
                 sheetDataOpenEnd = after;
-                m_prefix = reader.prefix().isEmpty() ? QString() : reader.prefix().toString() + QLatin1Char(':');
+                m_prefix = reader.prefix().isEmpty() ? QByteArray() : reader.prefix().toUtf8() + ':';
                 openTag = sheetXml.mid(before, after - before);
             } else if (reader.name() == QLatin1String("row") && sheetDataOpenEnd >= 0 && sheetDataEnd < 0) {
                 rowStart = before;
@@ -125,8 +125,8 @@ void WorkbookTemplate::splitSheet(const QString& sheetXml, int firstRow)
         fail(QStringLiteral("has a damaged sheet"));
     }
     if (closeTag.isEmpty()) {
-        openTag = QLatin1Char('<') + m_prefix + QStringLiteral("sheetData>");
-        closeTag = QStringLiteral("</") + m_prefix + QStringLiteral("sheetData>");
+        openTag = QLatin1Char('<') + QString::fromUtf8(m_prefix) + QStringLiteral("sheetData>");
+        closeTag = QStringLiteral("</") + QString::fromUtf8(m_prefix) + QStringLiteral("sheetData>");
     }
     m_head = (sheetXml.left(sheetDataStart) + openTag + keptRows).toUtf8();
     m_tail = (closeTag + sheetXml.mid(sheetDataEnd)).toUtf8();
@@ -135,7 +135,7 @@ void WorkbookTemplate::splitSheet(const QString& sheetXml, int firstRow)
 void WorkbookTemplate::closeRow()
 {
     if (m_rowOpen) {
-        m_rows += "</" + m_prefix.toUtf8() + "row>";
+        m_rows += "</" + m_prefix + "row>";
         m_rowOpen = false;
         ++m_nextRow;
     }
@@ -147,17 +147,16 @@ void WorkbookTemplate::beginRow()
     if (m_nextRow > XlsxReader::kMaxRows) {
         throw WorkbookTemplateError{QStringLiteral("A sheet holds no more than %1 rows.").arg(XlsxReader::kMaxRows)};
     }
-    m_rows += '<' + m_prefix.toUtf8() + "row r=\"" + QByteArray::number(m_nextRow) + "\">";
+    m_rows += '<' + m_prefix + "row r=\"" + QByteArray::number(m_nextRow) + "\">";
     m_rowOpen = true;
 }
 
 void WorkbookTemplate::openCell(int column, const char* type)
 {
-    m_rows += '<' + m_prefix.toUtf8() + "c r=\"" + columnName(column) + QByteArray::number(m_nextRow) + '"';
+    m_rows += '<' + m_prefix + "c r=\"" + columnName(column) + QByteArray::number(m_nextRow) + '"';
     for (const ColumnStyle& declared : m_columnStyles) {
-        if (column >= declared.min && column <= declared.max && !declared.style.isEmpty() &&
-            declared.style != QLatin1String("0")) {
-            m_rows += " s=\"" + escapedText(declared.style) + '"';
+        if (column >= declared.min && column <= declared.max && !declared.style.isEmpty() && declared.style != "0") {
+            m_rows += " s=\"" + declared.style + '"';
             break;
         }
     }
@@ -172,7 +171,7 @@ void WorkbookTemplate::addText(int column, const QString& text)
     if (text.isEmpty()) {
         return;
     }
-    const QByteArray p = m_prefix.toUtf8();
+    const QByteArray& p = m_prefix;
     openCell(column, "inlineStr");
     m_rows += '<' + p + "is><" + p + "t xml:space=\"preserve\">" + escapedText(text) + "</" + p + "t></" + p + "is></" +
               p + "c>";
@@ -180,7 +179,7 @@ void WorkbookTemplate::addText(int column, const QString& text)
 
 void WorkbookTemplate::addNumber(int column, const QString& plainDecimal)
 {
-    const QByteArray p = m_prefix.toUtf8();
+    const QByteArray& p = m_prefix;
     openCell(column, nullptr);
     m_rows += '<' + p + "v>" + plainDecimal.toLatin1() + "</" + p + "v></" + p + "c>";
 }

@@ -45,7 +45,7 @@ private:
     {
         int min = 0;
         int max = 0;
-        QString style;
+        QByteArray style; ///< as it stands in the XML
     };
 
     [[noreturn]] void fail(const QString& what) const;
@@ -55,7 +55,7 @@ private:
 
     XlsxReader m_reader;
     qint64 m_sheetIndex = -1;
-    QString m_prefix; ///< the namespace prefix of the sheet's elements, with its colon
+    QByteArray m_prefix; ///< the namespace prefix of the sheet's elements, with its colon
     QByteArray m_head;
     QByteArray m_rows;
     QByteArray m_tail;

@@ -112,48 +112,56 @@ private Q_SLOTS:
         QVERIFY(!session().Store.isOpen());
     }
 
-    void washington_reportsThePathWritten()
+    // Washington's message starts with the path written; the PFML workbook is then opened, and a system that
+    // cannot open it says so.
+    void written_theMessagesAfter_data()
     {
-        choose(StateItem::Washington);
-        session().TaxYear = 2025;
-        session().Quarter = QStringLiteral("1");
-        const QString path = session().DataFolder + QStringLiteral("WA-UTAX-2025-1.csv");
-        m_dialogs.fileNext(path);
-        createFile();
-        QCOMPARE(
-            m_dialogs.messages(),
-            QStringList{path + QStringLiteral(" File Successfully Created. Now log into the Washington website and "
-                                              "upload this file.")});
-        QVERIFY(QFile::exists(path));
-    }
-
-    // The workbook is opened after its message; a system that cannot open it says so.
-    void pfml_opensTheWorkbookWritten_data()
-    {
+        QTest::addColumn<int>("state");
+        QTest::addColumn<QString>("fileName");
         QTest::addColumn<bool>("opens");
         QTest::addColumn<QStringList>("messages");
-        const QString written =
+        QTest::addColumn<QString>("lastTitle");
+        const QString massachusetts =
             QStringLiteral("File Successfully Created. Now log into the Massachusetts website and upload this file.");
-        QTest::newRow("opened") << true << QStringList{written};
-        QTest::newRow("no program") << false << QStringList{written, QStringLiteral("Could not start Excel")};
+        QTest::newRow("WA") << int(StateItem::Washington) << QStringLiteral("WA-UTAX-2025-1.csv") << true
+                            << QStringList{QStringLiteral("%1 File Successfully Created. Now log into the Washington "
+                                                          "website and upload this file.")}
+                            << kApplicationTitle;
+        QTest::newRow("PFML opened") << int(StateItem::MassachusettsPFML) << QStringLiteral("PFML-1.xlsx") << true
+                                     << QStringList{massachusetts} << kApplicationTitle;
+        QTest::newRow("PFML, no program") << int(StateItem::MassachusettsPFML) << QStringLiteral("PFML-1.xlsx") << false
+                                          << QStringList{massachusetts, QStringLiteral("Could not start Excel")}
+                                          << QStringLiteral("Excel not started");
     }
-    void pfml_opensTheWorkbookWritten()
+    void written_theMessagesAfter()
     {
+        QFETCH(int, state);
+        QFETCH(QString, fileName);
         QFETCH(bool, opens);
         QFETCH(QStringList, messages);
-        choose(StateItem::MassachusettsPFML);
+        QFETCH(QString, lastTitle);
+        choose(static_cast<StateItem>(state));
+        session().TaxYear = 2025;
+        session().Quarter = QStringLiteral("1");
         QVERIFY(QFile::copy(test::programFolder() + QStringLiteral("/PFML.xlsx"),
                             session().DataFolder + QStringLiteral("PFML.xlsx")));
-        const QString path = session().DataFolder + QStringLiteral("PFML-1234567890.xlsx");
+        const QString path = session().DataFolder + fileName;
         m_dialogs.fileNext(path);
         m_dialogs.setOpenDocumentSucceeds(opens);
         createFile();
-        QCOMPARE(m_dialogs.messages(), messages);
-        QCOMPARE(m_dialogs.calls().at(2).kind, test::DialogCall::Kind::OpenDocument);
-        QCOMPARE(m_dialogs.calls().at(2).text, path);
-        if (!opens) {
-            QCOMPARE(m_dialogs.calls().last().title, QStringLiteral("Excel not started"));
+        for (QString& message : messages) {
+            message.replace(QStringLiteral("%1"), path);
         }
+        QCOMPARE(m_dialogs.messages(), messages);
+        const bool pfml = state == int(StateItem::MassachusettsPFML);
+        bool opened = false;
+        QString title;
+        for (const test::DialogCall& call : m_dialogs.calls()) {
+            opened = opened || (call.kind == test::DialogCall::Kind::OpenDocument && call.text == path);
+            title = call.kind == test::DialogCall::Kind::Message ? call.title : title;
+        }
+        QCOMPARE(title, lastTitle);
+        QCOMPARE(opened, pfml);
         QVERIFY(QFile::exists(path));
     }
 

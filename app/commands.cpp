@@ -3,6 +3,8 @@
 #include "app/session.h"
 #include "app/settings.h"
 #include "common/dialogs.h"
+#include "forms/fillwagelisting.h"
+#include "forms/openfilledpdf.h"
 
 #include <QDir>
 
@@ -25,6 +27,13 @@ void OpenWebSiteCommand(const Session& session, Dialogs& dialogs)
     if (!dialogs.openDocument(webSiteAddress(session))) {
         dialogs.message(QStringLiteral("Could not start browser"), QStringLiteral("Browser not started"),
                         MessageIcon::Exclamation);
+    }
+}
+
+void WageListingCommand(Session& session, Dialogs& dialogs, const std::function<QStringList()>& windowTitles)
+{
+    if (FillWageListing(session, dialogs, session.DataFolder + kFilledWageListingName)) {
+        OpenFilledPdf(session, dialogs, kFilledWageListingName, windowTitles());
     }
 }
 

@@ -7,6 +7,7 @@
 #include "app/period.h"
 #include "app/session.h"
 #include "app/statecatalogue.h"
+#include "forms/windowtitles.h"
 #include "store/frmsubmitter.h"
 #include "totals/form3.h"
 #include "writers/frmtxmag.h"
@@ -142,6 +143,8 @@ void Form1::connectHandlers()
         });
         refresh();
     });
+    connect(button(MainCommand::WageListing), &QPushButton::clicked, this,
+            [this] { WageListingCommand(m_session, m_dialogs, topLevelWindowTitles); });
     connect(button(MainCommand::Exit), &QPushButton::clicked, this, &Form1::exitClicked);
     connect(button(MainCommand::WebSite), &QPushButton::clicked, this,
             [this] { OpenWebSiteCommand(m_session, m_dialogs); });

@@ -11,10 +11,10 @@ bool isCommandAvailable(MainCommand command)
     case MainCommand::GetPayrollData:
     case MainCommand::ViewTotals:
     case MainCommand::CreateFile:
+    case MainCommand::WageListing:
         return true;
     case MainCommand::EditChange:
     case MainCommand::EditCompanyInfo:
-    case MainCommand::WageListing:
         return false;
     }
     return false;

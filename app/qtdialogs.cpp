@@ -6,6 +6,9 @@
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QMimeDatabase>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QUrl>
 
 namespace wagetrove {
@@ -116,6 +119,32 @@ bool QtDialogs::openDocument(const QString& pathOrAddress)
 {
     const QUrl url = QFileInfo::exists(pathOrAddress) ? QUrl::fromLocalFile(pathOrAddress) : QUrl(pathOrAddress);
     return url.isValid() && QDesktopServices::openUrl(url);
+}
+
+bool QtDialogs::hasProgramFor(const QString& path)
+{
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+    // Qt opens documents through the desktop's opener; without one, or without a program for the document's
+    // type where the desktop can tell, nothing can show it.
+    if (QStandardPaths::findExecutable(QStringLiteral("xdg-open")).isEmpty()) {
+        return false;
+    }
+    if (QStandardPaths::findExecutable(QStringLiteral("xdg-mime")).isEmpty()) {
+        return true;
+    }
+    QProcess query;
+    query.start(QStringLiteral("xdg-mime"),
+                {QStringLiteral("query"), QStringLiteral("default"), QMimeDatabase().mimeTypeForFile(path).name()});
+    if (!query.waitForFinished(5000)) {
+        query.kill();
+        query.waitForFinished();
+        return true;
+    }
+    return !query.readAllStandardOutput().trimmed().isEmpty();
+#else
+    Q_UNUSED(path)
+    return true;
+#endif
 }
 
 } // namespace wagetrove

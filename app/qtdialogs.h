@@ -17,6 +17,7 @@ public:
     std::optional<QString> openFile(const FileDialogRequest& request) override;
     void setBusy(bool busy) override;
     bool openDocument(const QString& pathOrAddress) override;
+    bool hasProgramFor(const QString& path) override;
 
 private:
     static QWidget* owner();

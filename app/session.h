@@ -115,6 +115,7 @@ struct Session
     QString SWHItemName;
     QString StateAccountID;
     QString EmployerAddress;
+    bool AcrobatRunning = false;
 
     // Totals of the quarter.
     Currency TotalWages;

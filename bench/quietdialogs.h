@@ -20,6 +20,7 @@ public:
     std::optional<QString> openFile(const FileDialogRequest&) override { return std::nullopt; }
     void setBusy(bool) override {}
     bool openDocument(const QString&) override { return false; }
+    bool hasProgramFor(const QString&) override { return false; }
 };
 
 } // namespace wagetrove::bench

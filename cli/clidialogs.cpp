@@ -111,4 +111,10 @@ bool CliDialogs::openDocument(const QString& pathOrAddress)
     return true;
 }
 
+bool CliDialogs::hasProgramFor(const QString& path)
+{
+    Q_UNUSED(path)
+    return true;
+}
+
 } // namespace wagetrove

@@ -41,6 +41,7 @@ public:
     std::optional<QString> openFile(const FileDialogRequest& request) override;
     void setBusy(bool busy) override;
     bool openDocument(const QString& pathOrAddress) override;
+    bool hasProgramFor(const QString& path) override;
 
     const QList<ShownMessage>& messages() const { return m_messages; }
     /// Why a question went without a usable answer, one line each.

@@ -65,6 +65,8 @@ public:
     virtual void setBusy(bool busy) = 0;
     /// Opens a document or a web address with the system's program; false when none could be started.
     virtual bool openDocument(const QString& pathOrAddress) = 0;
+    /// Whether the system has a program to open the document with.
+    virtual bool hasProgramFor(const QString& path) = 0;
 };
 
 /// Shows the hourglass for the lifetime of the object.

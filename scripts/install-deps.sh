@@ -17,6 +17,8 @@ packages=(
     libzip-dev
     libexpat1-dev
     libqpdf-dev
+    qpdf
+    poppler-utils
     fonts-dejavu-core
     python3-openpyxl
     libreoffice-calc-nogui

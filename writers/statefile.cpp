@@ -72,6 +72,12 @@ void StateFileContext::forEachEmployee(WageStore& store, EmployeeOrder order,
                                        const std::function<void(const EmployeeRow&)>& onEmployee) const
 {
     store.runStoredQuery(schema::kDeleteZeros);
+    forEachStoredEmployee(store, order, onEmployee);
+}
+
+void StateFileContext::forEachStoredEmployee(WageStore& store, EmployeeOrder order,
+                                             const std::function<void(const EmployeeRow&)>& onEmployee) const
+{
     QSqlQuery query(store.database());
     query.setForwardOnly(true);
     const QString orderBy = order == EmployeeOrder::LastName ? QStringLiteral("[LastName]") : QStringLiteral("[Name]");

@@ -74,6 +74,9 @@ public:
     /// Removes the employees with nothing to report and hands every other one to `onEmployee`, in order.
     void forEachEmployee(WageStore& store, EmployeeOrder order,
                          const std::function<void(const EmployeeRow&)>& onEmployee) const;
+    /// Hands every stored employee to `onEmployee`, in order, removing none.
+    void forEachStoredEmployee(WageStore& store, EmployeeOrder order,
+                               const std::function<void(const EmployeeRow&)>& onEmployee) const;
 
 private:
     QString m_unexpectedMessage;

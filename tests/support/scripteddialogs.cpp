@@ -75,4 +75,10 @@ bool ScriptedDialogs::openDocument(const QString& pathOrAddress)
     return m_openSucceeds;
 }
 
+bool ScriptedDialogs::hasProgramFor(const QString& path)
+{
+    Q_UNUSED(path)
+    return m_hasProgram;
+}
+
 } // namespace wagetrove::test

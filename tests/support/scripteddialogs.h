@@ -36,6 +36,7 @@ public:
     void inputNext(std::optional<QString> text) { m_inputs.push_back(std::move(text)); }
     void fileNext(std::optional<QString> path) { m_files.push_back(std::move(path)); }
     void setOpenDocumentSucceeds(bool succeeds) { m_openSucceeds = succeeds; }
+    void setHasProgram(bool has) { m_hasProgram = has; }
 
     const QList<DialogCall>& calls() const { return m_calls; }
     /// The texts of the message boxes shown, in order.
@@ -50,6 +51,7 @@ public:
     std::optional<QString> openFile(const FileDialogRequest& request) override;
     void setBusy(bool busy) override;
     bool openDocument(const QString& pathOrAddress) override;
+    bool hasProgramFor(const QString& path) override;
 
 private:
     std::optional<QString> nextFile(DialogCall::Kind kind, const FileDialogRequest& request);
@@ -60,6 +62,7 @@ private:
     std::deque<std::optional<QString>> m_inputs;
     std::deque<std::optional<QString>> m_files;
     bool m_openSucceeds = true;
+    bool m_hasProgram = true;
     int m_busyDepth = 0;
 };
 

@@ -9,6 +9,8 @@
 #include "app/statecatalogue.h"
 #include "cli/clidialogs.h"
 #include "common/formats.h"
+#include "forms/fillwagelisting.h"
+#include "forms/openfilledpdf.h"
 #include "store/submittermodel.h"
 #include "store/submitteroptions.h"
 #include "store/wagestore.h"
@@ -45,6 +47,7 @@ Commands:
   submitter   show the Submitter row, or set the given fields
   options     show or set the options that have a settings key
   file        one whole quarter: load the wages workbook, totals, corrections, checks, the state's file
+  wage-listing  the quarter's wage listing form (PDF) from the wages workbook
 
 Global options:
   --data-folder DIR   use DIR itself as the data folder (its Suta.mdb, suta.ini and templates), set up as
@@ -141,6 +144,16 @@ Findings are printed one a line (exit status 1). Nothing is written to the outpu
 file is.
 )");
 
+const QString kWageListingHelp = QStringLiteral(
+    R"(Usage: wagetrove-cli wage-listing --state S [--quarter Q [--year YYYY] | --from MM/DD/YYYY --to MM/DD/YYYY]
+                                   --wages WORKBOOK --out PATH.pdf
+
+Loads the wages as file does and fills the wage listing form with them, as the main window's Wage Listing
+button does: the employees in name order, 17 to a page, each page with the employer, the state account
+number, the quarter and its own totals. Writes the listing to PATH (no viewer is started); an existing file
+there is replaced only by a complete new one. Exit statuses as for file.
+)");
+
 struct CommandSpec
 {
     QString name;
@@ -198,6 +211,11 @@ const QList<CommandSpec>& commandSpecs()
           QStringLiteral("contact-phone"),
           QStringLiteral("contact-email")},
          {QStringLiteral("json")}},
+        {QStringLiteral("wage-listing"),
+         &kWageListingHelp,
+         {QStringLiteral("state"), QStringLiteral("quarter"), QStringLiteral("year"), QStringLiteral("from"),
+          QStringLiteral("to"), QStringLiteral("wages"), QStringLiteral("out")},
+         {}},
     };
     return specs;
 }
@@ -454,6 +472,9 @@ public:
         if (name == QLatin1String("options")) {
             return options();
         }
+        if (name == QLatin1String("wage-listing")) {
+            return wageListing();
+        }
         return file();
     }
 
@@ -637,7 +658,7 @@ private:
     int checkFileOptions() const
     {
         if (!m_line.has(QStringLiteral("state"))) {
-            throw UsageError{QStringLiteral("file needs --state.")};
+            throw UsageError{QStringLiteral("%1 needs --state.").arg(m_line.command->name)};
         }
         const auto position = statePositionFor(m_line.value(QStringLiteral("state")));
         if (!position) {
@@ -674,10 +695,12 @@ private:
             }
         }
         if (!m_line.has(QStringLiteral("wages")) || m_line.value(QStringLiteral("wages")).isEmpty()) {
-            throw UsageError{QStringLiteral("file needs --wages WORKBOOK.")};
+            throw UsageError{QStringLiteral("%1 needs --wages WORKBOOK.").arg(m_line.command->name)};
         }
         if (m_line.has(QStringLiteral("out")) == m_line.has(QStringLiteral("out-dir"))) {
-            throw UsageError{QStringLiteral("file needs one of --out PATH and --out-dir DIR.")};
+            throw UsageError{m_line.command->valued.contains(QStringLiteral("out-dir"))
+                                 ? QStringLiteral("file needs one of --out PATH and --out-dir DIR.")
+                                 : QStringLiteral("%1 needs --out PATH.").arg(m_line.command->name)};
         }
         if ((m_line.has(QStringLiteral("out")) && m_line.value(QStringLiteral("out")).isEmpty()) ||
             (m_line.has(QStringLiteral("out-dir")) && m_line.value(QStringLiteral("out-dir")).isEmpty())) {
@@ -762,24 +785,14 @@ private:
         return CliStatus::Done;
     }
 
-    CliStatus file()
+    /// Start-up and Load Wages from the workbook, for the state at `position` and the command line's period.
+    CliStatus loadWages(int position, const QString& wages, const std::optional<QString>& out)
     {
-        const int position = checkFileOptions();
-        m_json = m_line.has(QStringLiteral("json"));
-        const QString wages = QFileInfo(m_line.value(QStringLiteral("wages"))).absoluteFilePath();
-        const bool toFolder = m_line.has(QStringLiteral("out-dir"));
-        const QString out =
-            QFileInfo(m_line.value(toFolder ? QStringLiteral("out-dir") : QStringLiteral("out"))).absoluteFilePath();
-        m_dialogs.answerOpenFile(wages, QStringLiteral("--wages"));
-        m_dialogs.answerSaveFile(out, toFolder, toFolder ? QStringLiteral("--out-dir") : QStringLiteral("--out"));
-        m_dialogs.answerInput(kHoursTitle, m_line.optional(QStringLiteral("hours-for-zero")),
-                              QStringLiteral("--hours-for-zero"));
-
         if (!start()) {
-            return finishFile(CliStatus::Failed);
+            return CliStatus::Failed;
         }
-        if (!toFolder) {
-            refuseOutputOverInput(out, wages);
+        if (out) {
+            refuseOutputOverInput(*out, wages);
         }
         // Load Wages reads the workbook only in the spreadsheet mode; this run takes that mode as ticking it in
         // the Submitter window would, without writing it to suta.ini.
@@ -793,10 +806,45 @@ private:
 
         GetPayrollData(m_session, m_window, m_dialogs);
         if (!m_dialogs.unanswered().isEmpty()) {
-            return finishFile(unansweredStatus());
+            return unansweredStatus();
         }
-        if (!m_window.resultsEnabled) {
-            return finishFile(CliStatus::Failed);
+        return m_window.resultsEnabled ? CliStatus::Done : CliStatus::Failed;
+    }
+
+    CliStatus wageListing()
+    {
+        const int position = checkFileOptions();
+        const QString wages = QFileInfo(m_line.value(QStringLiteral("wages"))).absoluteFilePath();
+        const QString out = QFileInfo(m_line.value(QStringLiteral("out"))).absoluteFilePath();
+        m_dialogs.answerOpenFile(wages, QStringLiteral("--wages"));
+        if (const CliStatus loaded = loadWages(position, wages, out); loaded != CliStatus::Done) {
+            return loaded;
+        }
+        const bool written = FillWageListing(m_session, m_dialogs, out);
+        RemoveFilledInPages(m_session.DataFolder, kFilledWageListingName);
+        if (!written) {
+            return CliStatus::Failed;
+        }
+        m_out << QLatin1String("File written: ") << QDir::toNativeSeparators(out) << '\n';
+        return CliStatus::Done;
+    }
+
+    CliStatus file()
+    {
+        const int position = checkFileOptions();
+        m_json = m_line.has(QStringLiteral("json"));
+        const QString wages = QFileInfo(m_line.value(QStringLiteral("wages"))).absoluteFilePath();
+        const bool toFolder = m_line.has(QStringLiteral("out-dir"));
+        const QString out =
+            QFileInfo(m_line.value(toFolder ? QStringLiteral("out-dir") : QStringLiteral("out"))).absoluteFilePath();
+        m_dialogs.answerOpenFile(wages, QStringLiteral("--wages"));
+        m_dialogs.answerSaveFile(out, toFolder, toFolder ? QStringLiteral("--out-dir") : QStringLiteral("--out"));
+        m_dialogs.answerInput(kHoursTitle, m_line.optional(QStringLiteral("hours-for-zero")),
+                              QStringLiteral("--hours-for-zero"));
+
+        if (const CliStatus loaded = loadWages(position, wages, toFolder ? std::nullopt : std::optional(out));
+            loaded != CliStatus::Done) {
+            return finishFile(loaded);
         }
 
         m_layout = ShowTotalsWindowLayout(m_session, m_window.fromText, m_window.toText);

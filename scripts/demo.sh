@@ -45,7 +45,16 @@ while IFS=$'\t' read -r _position text _itemdata _code short; do
     echo
 done < <(run states --writers)
 
-echo "Files written for ${#filed[@]} state(s): ${filed[*]}"
+echo "== The wage listing form of the same quarter (Illinois)"
+if run wage-listing --state IL --quarter 1 --year 2025 --wages "$data/12-3456789-Sample-Wages.xlsx" \
+    --out "$files/WageListing-IL-2025-1.pdf" 2>&1; then
+    filed+=("wage-listing")
+else
+    failed+=("wage-listing")
+fi
+echo
+
+echo "Files written for ${#filed[@]} report(s): ${filed[*]}"
 ls -l "$files"
 if [ "${#failed[@]}" -gt 0 ]; then
     echo "No file for: ${failed[*]}" >&2

@@ -183,6 +183,16 @@ private Q_SLOTS:
                  (QStringList{QStringLiteral("11"), QStringLiteral("11"), QStringLiteral("11"),
                               QStringLiteral("$136,356.89"), QStringLiteral("$121,776.89"), QStringLiteral("2.700"),
                               QStringLiteral("$3,287.98"), QStringLiteral("12-3456789"), QStringLiteral("1234567")}));
+
+        // The loaded quarter's wage listing is filled into the data folder and shown.
+        QPushButton* wageListing = m_form->button(MainCommand::WageListing);
+        QVERIFY(wageListing->isEnabled());
+        m_dialogs.clear();
+        QTest::mouseClick(wageListing, Qt::LeftButton);
+        QCOMPARE(m_dialogs.calls().size(), 1);
+        QCOMPARE(m_dialogs.calls().first().text, m_session->DataFolder + QStringLiteral("FilledInWL.pdf"));
+        QVERIFY(QFile(m_dialogs.calls().first().text).size() > 0);
+        QCOMPARE(m_dialogs.busyDepth(), 0);
     }
 
     void illinoisQuarter_fromWorkbookToFile()

@@ -215,6 +215,33 @@ private Q_SLOTS:
                  QStringLiteral("666778888|MICHAEL|BROWN|||3125.75|3125.75|50|100"));
     }
 
+    // The listing needs no Submitter row; no viewer is started and no page file is left in the data folder.
+    void wageListing_writesThePdf_data()
+    {
+        QTest::addColumn<QString>("out");
+        QTest::addColumn<int>("status");
+
+        QTest::newRow("written") << QStringLiteral("WL.pdf") << 0;
+        QTest::newRow("folder missing") << QStringLiteral("missing/WL.pdf") << 3;
+    }
+
+    void wageListing_writesThePdf()
+    {
+        QFETCH(QString, out);
+        QFETCH(int, status);
+        QStringList arguments = fileArguments(path(out));
+        arguments[0] = QStringLiteral("wage-listing");
+        const Run run = cli(arguments);
+        QCOMPARE(run.status, status);
+        QCOMPARE(QFile::exists(path(out)), status == 0);
+        QCOMPARE(run.out.contains(QStringLiteral("File written: ") + path(out)), status == 0);
+        QVERIFY(!run.err.contains(QStringLiteral("Not opened")));
+        QVERIFY(QDir(data()).entryList({QStringLiteral("FilledIn*.pdf")}, QDir::Files).isEmpty());
+        if (status == 0) {
+            QVERIFY(readAll(path(out)).startsWith("%PDF-"));
+        }
+    }
+
     void checksThatStop_exitOneAndWriteNothing()
     {
         const QString out = path(QStringLiteral("L1234567.251"));
@@ -310,6 +337,10 @@ private Q_SLOTS:
         QTest::newRow("both standalone") << QStringList{QStringLiteral("options"), QStringLiteral("--standalone=Y"),
                                                         QStringLiteral("--standalone-noqb=Y")};
         QTest::newRow("no state") << QStringList{QStringLiteral("file"), wages, out};
+        QTest::newRow("wage listing without out")
+            << QStringList{QStringLiteral("wage-listing"), QStringLiteral("--state=IL"), wages};
+        QTest::newRow("wage listing to a folder") << QStringList{
+            QStringLiteral("wage-listing"), QStringLiteral("--state=IL"), wages, QStringLiteral("--out-dir=/tmp")};
         QTest::newRow("unknown state") << QStringList{QStringLiteral("file"), QStringLiteral("--state=ZZ"), wages, out};
         for (const StateEntry& entry : stateCatalogue()) {
             if (!isCreateFileOffered(entry.item())) {

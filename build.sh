@@ -35,10 +35,11 @@ test)
     ;;
 bench)
     cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release
-    cmake --build build-bench -j"$jobs" --target importbench pfmlbench
+    cmake --build build-bench -j"$jobs" --target importbench pfmlbench wagelistingbench
     status=0
     build-bench/bench/importbench || status=$?
     build-bench/bench/pfmlbench || status=$?
+    build-bench/bench/wagelistingbench || status=$?
     exit "$status"
     ;;
 *)

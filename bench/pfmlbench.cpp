@@ -2,8 +2,8 @@
 // time taken. Run: ./build.sh bench
 #include "app/datafolder.h"
 #include "app/session.h"
+#include "bench/benchstore.h"
 #include "bench/quietdialogs.h"
-#include "store/wagestore.h"
 #include "tests/support/testenvironment.h"
 #include "writers/createmapfmlfile.h"
 
@@ -11,38 +11,10 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTextStream>
 
 using namespace wagetrove;
-
-namespace {
-
-bool fillStore(WageStore& store, int employees)
-{
-    QSqlDatabase database = store.database();
-    if (!database.transaction()) {
-        return false;
-    }
-    QSqlQuery insert(database);
-    insert.prepare(QStringLiteral("INSERT INTO Employee (SS, LastName, FirstName, GrossWages, TaxableWages) "
-                                  "VALUES (?, ?, ?, ?, ?)"));
-    for (int i = 0; i < employees; ++i) {
-        const qlonglong wages = 10000000 + (qlonglong(i) * 7919) % 250000000;
-        insert.addBindValue(QString::number(100000000 + i));
-        insert.addBindValue(QStringLiteral("last%1").arg((i * 7) % employees));
-        insert.addBindValue(QStringLiteral("first%1").arg(i));
-        insert.addBindValue(wages);
-        insert.addBindValue(wages);
-        if (!insert.exec()) {
-            return false;
-        }
-    }
-    return database.commit();
-}
-
-} // namespace
 
 int main(int argc, char* argv[])
 {
@@ -60,16 +32,7 @@ int main(int argc, char* argv[])
         out << "could not copy the PFML template\n";
         return 1;
     }
-    try {
-        WageStore::createEmpty(session.DataFolder + WageStore::kFileName);
-        WageStore store;
-        store.open(session.DataFolder + WageStore::kFileName);
-        if (!fillStore(store, kEmployees)) {
-            out << "could not fill the wage store\n";
-            return 1;
-        }
-    } catch (const std::exception& error) {
-        out << "could not prepare the wage store: " << error.what() << '\n';
+    if (!bench::prepareStore(session, kEmployees, out)) {
         return 1;
     }
 

@@ -30,6 +30,10 @@ QByteArray writeToMemory(QPDF& pdf)
     writer.setOutputMemory();
     // The same document always gives the same bytes.
     writer.setDeterministicID(true);
+    // Streams are written as they are: the form's own stay compressed, and the values' appearances are a few
+    // dozen bytes each, which would cost a compressor's set-up apiece and save next to nothing.
+    writer.setDecodeLevel(qpdf_dl_none);
+    writer.setCompressStreams(false);
     writer.write();
     const std::shared_ptr<Buffer> buffer = writer.getBufferSharedPointer();
     return QByteArray(reinterpret_cast<const char*>(buffer->getBuffer()), static_cast<qsizetype>(buffer->getSize()));
@@ -90,8 +94,8 @@ struct PdfForm::Document
         dictionary.replaceKey("/BBox",
                               QPDFObjectHandle::newArray(QPDFObjectHandle::Rectangle(0, 0, look.width, look.height)));
         QPDFObjectHandle fonts = QPDFObjectHandle::newDictionary();
-        fonts.replaceKey("/" + look.fontName.toStdString(),
-                         form.getKey("/DR").getKey("/Font").getKey("/" + look.fontName.toStdString()));
+        const std::string fontKey = QByteArray('/' + look.fontName).toStdString();
+        fonts.replaceKey(fontKey, form.getKey("/DR").getKey("/Font").getKey(fontKey));
         QPDFObjectHandle resources = QPDFObjectHandle::newDictionary();
         resources.replaceKey("/Font", fonts);
         dictionary.replaceKey("/Resources", resources);

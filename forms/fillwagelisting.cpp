@@ -123,17 +123,17 @@ void fillListing(Session& session, WageStore& store, const QString& resultPath)
 
     try {
         QStringList pageFiles;
-        const auto pageFile = [&session](int number) {
-            return session.DataFolder + QStringLiteral("FilledInWL%1.pdf").arg(number);
+        const auto savePage = [&session, &pageFiles](int number, const QByteArray& bytes) {
+            const QString path = session.DataFolder + QStringLiteral("FilledInWL%1.pdf").arg(number);
+            saveBytes(path, bytes, QStringLiteral("Page %1 of the wage listing").arg(number));
+            pageFiles.append(path);
         };
         auto page = std::make_unique<ListingPage>(blank, blankPath, session, 1);
         int number = 1;
         int line = 0;
         for (const EmployeeRow& employee : employees) {
             if (++line > kWageListingLinesPerPage) {
-                saveBytes(pageFile(number), page->finish(pages),
-                          QStringLiteral("Page %1 of the wage listing").arg(number));
-                pageFiles.append(pageFile(number));
+                savePage(number, page->finish(pages));
                 page = std::make_unique<ListingPage>(blank, blankPath, session, ++number);
                 line = 1;
             }
@@ -144,8 +144,7 @@ void fillListing(Session& session, WageStore& store, const QString& resultPath)
             saveBytes(resultPath, last, QStringLiteral("The wage listing"));
             return;
         }
-        saveBytes(pageFile(number), last, QStringLiteral("Page %1 of the wage listing").arg(number));
-        pageFiles.append(pageFile(number));
+        savePage(number, last);
         saveBytes(resultPath, mergePdfFiles(pageFiles), QStringLiteral("The wage listing"));
     } catch (const PdfFormError& error) {
         throw failure(QStringLiteral("The wage listing was not made. %1").arg(error.reason));

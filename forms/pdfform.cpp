@@ -198,9 +198,8 @@ QByteArray mergePdfFiles(const QStringList& paths)
                 for (const char* key : {"/DR", "/DA"}) {
                     QPDFObjectHandle value = sourceForm.getKey(key);
                     if (!value.isNull()) {
-                        form.replaceKey(key, merged.copyForeignObject(value.isIndirect()
-                                                                          ? value
-                                                                          : source->makeIndirectObject(value)));
+                        form.replaceKey(key, merged.copyForeignObject(
+                                                 value.isIndirect() ? value : source->makeIndirectObject(value)));
                     }
                 }
             }

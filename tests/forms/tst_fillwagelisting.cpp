@@ -228,9 +228,9 @@ private Q_SLOTS:
         fill();
         const QString text = printedText(target());
         for (const QString& expected :
-             {QStringLiteral("ACME INC"), QStringLiteral("1 MAIN ST"), QStringLiteral("AUSTIN TX"), QStringLiteral("78701"),
-              QStringLiteral("1234567"), QStringLiteral("2025"), QStringLiteral("012-34-5678"), QStringLiteral("ADAMS"),
-              QStringLiteral("ANNE"), QStringLiteral("12345.00"), QStringLiteral("7000.00"),
+             {QStringLiteral("ACME INC"), QStringLiteral("1 MAIN ST"), QStringLiteral("AUSTIN TX"),
+              QStringLiteral("78701"), QStringLiteral("1234567"), QStringLiteral("2025"), QStringLiteral("012-34-5678"),
+              QStringLiteral("ADAMS"), QStringLiteral("ANNE"), QStringLiteral("12345.00"), QStringLiteral("7000.00"),
               QStringLiteral("100-00-0017"), QStringLiteral("LAST17"), QStringLiteral("FIRST16"),
               QStringLiteral("13945.00"), QStringLiteral("100.00")}) {
             QVERIFY2(text.contains(expected), qPrintable(expected + QLatin1String(" not in:\n") + text));

@@ -192,7 +192,7 @@ QByteArray mergePdfFiles(const QStringList& paths)
             source->setSuppressWarnings(true);
             source->processFile(QFile::encodeName(path).constData());
             QPDFObjectHandle sourceForm = source->getRoot().getKey("/AcroForm");
-            if (form.getKeys().empty() && sourceForm.isDictionary()) {
+            if (sources.empty() && sourceForm.isDictionary()) {
                 // The form's resources and default look, from the first page's document; only indirect objects
                 // cross documents.
                 for (const char* key : {"/DR", "/DA"}) {

@@ -169,55 +169,43 @@ private Q_SLOTS:
 
     void lineValues_data()
     {
+        QTest::addColumn<QString>("stateId");
         QTest::addColumn<QString>("field");
         QTest::addColumn<QString>("value");
+        const auto row = [](const char* name, const QString& field, const QString& value,
+                            const QString& stateId = QStringLiteral(" 1234567 ")) {
+            QTest::newRow(name) << stateId << field << value;
+        };
 
         // Name order puts ADAMS first, though added last.
-        QTest::newRow("SS") << QStringLiteral("1-1-1") << QStringLiteral("012-34-5678");
-        QTest::newRow("last name as stored") << QStringLiteral("1-2-1") << QStringLiteral("adams");
-        QTest::newRow("first name as stored") << QStringLiteral("1-3-1") << QStringLiteral("Zoë");
-        QTest::newRow("middle initial") << QStringLiteral("1-4-1") << QStringLiteral("A");
-        QTest::newRow("gross below one") << QStringLiteral("1-5-1") << QStringLiteral("0.50");
-        QTest::newRow("taxable rounded") << QStringLiteral("1-6-1") << QStringLiteral("1234.57");
-        QTest::newRow("null middle name") << QStringLiteral("2-4-1") << kUnset;
-        QTest::newRow("empty middle name") << QStringLiteral("3-4-1") << QStringLiteral("");
-        QTest::newRow("gross") << QStringLiteral("3-5-1") << QStringLiteral("1234.50");
-        QTest::newRow("page gross") << QStringLiteral("18-5-1") << QStringLiteral("11235.00");
-        QTest::newRow("page taxable") << QStringLiteral("18-6-1") << QStringLiteral("8234.57");
+        row("SS", QStringLiteral("1-1-1"), QStringLiteral("012-34-5678"));
+        row("last name as stored", QStringLiteral("1-2-1"), QStringLiteral("adams"));
+        row("first name as stored", QStringLiteral("1-3-1"), QStringLiteral("Zoë"));
+        row("middle initial", QStringLiteral("1-4-1"), QStringLiteral("A"));
+        row("gross below one", QStringLiteral("1-5-1"), QStringLiteral("0.50"));
+        row("taxable rounded", QStringLiteral("1-6-1"), QStringLiteral("1234.57"));
+        row("null middle name", QStringLiteral("2-4-1"), kUnset);
+        row("empty middle name", QStringLiteral("3-4-1"), QStringLiteral(""));
+        row("gross", QStringLiteral("3-5-1"), QStringLiteral("1234.50"));
+        row("page gross", QStringLiteral("18-5-1"), QStringLiteral("11235.00"));
+        row("page taxable", QStringLiteral("18-6-1"), QStringLiteral("8234.57"));
+        // The account number is the totals window's State ID, QuickBooks' account only without one.
+        row("totals window's State ID", QStringLiteral("2-1"), QStringLiteral("1234567"));
+        row("QuickBooks account", QStringLiteral("2-1"), QStringLiteral("12-3456"), QStringLiteral("  "));
     }
 
     void lineValues()
     {
+        QFETCH(QString, stateId);
         QFETCH(QString, field);
         QFETCH(QString, value);
+        session().Form3.Text9 = stateId;
+        session().StateAccountID = QStringLiteral("12-3456");
         addEmployee(QStringLiteral("'COLE', '222222222', 'Cole', 'Bo', NULL, 100000000, 70000000"));
         addEmployee(QStringLiteral("'DOE', '333333333', 'Doe', 'Jo', '', 12345000, 0"));
         addEmployee(QStringLiteral("'adams', '012345678', 'adams', 'Zoë', 'Anne', 5000, 12345678"));
         fill();
         QCOMPARE(readListing(target()).values.value(field), value);
-    }
-
-    void stateAccount_data()
-    {
-        QTest::addColumn<QString>("stateId");
-        QTest::addColumn<QString>("accountId");
-        QTest::addColumn<QString>("shown");
-
-        QTest::newRow("totals window's State ID")
-            << QStringLiteral("99-8877") << QStringLiteral("12-3456") << QStringLiteral("99-8877");
-        QTest::newRow("QuickBooks account without State ID")
-            << QStringLiteral("  ") << QStringLiteral("12-3456") << QStringLiteral("12-3456");
-    }
-
-    void stateAccount()
-    {
-        QFETCH(QString, stateId);
-        QFETCH(QString, accountId);
-        QFETCH(QString, shown);
-        session().Form3.Text9 = stateId;
-        session().StateAccountID = accountId;
-        fill();
-        QCOMPARE(readListing(target()).values.value(QStringLiteral("2-1")), shown);
     }
 
     // Every value is drawn into the page, so that it prints from any viewer and stays once flattened.

@@ -5,6 +5,9 @@
 #include "common/dialogs.h"
 #include "forms/fillwagelisting.h"
 #include "forms/openfilledpdf.h"
+#include "store/storeerror.h"
+#include "store/storegridmodel.h"
+#include "totals/recalculatetotals.h"
 
 #include <QDir>
 
@@ -35,6 +38,39 @@ void WageListingCommand(Session& session, Dialogs& dialogs, const std::function<
     if (FillWageListing(session, dialogs, session.DataFolder + kFilledWageListingName)) {
         OpenFilledPdf(session, dialogs, kFilledWageListingName, windowTitles());
     }
+}
+
+namespace {
+
+bool showOverStore(Session& session, Dialogs& dialogs, const GridWindowRunner& showWindow)
+{
+    try {
+        session.Store.open(session.DataFolder + WageStore::kFileName);
+    } catch (const StoreError& error) {
+        dialogs.message(kDataErrorPrefix + error.message(), kApplicationTitle);
+        return false;
+    }
+    showWindow(session.Store.database());
+    session.Store.close();
+    return true;
+}
+
+} // namespace
+
+void EditChangeCommand(Session& session, Dialogs& dialogs, const GridWindowRunner& showWageDetails)
+{
+    if (!showOverStore(session, dialogs, showWageDetails)) {
+        return;
+    }
+    BusyScope busy(dialogs);
+    if (const std::optional<QString> problem = RecalculateTotalsInStore(session)) {
+        dialogs.message(*problem, kApplicationTitle, MessageIcon::Exclamation);
+    }
+}
+
+void EditCompanyInfoCommand(Session& session, Dialogs& dialogs, const GridWindowRunner& showStateIdTable)
+{
+    showOverStore(session, dialogs, showStateIdTable);
 }
 
 } // namespace wagetrove

@@ -4,6 +4,8 @@
 
 #include <functional>
 
+class QSqlDatabase;
+
 namespace wagetrove {
 
 class Dialogs;
@@ -19,5 +21,15 @@ void OpenWebSiteCommand(const Session& session, Dialogs& dialogs);
 /// Wage Listing: fills the wage listing into the data folder's FilledInWL.pdf and shows it, unless a window
 /// whose title `windowTitles` lists says Acrobat Reader is running.
 void WageListingCommand(Session& session, Dialogs& dialogs, const std::function<QStringList()>& windowTitles);
+
+/// Shows a grid window over the wage store, which stays open for this command alone while it shows.
+using GridWindowRunner = std::function<void(QSqlDatabase& store)>;
+
+/// Edit/Change: shows the Wage Details grid, then reruns the totals pass on the store so that the totals window
+/// and every later file follow the edits.
+void EditChangeCommand(Session& session, Dialogs& dialogs, const GridWindowRunner& showWageDetails);
+
+/// Edit Company Info: shows the StateIDTable grid.
+void EditCompanyInfoCommand(Session& session, Dialogs& dialogs, const GridWindowRunner& showStateIdTable);
 
 } // namespace wagetrove

@@ -8,6 +8,8 @@
 #include "app/session.h"
 #include "app/statecatalogue.h"
 #include "forms/windowtitles.h"
+#include "store/frmgrosstaxable.h"
+#include "store/frmstateidtable.h"
 #include "store/frmsubmitter.h"
 #include "totals/form3.h"
 #include "writers/frmtxmag.h"
@@ -136,6 +138,18 @@ void Form1::connectHandlers()
     connect(button(MainCommand::GetPayrollData), &QPushButton::clicked, this, &Form1::getPayrollDataClicked);
     connect(button(MainCommand::ViewTotals), &QPushButton::clicked, this,
             [this] { ShowTotalsWindow(m_session, m_dialogs, m_state.fromText, m_state.toText, this); });
+    connect(button(MainCommand::EditChange), &QPushButton::clicked, this, [this] {
+        EditChangeCommand(m_session, m_dialogs, [this](QSqlDatabase& store) {
+            frmGrossTaxable window(store, stateAt(m_session.StatePosition).item(), m_dialogs, this);
+            window.exec();
+        });
+    });
+    connect(button(MainCommand::EditCompanyInfo), &QPushButton::clicked, this, [this] {
+        EditCompanyInfoCommand(m_session, m_dialogs, [this](QSqlDatabase& store) {
+            frmStateIDTable window(store, m_dialogs, this);
+            window.exec();
+        });
+    });
     connect(button(MainCommand::CreateFile), &QPushButton::clicked, this, [this] {
         CreateFileCommand(m_session, m_dialogs, [this] {
             frmTXMag window(m_session, m_dialogs, this);

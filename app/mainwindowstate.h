@@ -18,9 +18,6 @@ enum class MainCommand
     WageListing = 9,
 };
 
-/// Whether this release carries the command at all. A button whose command is not yet built stays disabled.
-bool isCommandAvailable(MainCommand command);
-
 /// What the main window shows, held apart from its widgets so that every rule about it is tested headless.
 struct MainWindowState
 {
@@ -33,7 +30,7 @@ struct MainWindowState
     bool resultsEnabled = false; ///< View Totals, Edit/Change and Create File
     bool wageListingEnabled = false;
 
-    /// The button's enabled state as the window shows it: its rule, and whether the command exists yet.
+    /// The button's enabled state as the window shows it.
     bool isEnabled(MainCommand command) const;
 };
 

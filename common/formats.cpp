@@ -104,6 +104,16 @@ QString formatTwoDecimals(Currency amount)
     return signOf(parts) + zeroIfEmpty(parts.whole) + QLatin1Char('.') + parts.fraction;
 }
 
+QString formatGroupedAmount(Currency amount)
+{
+    const RoundedParts parts = roundedParts(amount, Currency::kDecimals);
+    QString fraction = parts.fraction;
+    while (fraction.size() > 2 && fraction.endsWith(QLatin1Char('0'))) {
+        fraction.chop(1);
+    }
+    return signOf(parts) + withCommaGroups(zeroIfEmpty(parts.whole)) + QLatin1Char('.') + fraction;
+}
+
 QString formatPlainDecimal(Currency value)
 {
     const RoundedParts parts = roundedParts(value, Currency::kDecimals);

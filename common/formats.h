@@ -26,6 +26,11 @@ QString formatRate(Currency rate);
 /// 1234.50, 0.5 gives 0.50, -3 gives -3.00.
 QString formatTwoDecimals(Currency amount);
 
+/// Money as a user reads it in a grid: comma groups, at least one whole digit, two decimals and up to four when
+/// the value has them, so that nothing stored is hidden. 1234.5 gives 1,234.50, 0.5 gives 0.50, 12.3456 gives
+/// 12.3456, -3 gives -3.00.
+QString formatGroupedAmount(Currency amount);
+
 /// The plain decimal form of a number: no trailing zeros after the point, no point for a whole number, a leading
 /// zero below one. 1234.50 gives 1234.5, 40.00 gives 40, 0.075 gives 0.075, -0.075 gives -0.075.
 /// (A whole-number count's plain form is QString::number.)

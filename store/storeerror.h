@@ -6,6 +6,10 @@
 
 namespace wagetrove {
 
+/// Starts the message of a store failure met by a bound window (the Submitter row, the grids); the error's text
+/// follows.
+inline const QString kDataErrorPrefix = QStringLiteral("Data error event hit err:");
+
 /// A failure of the wage store (file missing, locked, not a store, a statement that failed). The message is
 /// written for the user: it names the file or the operation and what went wrong.
 class StoreError : public std::runtime_error

@@ -12,8 +12,6 @@ struct MainWindowState;
 struct Session;
 
 inline const QString kInvalidWageLimit = QStringLiteral("Invalid Wage Limit.");
-/// Starts the message of a failure of the Submitter row's binding; the error's text follows.
-inline const QString kDataErrorPrefix = QStringLiteral("Data error event hit err:");
 
 /// The option boxes of the Submitter window, by control.
 enum class SubmitterCheck

@@ -7,7 +7,6 @@ namespace wagetrove {
 frmGrossTaxable::frmGrossTaxable(const QSqlDatabase& store, StateItem state, Dialogs& dialogs, QWidget* parent)
     : GridWindow(QStringLiteral("frmGrossTaxable"), QStringLiteral("Wage Details"), store, wageDetailsGrid(),
                  wageDetailsColumnsShown(state), dialogs, true, parent)
-{
-}
+{}
 
 } // namespace wagetrove

@@ -16,8 +16,7 @@ class GridView : public QTableView
 public:
     GridView(std::function<void()> deleteRow, std::function<void()> revertRow, QWidget* parent)
         : QTableView(parent), m_deleteRow(std::move(deleteRow)), m_revertRow(std::move(revertRow))
-    {
-    }
+    {}
 
     bool isEditing() const { return state() == EditingState; }
 
@@ -59,14 +58,12 @@ GridWindow::GridWindow(const QString& name, const QString& caption, const QSqlDa
 
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(addButton(QStringLiteral("cmdAdd"), QStringLiteral("&Add"), &GridWindow::addClicked));
-    buttons->addWidget(
-        addButton(QStringLiteral("cmdDelete"), QStringLiteral("&Delete"), &GridWindow::deleteClicked));
+    buttons->addWidget(addButton(QStringLiteral("cmdDelete"), QStringLiteral("&Delete"), &GridWindow::deleteClicked));
     if (withRefresh) {
         buttons->addWidget(
             addButton(QStringLiteral("cmdRefresh"), QStringLiteral("&Refresh"), &GridWindow::refreshClicked));
     }
-    buttons->addWidget(
-        addButton(QStringLiteral("cmdUpdate"), QStringLiteral("&Update"), &GridWindow::updateClicked));
+    buttons->addWidget(addButton(QStringLiteral("cmdUpdate"), QStringLiteral("&Update"), &GridWindow::updateClicked));
     buttons->addWidget(addButton(QStringLiteral("cmdClose"), QStringLiteral("&Close"), &GridWindow::reject));
 
     auto* layout = new QVBoxLayout(this);

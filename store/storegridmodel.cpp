@@ -29,8 +29,7 @@ bool sameStored(const QVariant& a, const QVariant& b)
 
 StoreGridModel::StoreGridModel(const QSqlDatabase& db, GridDefinition definition, Dialogs& dialogs, QObject* parent)
     : QAbstractTableModel(parent), m_db(db), m_definition(std::move(definition)), m_dialogs(dialogs)
-{
-}
+{}
 
 QString StoreGridModel::selectList() const
 {
@@ -151,6 +150,11 @@ bool StoreGridModel::setData(const QModelIndex& index, const QVariant& value, in
     }
     const int column = index.column();
     const QString text = value.toString();
+    const GridColumn& definition = m_definition.columns[column];
+    // An editor left without a change hands back what it showed; that is no edit, whatever the cell holds.
+    if (text == shownText(m_rows[index.row()].values[column], definition.kind)) {
+        return true;
+    }
     if (m_definition.refusal) {
         if (const std::optional<QString> message = m_definition.refusal(column, text)) {
             if (!message->isEmpty()) {
@@ -159,7 +163,6 @@ bool StoreGridModel::setData(const QModelIndex& index, const QVariant& value, in
             return false;
         }
     }
-    const GridColumn& definition = m_definition.columns[column];
     const std::optional<QVariant> stored = storedValue(text, definition.kind);
     if (!stored) {
         dataError(QStringLiteral("\"%1\" is not a number, and %2 holds numbers only.").arg(text, definition.field));
@@ -245,9 +248,10 @@ void StoreGridModel::writeRow(Row& row)
         if (fields.isEmpty()) {
             exec(m_db, QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(table));
         } else {
-            exec(m_db, QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                           .arg(table, fields.join(QStringLiteral(", ")),
-                                QStringList(fields.size(), QStringLiteral("?")).join(QStringLiteral(", "))),
+            exec(m_db,
+                 QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                     .arg(table, fields.join(QStringLiteral(", ")),
+                          QStringList(fields.size(), QStringLiteral("?")).join(QStringLiteral(", "))),
                  values);
         }
         rowId = scalar(m_db, QStringLiteral("SELECT last_insert_rowid()")).toLongLong();
@@ -267,8 +271,7 @@ void StoreGridModel::writeRow(Row& row)
 std::optional<QVariantList> StoreGridModel::readStoredRow(qint64 rowId)
 {
     QSqlQuery query(m_db);
-    query.prepare(
-        QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?").arg(selectList(), bracketed(m_definition.table)));
+    query.prepare(QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?").arg(selectList(), bracketed(m_definition.table)));
     query.addBindValue(rowId);
     if (!query.exec() || !query.next()) {
         return std::nullopt;

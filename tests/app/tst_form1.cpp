@@ -5,6 +5,9 @@
 #include "app/settings.h"
 #include "app/startup.h"
 #include "common/inifile.h"
+#include "store/frmgrosstaxable.h"
+#include "store/frmstateidtable.h"
+#include "store/gridtables.h"
 #include "tests/support/startedprogram.h"
 #include "tests/support/testenvironment.h"
 #include "totals/form3.h"
@@ -195,7 +198,7 @@ private Q_SLOTS:
         QCOMPARE(m_dialogs.busyDepth(), 0);
     }
 
-    void illinoisQuarter_fromWorkbookToFile()
+    void illinoisQuarter_fromWorkbookThroughEditsToFile()
     {
         start("[Options]\r\nStandAlonenoqb=Y\r\n");
         {
@@ -214,6 +217,35 @@ private Q_SLOTS:
         m_dialogs.fileNext(m_session->DataFolder + kSampleWagesName);
         QTest::mouseClick(m_form->button(MainCommand::GetPayrollData), Qt::LeftButton);
         QVERIFY(m_form->button(MainCommand::CreateFile)->isEnabled());
+
+        // Edit/Change: Brown's wages corrected from 3,125.75 to 3,200.00; the totals follow.
+        QTimer::singleShot(0, this, [] {
+            auto* grid = qobject_cast<frmGrossTaxable*>(QApplication::activeModalWidget());
+            if (grid != nullptr) {
+                StoreGridModel& model = grid->model();
+                QCOMPARE(model.index(0, LastNameColumn).data().toString(), QStringLiteral("BROWN"));
+                model.setData(model.index(0, GrossWagesColumn), QStringLiteral("3,200.00"));
+                model.setData(model.index(0, TaxableWagesColumn), QStringLiteral("3200"));
+                QTest::mouseClick(grid->findChild<QPushButton*>(QStringLiteral("cmdClose")), Qt::LeftButton);
+            }
+        });
+        QTest::mouseClick(m_form->button(MainCommand::EditChange), Qt::LeftButton);
+        QCOMPARE(m_session->Form3.Text2, QStringLiteral("$136,431.14"));
+        QCOMPARE(m_session->Form3.Text5, QStringLiteral("$121,851.14"));
+        QVERIFY(!m_session->Store.isOpen());
+
+        // Edit Company Info: the workbook's company keeps its account in the settings, so the table is empty.
+        QString accountsShown;
+        QTimer::singleShot(0, this, [&accountsShown] {
+            if (auto* accounts = qobject_cast<frmStateIDTable*>(QApplication::activeModalWidget())) {
+                accountsShown =
+                    accounts->windowTitle() + QLatin1Char('|') + QString::number(accounts->model().rowCount());
+                accounts->reject();
+            }
+        });
+        QTest::mouseClick(m_form->button(MainCommand::EditCompanyInfo), Qt::LeftButton);
+        QCOMPARE(accountsShown, QStringLiteral("StateIDTable|0"));
+        QVERIFY(!m_session->Store.isOpen());
 
         const QString path = m_session->DataFolder + QStringLiteral("L1234567.251");
         m_dialogs.fileNext(path);
@@ -247,14 +279,14 @@ private Q_SLOTS:
         }
         // The first employee's record in full, column by column.
         const QByteArray brown = QByteArray("S666778888") + "BROWN" + QByteArray(15, ' ') + "MICHAEL" +
-                                 QByteArray(5, ' ') + " " + "17" + QByteArray(4 + 14, ' ') + "00000000312575" +
-                                 QByteArray(14, ' ') + "00000000312575" + QByteArray(37, ' ') + "UTAX" + "1234567  " +
+                                 QByteArray(5, ' ') + " " + "17" + QByteArray(4 + 14, ' ') + "00000000320000" +
+                                 QByteArray(14, ' ') + "00000000320000" + QByteArray(37, ' ') + "UTAX" + "1234567  " +
                                  QByteArray(56, ' ') + "100" + "032025" + QByteArray(55 + 1, ' ');
         QCOMPARE(bytes.mid(3 * 276, 276), brown);
         const QByteArray total = bytes.mid(16 * 276, 276);
         QCOMPARE(total.left(8), QByteArray("T0000013"));
-        QCOMPARE(total.mid(26, 14), QByteArray("00000013635689"));
-        QCOMPARE(total.mid(54, 14), QByteArray("00000012177689"));
+        QCOMPARE(total.mid(26, 14), QByteArray("00000013643114"));
+        QCOMPARE(total.mid(54, 14), QByteArray("00000012185114"));
         QCOMPARE(total.mid(267, 7), QByteArray("1234567"));
     }
 

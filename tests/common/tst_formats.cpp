@@ -103,6 +103,25 @@ private Q_SLOTS:
         QCOMPARE(wagetrove::formatPlainDecimal(value), plain);
     }
 
+    void groupedAmount_data()
+    {
+        QTest::addColumn<Currency>("value");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("zero") << money(0) << QStringLiteral("0.00");
+        QTest::newRow("below one") << money(5000) << QStringLiteral("0.50");
+        QTest::newRow("thousands") << money(1234'5000) << QStringLiteral("1,234.50");
+        QTest::newRow("four places kept") << money(12'3456) << QStringLiteral("12.3456");
+        QTest::newRow("three places kept") << money(1000000'1230) << QStringLiteral("1,000,000.123");
+        QTest::newRow("negative") << money(-3'0000) << QStringLiteral("-3.00");
+        QTest::newRow("largest") << kMax << QStringLiteral("922,337,203,685,477.5807");
+    }
+    void groupedAmount()
+    {
+        QFETCH(Currency, value);
+        QFETCH(QString, shown);
+        QCOMPARE(wagetrove::formatGroupedAmount(value), shown);
+    }
+
     void amountField_data()
     {
         QTest::addColumn<Currency>("amount");

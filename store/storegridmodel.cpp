@@ -120,10 +120,16 @@ std::optional<QVariant> StoreGridModel::storedValue(const QString& text, GridVal
 
 QVariant StoreGridModel::data(const QModelIndex& index, int role) const
 {
-    if (!index.isValid() || index.row() >= m_rows.size() || (role != Qt::DisplayRole && role != Qt::EditRole)) {
+    if (!index.isValid() || index.row() >= m_rows.size()) {
         return {};
     }
     const GridColumn& column = m_definition.columns[index.column()];
+    if (role == Qt::TextAlignmentRole) {
+        return column.kind == GridValueKind::Text ? QVariant() : QVariant(Qt::AlignRight | Qt::AlignVCenter);
+    }
+    if (role != Qt::DisplayRole && role != Qt::EditRole) {
+        return {};
+    }
     return shownText(m_rows[index.row()].values[index.column()], column.kind);
 }
 

@@ -206,6 +206,11 @@ bool StoreGridModel::submitPending()
     const int row = m_editedRow;
     m_editedRow = -1;
     Row& edited = m_rows[row];
+    if (edited.rowId == 0 && !edited.changed.contains(true)) {
+        // A new row left without anything typed in it is no row.
+        removeGridRow(row);
+        return true;
+    }
     try {
         writeRow(edited);
         edited.changed.clear();
@@ -316,8 +321,11 @@ int StoreGridModel::addRow()
     for (int i = 0; i < m_definition.columns.size(); ++i) {
         added.values << QVariant();
     }
+    added.original = added.values;
+    added.changed = QList<bool>(added.values.size(), false);
     m_rows << added;
     endInsertRows();
+    m_editedRow = row;
     return row;
 }
 

@@ -69,8 +69,8 @@ public:
     int lastModifiedRow() const { return m_lastModifiedRow; }
 
     /// Writes the row being edited and appends an empty row for the user to fill; returns its position. The row
-    /// reaches the store when something is typed in it and it is left; fields never typed get the table's
-    /// defaults.
+    /// reaches the store when it is left with something typed in it (fields never typed get the table's
+    /// defaults); left empty, it goes away.
     int addRow();
     /// Deletes the row from the store and the grid. Returns the row to make current (the next, or the last when
     /// none follows; -1 when the grid is empty), or `row` itself when the delete failed (shown).

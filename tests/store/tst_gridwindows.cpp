@@ -162,6 +162,14 @@ private Q_SLOTS:
                  name + QStringLiteral("|0|0|0||5000000"));
         QCOMPARE(grid()->currentIndex().row(), 3);
         QCOMPARE(m_dialogs.messages(), QStringList());
+
+        // A row added and left empty is not stored.
+        QTest::mouseClick(button("cmdAdd"), Qt::LeftButton);
+        QCOMPARE(m_window->model().rowCount(), 5);
+        QTest::mouseClick(button("cmdUpdate"), Qt::LeftButton);
+        QCOMPARE(m_window->model().rowCount(), 4);
+        QCOMPARE(stored(QStringLiteral("SELECT count(*) FROM Employee")), QStringLiteral("4"));
+        QCOMPARE(m_dialogs.messages(), QStringList());
     }
 
     void storedName_isKept()

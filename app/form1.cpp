@@ -5,6 +5,7 @@
 #include "app/createfile.h"
 #include "app/leavewatcher.h"
 #include "app/period.h"
+#include "app/qtpayrolldatawindows.h"
 #include "app/session.h"
 #include "app/statecatalogue.h"
 #include "forms/windowtitles.h"
@@ -217,7 +218,8 @@ QWidget* Form1::dateBoxLeft(QLineEdit* box)
 
 void Form1::getPayrollDataClicked()
 {
-    GetPayrollData(m_session, m_state, m_dialogs);
+    QtPayrollDataWindows windows(m_session, m_dialogs, this);
+    GetPayrollData(m_session, m_state, m_dialogs, windows);
     refresh();
     raise();
     activateWindow();

@@ -96,6 +96,7 @@ struct Session
     Currency Rate;
     QString RemitID = QStringLiteral("999996");
     QString QBFieldNameSoc;
+    QString QuickBooksConnection; ///< how QuickBooks is reached: "replay:FILE" or "simulated:FILE"
 
     // Options of the Submitter window that live for the process.
     bool MergeFiles = false;

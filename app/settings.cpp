@@ -43,6 +43,7 @@ void ReadSettings(Session& session)
     const QString remitId = read(kRemitID);
     session.RemitID = remitId.isEmpty() ? QStringLiteral("999996") : remitId;
     session.QBFieldNameSoc = read(kQBFieldNameSoc);
+    session.QuickBooksConnection = read(kQuickBooks).trimmed();
 }
 
 bool WriteSetting(const Session& session, const QString& key, const QString& value)

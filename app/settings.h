@@ -21,6 +21,8 @@ inline const QString kFedID = QStringLiteral("FedID");
 inline const QString kRate = QStringLiteral("Rate");
 inline const QString kRemitID = QStringLiteral("RemitID");
 inline const QString kQBFieldNameSoc = QStringLiteral("QBFieldNameSoc");
+/// How the program reaches QuickBooks: "replay:FILE" or "simulated:FILE" (set in the Submitter window).
+inline const QString kQuickBooks = QStringLiteral("QuickBooks");
 /// Not written by the program: lets a reseller point the web-site button elsewhere.
 inline const QString kWebSite = QStringLiteral("WebSite");
 } // namespace settingkeys

@@ -5,9 +5,11 @@
 #include "app/mainwindowstate.h"
 #include "app/period.h"
 #include "app/session.h"
+#include "app/settings.h"
 #include "app/startup.h"
 #include "app/statecatalogue.h"
 #include "cli/clidialogs.h"
+#include "cli/clipayrolldatawindows.h"
 #include "common/formats.h"
 #include "forms/fillwagelisting.h"
 #include "forms/openfilledpdf.h"
@@ -46,8 +48,9 @@ Commands:
   states      the state list: position, entry text, ItemData, state code, short name
   submitter   show the Submitter row, or set the given fields
   options     show or set the options that have a settings key
-  file        one whole quarter: load the wages workbook, totals, corrections, checks, the state's file
-  wage-listing  the quarter's wage listing form (PDF) from the wages workbook
+  file        one whole quarter: get the payroll data (QuickBooks or the wages workbook), totals,
+              corrections, checks, the state's file
+  wage-listing  the quarter's wage listing form (PDF)
 
 Global options:
   --data-folder DIR   use DIR itself as the data folder (its Suta.mdb, suta.ini and templates), set up as
@@ -61,7 +64,8 @@ Exit status:
   1  the program's checks stopped it: the findings before filing, or a value a window refuses
   2  usage error, or a question the command line leaves unanswered
   3  any other failure: another copy holds the data folder, a workbook refused, a store or settings error,
-     a value that does not fit its field, a write error
+     a value that does not fit its field, a write error; QuickBooks not reached, a version not supported,
+     "Can't find payroll item.", a report QuickBooks could not give
 )");
 
 const QString kStatesHelp = QStringLiteral(R"(Usage: wagetrove-cli states [--writers]
@@ -83,7 +87,7 @@ prints the row. The checks before filing need every field but Email, and the EIN
 
 const QString kOptionsHelp =
     QStringLiteral(R"(Usage: wagetrove-cli options [--wage-limit X] [--remit-id T] [--use-employer Y|N] [--soc-field T]
-                              [--standalone Y|N] [--standalone-noqb Y|N]
+                              [--standalone Y|N] [--standalone-noqb Y|N] [--quickbooks T]
 
 Without options prints the options that have a key in suta.ini. With options sets them as the Submitter
 window's OK does (which writes every one of these keys), then prints them.
@@ -94,12 +98,16 @@ window's OK does (which writes every one of these keys), then prints them.
   --soc-field T         QBFieldNameSoc: the QuickBooks custom field holding Washington SOC codes
   --standalone Y|N      StandAlone: wages from a spreadsheet, employer from QuickBooks
   --standalone-noqb Y|N StandAlonenoqb: wages and employer from a spreadsheet
+  --quickbooks T        QuickBooks: how the windows reach QuickBooks (replay:FILE or simulated:FILE; empty
+                        for none); only this key is written
 A wage limit that is not a number above 0 is refused with the window's message (exit status 1).
 )");
 
 const QString kFileHelp = QStringLiteral(
     R"(Usage: wagetrove-cli file --state S [--quarter Q [--year YYYY] | --from MM/DD/YYYY --to MM/DD/YYYY]
-                           --wages WORKBOOK (--out PATH | --out-dir DIR) [--json]
+                           (--wages WORKBOOK | --quickbooks T [--wages WORKBOOK]) (--out PATH | --out-dir DIR)
+                           [--wage-mode sui|gross|calc] [--sui-item NAME] [--state-account-id T]
+                           [--swh-item NAME] [--support-file] [--json]
                            [--allow-zero-hours Y|N] [--hours-for-zero X]
                            [--ein T] [--state-id T] [--rate X] [--county-code T] [--out-of-county N]
                            [--med-percent X] [--family-percent X]
@@ -109,15 +117,27 @@ const QString kFileHelp = QStringLiteral(
                            [--transmitter-state T] [--transmitter-zip T] [--transmitter-ein T]
                            [--contact-name T] [--contact-phone T] [--contact-email T]
 
-One whole quarter in one process, as the main window's buttons do it: Load Wages from the workbook (in the
-spreadsheet mode, for this run only: suta.ini is not changed), the totals, the corrections given, the checks
-before filing and the state's file. Prints the totals as the totals window shows them and the file written.
+One whole quarter in one process, as the main window's buttons do it: Get Payroll Data, the totals, the
+corrections given, the checks before filing and the state's file. Prints the totals as the totals window shows
+them and the file written. The mode below holds for this run only: suta.ini is not changed.
 
   --state S              a short name (CT FL IL KY MD MA-QUEST MA-PFML MS NC SC TN TX WA), an ItemData
                          number or the entry text; only the states whose file this release writes
   --quarter Q --year Y   the quarter button Q (1 to 4) of year Y (of today's year without --year)
   --from, --to           the period's date boxes; without a period, the quarter the main window opens with
-  --wages WORKBOOK       the wages workbook (.xlsx) Load Wages reads
+  --wages WORKBOOK       the wages workbook (.xlsx) Load Wages reads (the spreadsheet mode)
+  --quickbooks T         get the payroll data from QuickBooks: replay:FILE answers from a saved QuickBooks
+                         answer (such as the support file QBData.xml), simulated:FILE from a company
+                         described in a JSON file; with --wages too, the employer comes from QuickBooks
+                         and the wages from the workbook
+  --wage-mode M          how the wages are read from QuickBooks: sui (the state unemployment item, the
+                         default), gross (gross pay, taxable wages zero) or calc (gross pay, taxable wages
+                         computed against the wage limit)
+  --sui-item NAME, --state-account-id T
+                         the answer to the "Payroll Item List" window of the unemployment item, when it is
+                         shown; --swh-item NAME the one of the withholding item. A window shown without its
+                         answer is cancelled: the run ends with "Can't find payroll item."
+  --support-file         also write QuickBooks's answer to QBData.xml in the data folder
   --out PATH             the file to write; an existing file is replaced only by a complete new one
   --out-dir DIR          write into DIR under the name the save dialog proposes
   --allow-zero-hours Y|N file employees with zero hours as they are (the Submitter window's option)
@@ -146,9 +166,11 @@ file is.
 
 const QString kWageListingHelp = QStringLiteral(
     R"(Usage: wagetrove-cli wage-listing --state S [--quarter Q [--year YYYY] | --from MM/DD/YYYY --to MM/DD/YYYY]
-                                   --wages WORKBOOK --out PATH.pdf
+                                   (--wages WORKBOOK | --quickbooks T [--wages WORKBOOK]) --out PATH.pdf
+                                   [--wage-mode sui|gross|calc] [--sui-item NAME] [--state-account-id T]
+                                   [--swh-item NAME] [--support-file]
 
-Loads the wages as file does and fills the wage listing form with them, as the main window's Wage Listing
+Gets the payroll data as file does and fills the wage listing form with them, as the main window's Wage Listing
 button does: the employees in name order, 17 to a page, each page with the employer, the state account
 number, the quarter and its own totals. Writes the listing to PATH (no viewer is started); an existing file
 there is replaced only by a complete new one. Exit statuses as for file.
@@ -175,7 +197,8 @@ const QList<CommandSpec>& commandSpecs()
         {QStringLiteral("options"),
          &kOptionsHelp,
          {QStringLiteral("wage-limit"), QStringLiteral("remit-id"), QStringLiteral("use-employer"),
-          QStringLiteral("soc-field"), QStringLiteral("standalone"), QStringLiteral("standalone-noqb")},
+          QStringLiteral("soc-field"), QStringLiteral("standalone"), QStringLiteral("standalone-noqb"),
+          QStringLiteral("quickbooks")},
          {}},
         {QStringLiteral("file"),
          &kFileHelp,
@@ -185,6 +208,11 @@ const QList<CommandSpec>& commandSpecs()
           QStringLiteral("from"),
           QStringLiteral("to"),
           QStringLiteral("wages"),
+          QStringLiteral("quickbooks"),
+          QStringLiteral("wage-mode"),
+          QStringLiteral("sui-item"),
+          QStringLiteral("state-account-id"),
+          QStringLiteral("swh-item"),
           QStringLiteral("out"),
           QStringLiteral("out-dir"),
           QStringLiteral("allow-zero-hours"),
@@ -210,12 +238,14 @@ const QList<CommandSpec>& commandSpecs()
           QStringLiteral("contact-name"),
           QStringLiteral("contact-phone"),
           QStringLiteral("contact-email")},
-         {QStringLiteral("json")}},
+         {QStringLiteral("json"), QStringLiteral("support-file")}},
         {QStringLiteral("wage-listing"),
          &kWageListingHelp,
          {QStringLiteral("state"), QStringLiteral("quarter"), QStringLiteral("year"), QStringLiteral("from"),
-          QStringLiteral("to"), QStringLiteral("wages"), QStringLiteral("out")},
-         {}},
+          QStringLiteral("to"), QStringLiteral("wages"), QStringLiteral("quickbooks"), QStringLiteral("wage-mode"),
+          QStringLiteral("sui-item"), QStringLiteral("state-account-id"), QStringLiteral("swh-item"),
+          QStringLiteral("out")},
+         {QStringLiteral("support-file")}},
     };
     return specs;
 }
@@ -586,7 +616,15 @@ private:
         if (!start()) {
             return CliStatus::Failed;
         }
-        if (!m_line.values.isEmpty()) {
+        if (const auto connection = m_line.optional(QStringLiteral("quickbooks"))) {
+            // The connection box is saved on its own, as the window saves it.
+            m_session.QuickBooksConnection = connection->trimmed();
+            if (!WriteSetting(m_session, settingkeys::kQuickBooks, m_session.QuickBooksConnection)) {
+                return fail(QStringLiteral("The settings file %1 could not be written.")
+                                .arg(QDir::toNativeSeparators(m_session.SettingsFile)));
+            }
+        }
+        if (!m_line.values.isEmpty() && !(m_line.values.size() == 1 && m_line.has(QStringLiteral("quickbooks")))) {
             // The boxes as the window opens, each change as a click or an entry, then OK.
             SubmitterOptionBoxes boxes = loadSubmitterOptions(m_session);
             if (const auto limit = m_line.optional(QStringLiteral("wage-limit"))) {
@@ -626,7 +664,8 @@ private:
               << QLatin1String("UseEmployer=") << flagText(m_session.UseEmployer) << '\n'
               << QLatin1String("QBFieldNameSoc=") << m_session.QBFieldNameSoc << '\n'
               << QLatin1String("StandAlone=") << flagText(m_session.StandAlone) << '\n'
-              << QLatin1String("StandAlonenoqb=") << flagText(m_session.StandAlonenoqb) << '\n';
+              << QLatin1String("StandAlonenoqb=") << flagText(m_session.StandAlonenoqb) << '\n'
+              << QLatin1String("QuickBooks=") << m_session.QuickBooksConnection << '\n';
         return CliStatus::Done;
     }
 
@@ -694,8 +733,20 @@ private:
                 throw UsageError{QStringLiteral("--year takes a four-digit year, not \"%1\".").arg(year)};
             }
         }
-        if (!m_line.has(QStringLiteral("wages")) || m_line.value(QStringLiteral("wages")).isEmpty()) {
-            throw UsageError{QStringLiteral("%1 needs --wages WORKBOOK.").arg(m_line.command->name)};
+        if (m_line.has(QStringLiteral("wages")) && m_line.value(QStringLiteral("wages")).isEmpty()) {
+            throw UsageError{QStringLiteral("--wages needs a workbook.")};
+        }
+        if (m_line.has(QStringLiteral("quickbooks")) && m_line.value(QStringLiteral("quickbooks")).isEmpty()) {
+            throw UsageError{QStringLiteral("--quickbooks needs replay:FILE or simulated:FILE.")};
+        }
+        if (!m_line.has(QStringLiteral("wages")) && !m_line.has(QStringLiteral("quickbooks"))) {
+            throw UsageError{QStringLiteral("%1 needs --wages WORKBOOK or --quickbooks T.").arg(m_line.command->name)};
+        }
+        if (m_line.has(QStringLiteral("wage-mode")) &&
+            !QStringList{QStringLiteral("sui"), QStringLiteral("gross"), QStringLiteral("calc")}.contains(
+                m_line.value(QStringLiteral("wage-mode")))) {
+            throw UsageError{QStringLiteral("--wage-mode takes sui, gross or calc, not \"%1\".")
+                                 .arg(m_line.value(QStringLiteral("wage-mode")))};
         }
         if (m_line.has(QStringLiteral("out")) == m_line.has(QStringLiteral("out-dir"))) {
             throw UsageError{m_line.command->valued.contains(QStringLiteral("out-dir"))
@@ -785,28 +836,63 @@ private:
         return CliStatus::Done;
     }
 
-    /// Start-up and Load Wages from the workbook, for the state at `position` and the command line's period.
-    CliStatus loadWages(int position, const QString& wages, const std::optional<QString>& out)
+    /// The wages workbook given, as an absolute path, or empty.
+    QString wagesWorkbook() const
+    {
+        return m_line.has(QStringLiteral("wages")) ? QFileInfo(m_line.value(QStringLiteral("wages"))).absoluteFilePath()
+                                                   : QString();
+    }
+
+    /// Takes the mode of the command line for this run, as ticking it in the Submitter window would, without
+    /// writing it to suta.ini: the spreadsheet alone, QuickBooks alone, or the employer from QuickBooks and the
+    /// wages from the workbook.
+    void takeMode()
+    {
+        const bool quickBooks = m_line.has(QStringLiteral("quickbooks"));
+        const bool workbook = m_line.has(QStringLiteral("wages"));
+        m_session.StandAlonenoqb = !quickBooks;
+        m_session.StandAlone = quickBooks && workbook;
+        if (quickBooks) {
+            m_session.QuickBooksConnection = m_line.value(QStringLiteral("quickbooks"));
+        }
+        const QString mode =
+            m_line.has(QStringLiteral("wage-mode")) ? m_line.value(QStringLiteral("wage-mode")) : QStringLiteral("sui");
+        m_session.UseSUIItem = mode == QLatin1String("sui");
+        m_session.CalcTaxable = mode == QLatin1String("calc");
+        m_session.SupportFile = m_line.has(QStringLiteral("support-file"));
+        if (const auto allow = flagOption(m_line, QStringLiteral("allow-zero-hours"))) {
+            m_session.AllowZeroHours = *allow;
+        }
+    }
+
+    /// Start-up and Get Payroll Data, for the state at `position` and the command line's period.
+    CliStatus loadWages(int position, const std::optional<QString>& out)
     {
         if (!start()) {
             return CliStatus::Failed;
         }
         if (out) {
-            refuseOutputOverInput(*out, wages);
+            refuseOutputOverInput(*out, wagesWorkbook());
         }
-        // Load Wages reads the workbook only in the spreadsheet mode; this run takes that mode as ticking it in
-        // the Submitter window would, without writing it to suta.ini.
-        m_session.StandAlone = false;
-        m_session.StandAlonenoqb = true;
-        if (const auto allow = flagOption(m_line, QStringLiteral("allow-zero-hours"))) {
-            m_session.AllowZeroHours = *allow;
+        if (m_line.has(QStringLiteral("wages"))) {
+            m_dialogs.answerOpenFile(wagesWorkbook(), QStringLiteral("--wages"));
         }
+        takeMode();
         selectState(m_session, position);
         choosePeriod();
 
-        GetPayrollData(m_session, m_window, m_dialogs);
+        CliPayrollDataWindows windows(m_session, m_dialogs, m_line.optional(QStringLiteral("sui-item")),
+                                      m_line.optional(QStringLiteral("state-account-id")),
+                                      m_line.optional(QStringLiteral("swh-item")));
+        GetPayrollData(m_session, m_window, m_dialogs, windows);
+        if (const auto& problem = windows.usageProblem()) {
+            throw UsageError{*problem};
+        }
         if (!m_dialogs.unanswered().isEmpty()) {
             return unansweredStatus();
+        }
+        if (windows.refused()) {
+            return CliStatus::Stopped;
         }
         return m_window.resultsEnabled ? CliStatus::Done : CliStatus::Failed;
     }
@@ -814,10 +900,8 @@ private:
     CliStatus wageListing()
     {
         const int position = checkFileOptions();
-        const QString wages = QFileInfo(m_line.value(QStringLiteral("wages"))).absoluteFilePath();
         const QString out = QFileInfo(m_line.value(QStringLiteral("out"))).absoluteFilePath();
-        m_dialogs.answerOpenFile(wages, QStringLiteral("--wages"));
-        if (const CliStatus loaded = loadWages(position, wages, out); loaded != CliStatus::Done) {
+        if (const CliStatus loaded = loadWages(position, out); loaded != CliStatus::Done) {
             return loaded;
         }
         const bool written = FillWageListing(m_session, m_dialogs, out);
@@ -833,16 +917,14 @@ private:
     {
         const int position = checkFileOptions();
         m_json = m_line.has(QStringLiteral("json"));
-        const QString wages = QFileInfo(m_line.value(QStringLiteral("wages"))).absoluteFilePath();
         const bool toFolder = m_line.has(QStringLiteral("out-dir"));
         const QString out =
             QFileInfo(m_line.value(toFolder ? QStringLiteral("out-dir") : QStringLiteral("out"))).absoluteFilePath();
-        m_dialogs.answerOpenFile(wages, QStringLiteral("--wages"));
         m_dialogs.answerSaveFile(out, toFolder, toFolder ? QStringLiteral("--out-dir") : QStringLiteral("--out"));
         m_dialogs.answerInput(kHoursTitle, m_line.optional(QStringLiteral("hours-for-zero")),
                               QStringLiteral("--hours-for-zero"));
 
-        if (const CliStatus loaded = loadWages(position, wages, toFolder ? std::nullopt : std::optional(out));
+        if (const CliStatus loaded = loadWages(position, toFolder ? std::nullopt : std::optional(out));
             loaded != CliStatus::Done) {
             return finishFile(loaded);
         }

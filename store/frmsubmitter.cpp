@@ -1,5 +1,6 @@
 #include "store/frmsubmitter.h"
 
+#include "common/dialogs.h"
 #include "store/submittermodel.h"
 
 #include <QCheckBox>
@@ -104,7 +105,7 @@ QLineEdit* makeBox(const QString& name, QWidget* parent)
 } // namespace
 
 frmSubmitter::frmSubmitter(Session& session, MainWindowState& window, Dialogs& dialogs, QWidget* parent)
-    : QDialog(parent), m_editor(session, window, dialogs)
+    : QDialog(parent), m_editor(session, window, dialogs), m_dialogs(dialogs)
 {
     setObjectName(QStringLiteral("frmSubmitter"));
     setWindowTitle(QStringLiteral("Submitter Information"));
@@ -116,6 +117,7 @@ frmSubmitter::frmSubmitter(Session& session, MainWindowState& window, Dialogs& d
     m_text1->setText(boxes.Text1);
     m_text2->setText(boxes.Text2);
     m_remitterId->setText(boxes.RemitterIdText);
+    m_quickBooks->setText(boxes.QuickBooksText);
     showBoxes();
     connectHandlers();
 }
@@ -157,6 +159,19 @@ void frmSubmitter::buildLayout()
     ids->addRow(QStringLiteral("NC Remitter ID"), m_remitterId);
     ids->addRow(QStringLiteral("QB Field Name for Washington State SOC"), m_text2);
     options->addLayout(ids);
+
+    // Below the options: how Get Payroll Data reaches QuickBooks.
+    m_quickBooks = makeBox(QStringLiteral("txtQuickBooks"), this);
+    m_quickBooks->setPlaceholderText(QStringLiteral("replay:FILE or simulated:FILE"));
+    m_browseQuickBooks = new QPushButton(QStringLiteral("Browse..."), this);
+    m_browseQuickBooks->setObjectName(QStringLiteral("cmdBrowseQuickBooks"));
+    m_browseQuickBooks->setAutoDefault(false);
+    auto* connection = new QHBoxLayout;
+    connection->addWidget(m_quickBooks, 1);
+    connection->addWidget(m_browseQuickBooks);
+    auto* quickBooks = new QFormLayout;
+    quickBooks->addRow(QStringLiteral("QuickBooks connection"), connection);
+    options->addLayout(quickBooks);
 
     m_recordCaption = new QLabel(this);
     m_recordCaption->setObjectName(QStringLiteral("recordCaption"));
@@ -209,6 +224,18 @@ void frmSubmitter::connectHandlers()
     }
     connect(m_text1, &QLineEdit::textChanged, this, [this](const QString& text) { m_editor.boxes().Text1 = text; });
     connect(m_text2, &QLineEdit::textChanged, this, [this](const QString& text) { m_editor.boxes().Text2 = text; });
+    connect(m_quickBooks, &QLineEdit::textChanged, this,
+            [this](const QString& text) { m_editor.boxes().QuickBooksText = text; });
+    connect(m_browseQuickBooks, &QPushButton::clicked, this, [this] {
+        const std::optional<QString> path = m_dialogs.openFile(
+            {QStringLiteral("QuickBooks Connection"), QString(),
+             QStringLiteral("QuickBooks answers and companies (*.xml *.json);;All files (*)"), false});
+        if (path) {
+            // A JSON file describes a company to simulate; anything else is a saved QuickBooks answer.
+            const bool company = path->endsWith(QLatin1String(".json"), Qt::CaseInsensitive);
+            m_quickBooks->setText((company ? QStringLiteral("simulated:") : QStringLiteral("replay:")) + *path);
+        }
+    });
     connect(m_remitterId, &QLineEdit::textChanged, this,
             [this](const QString& text) { m_editor.boxes().RemitterIdText = text; });
     connect(m_command1, &QPushButton::clicked, this, [this] {

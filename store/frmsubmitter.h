@@ -43,6 +43,9 @@ private:
     QLineEdit* m_remitterId = nullptr;
     QLineEdit* m_text1 = nullptr;
     QLineEdit* m_text2 = nullptr;
+    QLineEdit* m_quickBooks = nullptr;
+    QPushButton* m_browseQuickBooks = nullptr;
+    Dialogs& m_dialogs;
     std::array<QCheckBox*, 8> m_checks{};
     QLabel* m_recordCaption = nullptr;
     QPushButton* m_command1 = nullptr;

@@ -71,6 +71,7 @@ SubmitterOptionBoxes loadSubmitterOptions(const Session& session)
         boxes.Text1 = formatPlainDecimal(session.WageLimit);
     }
     boxes.Text2 = session.QBFieldNameSoc;
+    boxes.QuickBooksText = session.QuickBooksConnection;
     if (session.AllowZeroHours) {
         set(SubmitterCheck::Check5);
     }
@@ -136,6 +137,8 @@ bool acceptSubmitterOptions(Session& session, MainWindowState& window, const Sub
     write(kRemitID, boxes.RemitterIdText);
     session.RemitID = boxes.RemitterIdText;
     session.QBFieldNameSoc = boxes.Text2;
+    session.QuickBooksConnection = boxes.QuickBooksText.trimmed();
+    write(kQuickBooks, session.QuickBooksConnection);
 
     session.MergeFiles = boxes.Check1;
     session.SupportFile = boxes.Check4;

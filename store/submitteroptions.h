@@ -41,6 +41,7 @@ struct SubmitterOptionBoxes
     bool Text1Enabled = false;
     QString Text2;          ///< the QuickBooks custom field holding Washington SOC codes
     QString RemitterIdText; ///< txtFields(10), the NC remitter ID
+    QString QuickBooksText; ///< how QuickBooks is reached: replay:FILE or simulated:FILE
 
     bool& check(SubmitterCheck box);
     bool check(SubmitterCheck box) const;
@@ -56,8 +57,8 @@ void clickSubmitterCheck(SubmitterOptionBoxes& boxes, SubmitterCheck box, bool t
 
 /// OK. With Check3 ticked the wage limit must be a number above 0, else "Invalid Wage Limit." is shown, nothing
 /// changes and false is returned. Otherwise the session takes every option, the keys WageLimit (as typed),
-/// QBFieldNameSoc, RemitID, UseEmployer, StandAlone and StandAlonenoqb are written, the main window's Command1
-/// reads "Load Wages" in either standalone mode, and true is returned: the window closes. A settings file that
+/// QBFieldNameSoc, RemitID, UseEmployer, StandAlone, StandAlonenoqb and QuickBooks are written, the main window's
+/// Command1 reads "Load Wages" in either standalone mode, and true is returned: the window closes. A settings file that
 /// cannot be written is reported; the options then hold until the program ends.
 bool acceptSubmitterOptions(Session& session, MainWindowState& window, const SubmitterOptionBoxes& boxes,
                             Dialogs& dialogs);

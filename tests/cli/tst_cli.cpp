@@ -7,6 +7,7 @@
 #include "cli/clidialogs.h"
 #include "common/inifile.h"
 #include "store/wagestore.h"
+#include "tests/support/scriptedpayrolldatawindows.h"
 #include "tests/support/startedprogram.h"
 #include "tests/support/workbookwriter.h"
 #include "writers/transmitter.h"
@@ -144,7 +145,8 @@ private Q_SLOTS:
         selectState(*m_session, 2);
         clickQuarter(*m_session, m_state, 1, QDate(2025, 1, 1));
         m_dialogs.fileNext(dataFolder() + kSampleWagesName);
-        GetPayrollData(*m_session, m_state, m_dialogs);
+        test::ScriptedPayrollDataWindows payrollWindows;
+        GetPayrollData(*m_session, m_state, m_dialogs, payrollWindows);
         const QString windows = path(QStringLiteral("windows.251"));
         m_dialogs.fileNext(windows);
         CreateFileCommand(*m_session, m_dialogs, [this] { CreateTransmitterFile(*m_session, m_dialogs, [] {}); });

@@ -1,0 +1,132 @@
+#pragma once
+
+#include "acquire/qb/qbxmlrequests.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace wagetrove {
+
+struct QbStatus
+{
+    int code = 0; ///< 0 is success, 1 an empty list
+    QString severity;
+    QString message;
+};
+
+struct QbHost
+{
+    QString productName;
+    QString majorVersion;
+    QString minorVersion;
+};
+
+struct QbAddress
+{
+    QString addr1;
+    QString city;
+    QString state;
+    QString postalCode;
+};
+
+struct QbCompany
+{
+    QString name;
+    QString legalName;
+    QbAddress address;
+    QbAddress legalAddress;
+    QString ein;
+};
+
+struct QbCustomField
+{
+    QString ownerId;
+    QString name;
+    QString value;
+};
+
+struct QbEmployee
+{
+    QString name;
+    QString firstName;
+    std::optional<QString> middleName; ///< nothing when QuickBooks has none
+    QString lastName;
+    QString ssn;
+    QList<QbCustomField> customFields;
+};
+
+/// A payroll item other than a wage item; its type is "Tax" for the tax items.
+struct QbPayrollItem
+{
+    QString name;
+    QString nonWageType;
+};
+
+struct QbReportColumn
+{
+    int colId = 0;
+    QStringList titles; ///< the column's title rows in order
+};
+
+enum class QbRowKind
+{
+    Data = 0,
+    Text = 1,
+    Subtotal = 2,
+    Total = 3,
+};
+
+struct QbReportCell
+{
+    int colId = 0;
+    QString value;
+};
+
+struct QbReportRow
+{
+    QbRowKind kind = QbRowKind::Data;
+    QString text;              ///< a text row's value
+    QList<QbReportCell> cells; ///< in document order; empty cells are not there
+};
+
+struct QbReport
+{
+    QString title;
+    QList<QbReportColumn> columns;
+    QList<QbReportRow> rows;
+};
+
+/// One response of a response set, with the detail its kind carries.
+struct QbResponse
+{
+    QString element; ///< e.g. "CompanyQueryRs"
+    std::optional<QString> requestId;
+    QbStatus status;
+    std::optional<QbHost> host;
+    std::optional<QbCompany> company;
+    QList<QbEmployee> employees;
+    QList<QbPayrollItem> payrollItems;
+    std::optional<QbReport> report;
+};
+
+/// Limits that keep a hostile or broken document from exhausting memory.
+struct QbParseLimits
+{
+    qint64 maxDocumentBytes = qint64(1) << 30;
+    qint64 maxTextBytes = qint64(64) << 20;
+};
+
+/// Reads a qbXML response document: the responses inside QBXMLMsgsRs in order. Any XML form is read (attribute
+/// order, either quote, empty elements written either way, character references, any line ends). A document
+/// type declaration is refused, so no entity is ever expanded. Throws QbError naming what is wrong.
+QList<QbResponse> parseResponseDocument(const QByteArray& document, const QbParseLimits& limits = {});
+
+/// Why the responses do not answer the requests sent, position by position (count, kinds, request ids), or
+/// nothing when they do.
+std::optional<QString> responseMismatch(const QList<QbRequest>& requests, const QList<QbResponse>& responses);
+
+} // namespace wagetrove

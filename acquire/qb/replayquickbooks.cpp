@@ -1,0 +1,109 @@
+#include "acquire/qb/replayquickbooks.h"
+
+#include <QDir>
+#include <QFile>
+#include <QXmlStreamReader>
+
+namespace wagetrove {
+namespace {
+
+/// Reports the version a replay claims when its document has no host answer: the newest one supported.
+const QByteArray kSupportedHost =
+    "<?xml version=\"1.0\" ?>\r\n<QBXML>\r\n<QBXMLMsgsRs>\r\n<HostQueryRs requestID=\"0\" statusCode=\"0\" "
+    "statusSeverity=\"Info\" statusMessage=\"Status OK\"><HostRet><ProductName>Replayed QuickBooks</ProductName>"
+    "<MajorVersion>35</MajorVersion><MinorVersion>0</MinorVersion></HostRet></HostQueryRs>\r\n</QBXMLMsgsRs>\r\n"
+    "</QBXML>\r\n";
+
+/// Whether a request document holds the host query.
+bool asksForHost(const QByteArray& request)
+{
+    QXmlStreamReader xml(request);
+    while (xml.readNextStartElement()) {
+        if (xml.name() == QLatin1String("HostQueryRq")) {
+            return true;
+        }
+        if (xml.name() != QLatin1String("QBXML") && xml.name() != QLatin1String("QBXMLMsgsRq")) {
+            xml.skipCurrentElement();
+        }
+    }
+    return false;
+}
+
+/// The text range of the document's HostQueryRs element, if it has one, found by the reader so that comments,
+/// CDATA and quoting cannot mislead it.
+std::optional<std::pair<qint64, qint64>> hostResponseRange(const QString& document)
+{
+    QXmlStreamReader xml(document);
+    qint64 tokenStart = 0;
+    qint64 elementStart = -1;
+    int depth = 0;
+    while (!xml.atEnd()) {
+        const QXmlStreamReader::TokenType token = xml.readNext();
+        if (token == QXmlStreamReader::StartElement) {
+            ++depth;
+            if (depth == 3 && xml.name() == QLatin1String("HostQueryRs")) {
+                elementStart = tokenStart;
+            }
+        } else if (token == QXmlStreamReader::EndElement) {
+            if (depth == 3 && elementStart >= 0) {
+                return std::make_pair(elementStart, xml.characterOffset());
+            }
+            --depth;
+        }
+        tokenStart = xml.characterOffset();
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+ReplayQuickBooks::ReplayQuickBooks(QString path) : m_path(std::move(path)) {}
+
+void ReplayQuickBooks::openConnection(const QString&, const QString&)
+{
+    QFile file(m_path);
+    if (!file.exists()) {
+        throw QbError(QStringLiteral("The QuickBooks answer file %1 to replay does not exist.")
+                          .arg(QDir::toNativeSeparators(m_path)));
+    }
+    if (!file.open(QIODevice::ReadOnly)) {
+        throw QbError(QStringLiteral("The QuickBooks answer file %1 to replay could not be read: %2")
+                          .arg(QDir::toNativeSeparators(m_path), file.errorString()));
+    }
+    const QByteArray bytes = file.readAll();
+    const QString document = QString::fromUtf8(bytes);
+    if (const auto range = hostResponseRange(document)) {
+        const QString host = document.mid(range->first, range->second - range->first);
+        m_hostAnswer = QByteArray("<?xml version=\"1.0\" ?>\r\n<QBXML>\r\n<QBXMLMsgsRs>\r\n") + host.toUtf8() +
+                       QByteArray("\r\n</QBXMLMsgsRs>\r\n</QBXML>\r\n");
+        m_dataAnswer = (document.left(range->first) + document.mid(range->second)).toUtf8();
+    } else {
+        m_hostAnswer = kSupportedHost;
+        m_dataAnswer = bytes;
+    }
+    m_open = true;
+}
+
+void ReplayQuickBooks::beginSession()
+{
+    if (!m_open) {
+        throw QbError(QStringLiteral("No connection to the replayed QuickBooks was opened."));
+    }
+}
+
+QByteArray ReplayQuickBooks::processRequest(const QByteArray& request)
+{
+    if (!m_open) {
+        throw QbError(QStringLiteral("No connection to the replayed QuickBooks was opened."));
+    }
+    return asksForHost(request) ? m_hostAnswer : m_dataAnswer;
+}
+
+void ReplayQuickBooks::endSession() {}
+
+void ReplayQuickBooks::closeConnection()
+{
+    m_open = false;
+}
+
+} // namespace wagetrove

@@ -1,0 +1,426 @@
+#include "acquire/reportloaders.h"
+
+#include "acquire/qb/qbxmlresponses.h"
+#include "app/session.h"
+#include "app/statecatalogue.h"
+#include "common/currency.h"
+#include "common/dialogs.h"
+#include "common/numerictext.h"
+#include "store/schema.h"
+#include "store/sqlutil.h"
+#include "store/storeerror.h"
+
+#include <QDate>
+#include <QHash>
+#include <QSqlQuery>
+
+namespace wagetrove {
+namespace {
+
+/// A failure a loader reports with its own name.
+struct LoaderError
+{
+};
+
+Currency amountOf(const QString& text)
+{
+    const std::optional<Currency> amount = Currency::fromAnyText(text.trimmed());
+    if (!amount) {
+        throw LoaderError{};
+    }
+    return *amount;
+}
+
+Currency sum(Currency a, Currency b)
+{
+    const std::optional<Currency> total = a.plus(b);
+    if (!total) {
+        throw LoaderError{};
+    }
+    return *total;
+}
+
+QDate reportDate(const QString& text)
+{
+    const QString date = text.trimmed();
+    QDate parsed = QDate::fromString(date, QStringLiteral("yyyy-MM-dd"));
+    if (!parsed.isValid()) {
+        parsed = QDate::fromString(date, QStringLiteral("MM/dd/yyyy"));
+    }
+    if (!parsed.isValid()) {
+        throw LoaderError{};
+    }
+    return parsed;
+}
+
+int quarterNumber(const Session& session)
+{
+    return session.Quarter.toInt();
+}
+
+/// The stored employees found by name, and the changes to them, each saved in one statement.
+class EmployeeRows
+{
+public:
+    explicit EmployeeRows(Session& session) : m_db(session.Store.database()), m_find(m_db)
+    {
+        m_find.prepare(QStringLiteral("SELECT rowid, [GrossWages] FROM [Employee] WHERE [Name] = ? ORDER BY rowid "
+                                      "LIMIT 1"));
+    }
+
+    /// The row of an employee by name, letter case aside; its stored gross wages in `gross`.
+    std::optional<qint64> find(const QString& name, Currency* gross = nullptr)
+    {
+        m_find.addBindValue(name);
+        if (!m_find.exec()) {
+            throw StoreError(lastErrorText(m_find));
+        }
+        if (!m_find.next()) {
+            return std::nullopt;
+        }
+        if (gross != nullptr) {
+            *gross = Currency::fromRaw(m_find.value(1).toLongLong());
+        }
+        return m_find.value(0).toLongLong();
+    }
+
+    void update(qint64 rowId, const QString& assignments, QVariantList values)
+    {
+        values << rowId;
+        exec(m_db, QStringLiteral("UPDATE [Employee] SET %1 WHERE rowid = ?").arg(assignments), values);
+    }
+
+    QSqlDatabase& database() { return m_db; }
+
+private:
+    QSqlDatabase& m_db;
+    QSqlQuery m_find;
+};
+
+QVariant raw(Currency value)
+{
+    return QVariant(qlonglong(value.raw()));
+}
+
+/// The edits of one report row to one employee, saved together or not at all.
+struct PendingEdit
+{
+    std::optional<qint64> rowId;
+    bool month[3] = {false, false, false};
+    Currency gross;
+    Currency taxable;
+    Currency swhWages;
+    Currency swhAmount;
+
+    void save(EmployeeRows& rows)
+    {
+        if (!rowId) {
+            return;
+        }
+        QString assignments = QStringLiteral("[GrossWages] = COALESCE([GrossWages], 0) + ?, [TaxableWages] = "
+                                             "COALESCE([TaxableWages], 0) + ?, [SWHWages] = COALESCE([SWHWages], 0) + "
+                                             "?, [SWHAmount] = COALESCE([SWHAmount], 0) + ?");
+        for (int m = 0; m < 3; ++m) {
+            if (month[m]) {
+                assignments += QStringLiteral(", [Month%1] = 1").arg(m + 1);
+            }
+        }
+        rows.update(*rowId, assignments, {raw(gross), raw(taxable), raw(swhWages), raw(swhAmount)});
+        *this = PendingEdit();
+    }
+};
+
+bool failedStatus(Session& session, Dialogs& dialogs, const QbResponse* report)
+{
+    if (report == nullptr || report->status.code != 0) {
+        session.DataError = true;
+        dialogs.message(report == nullptr ? QStringLiteral("QuickBooks sent no report.") : report->status.message,
+                        kApplicationTitle);
+        return true;
+    }
+    return false;
+}
+
+void walkSutaRows(Session& session, const QbReport& report)
+{
+    const StateItem state = stateAt(session.StatePosition).item();
+    const bool quest = state == StateItem::MassachusettsQuest;
+    const bool pfml = state == StateItem::MassachusettsPFML;
+    const QString suiItem = session.SUIItemName.toUpper();
+    const QString swhItem = session.SWHItemName.toUpper();
+    const int quarter = quarterNumber(session);
+
+    EmployeeRows rows(session);
+    Transaction transaction(rows.database());
+    for (const QbReportRow& row : report.rows) {
+        if (row.kind != QbRowKind::Data) {
+            continue;
+        }
+        PendingEdit edit;
+        bool skip = false;
+        bool inQuarter = false;
+        QString item;
+        for (const QbReportCell& cell : row.cells) {
+            const bool isSui = !item.isEmpty() && item == suiItem;
+            const bool isSwh = !item.isEmpty() && item == swhItem;
+            switch (cell.colId) {
+            case 2:
+                edit = PendingEdit();
+                edit.rowId = rows.find(cell.value.trimmed());
+                skip = !edit.rowId;
+                item.clear();
+                break;
+            case 3:
+                if (edit.rowId && !skip) {
+                    const QDate date = reportDate(cell.value);
+                    const int m = date.month() - 3 * (quarter - 1);
+                    edit.month[m == 1 ? 0 : m == 2 ? 1 : 2] = true;
+                    inQuarter = (date.month() - 1) / 3 + 1 == quarter;
+                }
+                break;
+            case 4:
+                item = cell.value.toUpper();
+                if (quest) {
+                    const bool sui = item == suiItem;
+                    if ((!sui && item != swhItem) || (sui && session.CalcTaxable)) {
+                        skip = true;
+                    }
+                } else if (item != suiItem) {
+                    skip = true;
+                }
+                break;
+            case 5:
+                if (isSui && !skip) {
+                    const Currency value = amountOf(cell.value);
+                    edit.gross = sum(edit.gross, value);
+                    session.TotalWages = sum(session.TotalWages, value);
+                    if (pfml && inQuarter) {
+                        edit.taxable = sum(edit.taxable, value);
+                    }
+                }
+                break;
+            case 6:
+                if (isSui && !skip && !pfml) {
+                    const Currency value = amountOf(cell.value);
+                    edit.taxable = sum(edit.taxable, value);
+                    session.TaxableTotal = sum(session.TaxableTotal, value);
+                    edit.save(rows);
+                } else if (isSwh && !skip) {
+                    const Currency value = amountOf(cell.value);
+                    edit.swhWages = sum(edit.swhWages, value);
+                    session.SWHWagesTotal = sum(session.SWHWagesTotal, value);
+                }
+                break;
+            case 7:
+                if (isSui && !skip) {
+                    const Currency value = amountOf(cell.value);
+                    if (value > Currency()) {
+                        session.Rate = value;
+                    }
+                }
+                break;
+            case 8:
+                if (isSwh && !skip) {
+                    edit.swhAmount = sum(edit.swhAmount, Currency().minus(amountOf(cell.value)).value_or(Currency()));
+                    edit.save(rows);
+                } else if (pfml) {
+                    edit.save(rows);
+                }
+                break;
+            default:
+                break;
+            }
+        }
+    }
+    transaction.commit();
+}
+
+/// The employee names of a summary report by the column of their amount: every column but the last three whose
+/// id is 4, 7, 10, … carries one in its first title. A title ending in four digits ends in the employee's number,
+/// which is dropped with the blank and brackets before it.
+QHash<int, QString> employeeColumns(const QbReport& report)
+{
+    QHash<int, QString> names;
+    for (qsizetype i = 0; i + 3 < report.columns.size(); ++i) {
+        const QbReportColumn& column = report.columns[i];
+        if (column.colId < 4 || (column.colId - 4) % 3 != 0 || column.titles.isEmpty()) {
+            continue;
+        }
+        QString name = column.titles.first();
+        if (isNumeric(name.right(4))) {
+            name.chop(11);
+        }
+        names.insert(column.colId, name);
+    }
+    return names;
+}
+
+/// Calls `take(name, amount, hours)` for each employee of the report's "Total Gross Pay" rows.
+template <typename Take>
+void walkGrossPay(const QbReport& report, Take take)
+{
+    const QHash<int, QString> names = employeeColumns(report);
+    for (const QbReportRow& row : report.rows) {
+        if (row.kind != QbRowKind::Subtotal) {
+            continue;
+        }
+        const auto label =
+            std::find_if(row.cells.begin(), row.cells.end(), [](const QbReportCell& cell) { return cell.colId == 1; });
+        if (label == row.cells.end() || label->value != QLatin1String("Total Gross Pay")) {
+            continue;
+        }
+        QHash<int, QString> values;
+        for (const QbReportCell& cell : row.cells) {
+            values.insert(cell.colId, cell.value);
+        }
+        for (auto it = names.begin(); it != names.end(); ++it) {
+            if (!values.contains(it.key())) {
+                continue;
+            }
+            const QString hours = values.value(it.key() - 2);
+            take(it.value(), amountOf(values.value(it.key())), hours.isEmpty() ? Currency() : amountOf(hours));
+        }
+    }
+}
+
+/// Runs a summary loader's walk in one transaction. A failure ends the walk with the loader's message; the rows
+/// saved before it stay. Returns whether the walk ended normally.
+template <typename Body>
+bool runSummaryLoader(Session& session, Dialogs& dialogs, const char* loader, Body body)
+{
+    bool failed = false;
+    try {
+        EmployeeRows rows(session);
+        Transaction transaction(rows.database());
+        try {
+            body(rows);
+        } catch (const LoaderError&) {
+            failed = true;
+        } catch (const StoreError&) {
+            failed = true;
+        }
+        transaction.commit();
+    } catch (const StoreError&) {
+        failed = true;
+    }
+    if (failed) {
+        dialogs.message(QStringLiteral("Unexpected Error has occured in %1. Try Again.").arg(QLatin1String(loader)),
+                        QStringLiteral("Error"), MessageIcon::Critical);
+    }
+    return !failed;
+}
+
+void summaryRateRule(Session& session)
+{
+    if (!(stateAt(session.StatePosition).item() == StateItem::MassachusettsQuest && !session.CalcTaxable)) {
+        session.Rate = Currency();
+    }
+}
+
+} // namespace
+
+void LoadSUTAData(Session& session, Dialogs& dialogs, const QbResponse* report)
+{
+    session.Rate = Currency();
+    session.TotalWages = Currency();
+    session.TaxableTotal = Currency();
+    session.SWHWagesTotal = Currency();
+    session.SWHAmountTotal = Currency();
+    if (failedStatus(session, dialogs, report)) {
+        return;
+    }
+    try {
+        if (report->report) {
+            walkSutaRows(session, *report->report);
+        }
+    } catch (const LoaderError&) {
+        session.DataError = true;
+    } catch (const StoreError&) {
+        session.DataError = true;
+    }
+    if (session.DataError) {
+        dialogs.message(QStringLiteral("Unexpected Error has occured in LoadSUTAData. Try Again."),
+                        QStringLiteral("Error"), MessageIcon::Critical);
+        return;
+    }
+    // From the third quarter of 2018 on, Kentucky's rate includes the service capacity upgrade fund share.
+    if (stateAt(session.StatePosition).item() == StateItem::Kentucky &&
+        ((session.TaxYear == 2018 && session.Quarter > QLatin1String("2")) || session.TaxYear > 2018)) {
+        session.ModifiedRate = session.Rate.minus(Currency::fromRaw(750)).value_or(session.Rate);
+    }
+}
+
+void LoadPayrollSummary(Session& session, Dialogs& dialogs, const QbResponse* report)
+{
+    session.TotalWages = Currency();
+    session.TaxableTotal = Currency();
+    summaryRateRule(session);
+    if (failedStatus(session, dialogs, report)) {
+        return;
+    }
+    const bool keepsGross =
+        !(stateAt(session.StatePosition).item() == StateItem::MassachusettsQuest && !session.CalcTaxable);
+    const bool limitsTaxable = session.Quarter == QLatin1String("1") && session.CalcTaxable;
+    const bool done = runSummaryLoader(session, dialogs, "LoadPayrollSummary", [&](EmployeeRows& rows) {
+        walkGrossPay(report->report.value_or(QbReport()), [&](const QString& name, Currency amount, Currency hours) {
+            const std::optional<qint64> rowId = rows.find(name);
+            if (!rowId) {
+                return;
+            }
+            QString assignments = QStringLiteral("[TotalHours] = ?");
+            QVariantList values{raw(hours)};
+            if (keepsGross) {
+                assignments += QStringLiteral(", [GrossWages] = ?, [Month1] = 1, [Month2] = 1, [Month3] = 1");
+                values << raw(amount);
+                if (limitsTaxable) {
+                    assignments += QStringLiteral(", [TaxableWages] = ?");
+                    values << raw(amount > session.WageLimit ? session.WageLimit : amount);
+                }
+            }
+            rows.update(*rowId, assignments, values);
+        });
+    });
+    if (done) {
+        try {
+            session.Store.runStoredQuery(schema::kDeleteZeros);
+        } catch (const StoreError&) {
+        }
+    }
+    summaryRateRule(session);
+}
+
+void LoadYTD(Session& session, Dialogs& dialogs, const QbResponse* report)
+{
+    session.Rate = Currency();
+    session.TotalWages = Currency();
+    session.TaxableTotal = Currency();
+    if (failedStatus(session, dialogs, report)) {
+        return;
+    }
+    const Currency limit = session.WageLimit;
+    runSummaryLoader(session, dialogs, "LoadYTD", [&](EmployeeRows& rows) {
+        walkGrossPay(report->report.value_or(QbReport()), [&](const QString& name, Currency yearToDate, Currency) {
+            Currency gross;
+            const std::optional<qint64> rowId = rows.find(name, &gross);
+            if (!rowId) {
+                return;
+            }
+            // The wages paid before the quarter use up the limit first.
+            const Currency before = yearToDate.minus(gross).value_or(Currency());
+            Currency taxable;
+            if (!(limit > Currency())) {
+                taxable = gross;
+            } else if (before > limit) {
+                taxable = Currency();
+            } else if (!(yearToDate > limit)) {
+                taxable = gross;
+            } else {
+                taxable = limit.minus(before).value_or(Currency());
+            }
+            rows.update(*rowId, QStringLiteral("[TaxableWages] = ?"), {raw(taxable)});
+        });
+    });
+    session.Rate = Currency();
+}
+
+} // namespace wagetrove

@@ -1,0 +1,23 @@
+#pragma once
+
+namespace wagetrove {
+
+class Dialogs;
+struct QbResponse;
+struct Session;
+
+/// Walks the wage detail report's data rows: for the rows of a stored employee and the SUI item it sets the month
+/// flags and adds gross (income subject to tax) and taxable (wage base) wages and takes the rate; for
+/// Massachusetts Quest the SWH item's rows add withholding wages and the amount withheld; for Massachusetts PFML
+/// the taxable wages are those dated in the quarter. A failed status shows QuickBooks's text and sets DataError.
+void LoadSUTAData(Session& session, Dialogs& dialogs, const QbResponse* report);
+
+/// Walks the payroll summary's "Total Gross Pay" row for each stored employee's hours and gross pay (taxable
+/// wages against the wage limit in a first quarter with CalcTaxable), then removes the employees without wages.
+void LoadPayrollSummary(Session& session, Dialogs& dialogs, const QbResponse* report);
+
+/// Walks the year-to-date summary and sets each stored employee's taxable wages to what is left of the wage limit
+/// after the wages paid before the quarter.
+void LoadYTD(Session& session, Dialogs& dialogs, const QbResponse* report);
+
+} // namespace wagetrove

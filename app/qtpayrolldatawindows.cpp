@@ -1,0 +1,79 @@
+#include "app/qtpayrolldatawindows.h"
+
+#include "acquire/payrollitemlist.h"
+#include "app/accessnotice.h"
+
+#include <QGuiApplication>
+#include <QWidget>
+
+namespace wagetrove {
+namespace {
+
+/// A modal window shows the normal pointer while it waits, whatever the run around it shows.
+class NormalPointer
+{
+public:
+    NormalPointer() : m_overridden(QGuiApplication::overrideCursor() != nullptr)
+    {
+        if (m_overridden) {
+            QGuiApplication::setOverrideCursor(Qt::ArrowCursor);
+        }
+    }
+    ~NormalPointer()
+    {
+        if (m_overridden) {
+            QGuiApplication::restoreOverrideCursor();
+        }
+    }
+    NormalPointer(const NormalPointer&) = delete;
+    NormalPointer& operator=(const NormalPointer&) = delete;
+
+private:
+    bool m_overridden;
+};
+
+} // namespace
+
+QtPayrollDataWindows::QtPayrollDataWindows(const Session& session, Dialogs& dialogs, QWidget* mainWindow)
+    : m_session(session), m_dialogs(dialogs), m_mainWindow(mainWindow)
+{}
+
+AccessNoticeAnswer QtPayrollDataWindows::accessNotice()
+{
+    const NormalPointer pointer;
+    AccessNotice notice(m_mainWindow);
+    const bool proceed = notice.exec() == QDialog::Accepted;
+    return {proceed, notice.dontShowAgain()};
+}
+
+std::optional<SuiItemChoice> QtPayrollDataWindows::chooseSuiItem(const QStringList& items,
+                                                                 const QString& stateAccountId)
+{
+    const NormalPointer pointer;
+    PayrollItemList window(PayrollItemList::Purpose::Unemployment, m_session, m_dialogs, items, stateAccountId,
+                           m_mainWindow);
+    if (window.exec() != QDialog::Accepted) {
+        return std::nullopt;
+    }
+    return SuiItemChoice{window.chosenItem(), window.stateAccountId()};
+}
+
+std::optional<QString> QtPayrollDataWindows::chooseSwhItem(const QStringList& items)
+{
+    const NormalPointer pointer;
+    PayrollItemList window(PayrollItemList::Purpose::Withholding, m_session, m_dialogs, items, QString(), m_mainWindow);
+    if (window.exec() != QDialog::Accepted) {
+        return std::nullopt;
+    }
+    return window.chosenItem();
+}
+
+void QtPayrollDataWindows::bringMainWindowToFront()
+{
+    if (m_mainWindow != nullptr) {
+        m_mainWindow->raise();
+        m_mainWindow->activateWindow();
+    }
+}
+
+} // namespace wagetrove

@@ -1,0 +1,377 @@
+#include "acquire/qb/simulatedquickbooks.h"
+
+#include <QFile>
+#include <QTest>
+#include <QXmlStreamReader>
+
+#include <algorithm>
+
+using namespace wagetrove;
+
+namespace {
+
+// Ann sorts before Zed although she comes second; her April paycheck lies outside the first quarter.
+const QByteArray kCompany = R"({
+  "host": {"productName": "QuickBooks <Test> & \"Co\"", "majorVersion": "33"},
+  "company": {"name": "Acme & Sons", "legalName": "Acme & Sons LLC", "ein": "12-3456789",
+              "address": {"addr1": "1 Main St", "city": "Chicago", "state": "IL", "postalCode": "60601"}},
+  "employees": [
+    {"name": "Zed A Young", "firstName": "Zed", "middleName": "A", "lastName": "Young", "ssn": "900-00-0002",
+     "customFields": {"SOC": "15-1252"}},
+    {"name": "Ann Baker", "firstName": "Ann", "lastName": "Baker", "isActive": false}],
+  "payrollItems": [{"name": "Salary", "kind": "wage"}, {"name": "Hourly", "kind": "wage"},
+    {"name": "IL - Unemployment Company", "kind": "nonwage", "type": "Tax"},
+    {"name": "Federal Withholding", "kind": "nonwage", "type": "Tax"},
+    {"name": "Health & Dental", "kind": "nonwage", "type": "Deduction"}],
+  "paychecks": [
+    {"employee": "Zed A Young", "date": "2025-03-31", "lines": [{"item": "Salary", "amount": "2000.00"},
+      {"item": "IL - Unemployment Company", "incomeSubjectToTax": "2000.00", "wageBase": "1500.00",
+       "rate": "3.175", "amount": "47.63"},
+      {"item": "Federal Withholding", "incomeSubjectToTax": "2000.00", "amount": "-99.00"},
+      {"item": "Health & Dental", "amount": "-50.00"}]},
+    {"employee": "Ann Baker", "date": "2025-01-01", "hours": "40", "lines": [
+      {"item": "Hourly", "hours": "40", "rate": "20", "amount": "800.00"},
+      {"item": "IL - Unemployment Company", "incomeSubjectToTax": "800.00", "amount": "25.40"},
+      {"item": "Federal Withholding", "incomeSubjectToTax": "800.00", "amount": "-40.00"}]},
+    {"employee": "Ann Baker", "date": "2025-04-01", "hours": "10", "lines": [
+      {"item": "Hourly", "hours": "10", "amount": "200.00"},
+      {"item": "IL - Unemployment Company", "wageBase": "200.00", "amount": "6.35"}]}]})";
+const QByteArray kEmpty = R"({"company": {"name": "Empty Co"}})";
+const QByteArray kNoPayroll =
+    R"({"company": {"name": "X"}, "payrollSubscription": false, "employees": [{"name": "A"}]})";
+
+const QString kAllEmployees = QStringLiteral(
+    "<EmployeeQueryRq requestID=\"1\"><ActiveStatus>All</ActiveStatus><OwnerID>0</OwnerID></EmployeeQueryRq>");
+const QString kItems = QStringLiteral(
+    "<PayrollItemNonWageQueryRq requestID=\"3\"><ActiveStatus>All</ActiveStatus></PayrollItemNonWageQueryRq>");
+
+QString period(const QString& from, const QString& to)
+{
+    return QStringLiteral("<ReportPeriod><FromReportDate>%1</FromReportDate><ToReportDate>%2</ToReportDate>"
+                          "</ReportPeriod>")
+        .arg(from, to);
+}
+
+QString detail(const QString& type, const QString& from = QStringLiteral("2025-01-01"),
+               const QString& to = QStringLiteral("2025-03-31"))
+{
+    return QStringLiteral("<PayrollDetailReportQueryRq requestID=\"2\"><PayrollDetailReportType>%1"
+                          "</PayrollDetailReportType>%2<ReportDetailLevelFilter>AllExceptSummary"
+                          "</ReportDetailLevelFilter><IncludeColumn>Name</IncludeColumn></PayrollDetailReportQueryRq>")
+        .arg(type, period(from, to));
+}
+
+const QString kSummary = QStringLiteral("<PayrollSummaryReportQueryRq requestID=\"2\"><PayrollSummaryReportType>"
+                                        "PayrollSummary</PayrollSummaryReportType>%1</PayrollSummaryReportQueryRq>")
+                             .arg(period(QStringLiteral("2025-01-01"), QStringLiteral("2025-03-31")));
+
+/// An element of the response with its attributes, text and children.
+struct Node
+{
+    QString name;
+    QXmlStreamAttributes attributes;
+    QString text;
+    QList<Node> children;
+};
+
+Node readNode(QXmlStreamReader& xml)
+{
+    Node node{xml.name().toString(), xml.attributes(), {}, {}};
+    while (xml.readNext() != QXmlStreamReader::EndElement && !xml.atEnd()) {
+        if (xml.isStartElement()) {
+            node.children.append(readNode(xml));
+        } else if (xml.isCharacters()) {
+            node.text += xml.text();
+        }
+    }
+    return node;
+}
+
+const QString kNone = QStringLiteral("<none>");
+
+/// "A/B:1/@c": attribute c of the second B inside A; the text when the path ends at an element.
+QString valueAt(const Node& root, const QString& path)
+{
+    const Node* node = &root;
+    for (const QString& step : path.split(QLatin1Char('/'))) {
+        if (step.startsWith(QLatin1Char('@'))) {
+            return node->attributes.hasAttribute(step.mid(1)) ? node->attributes.value(step.mid(1)).toString() : kNone;
+        }
+        const QString name = step.section(QLatin1Char(':'), 0, 0);
+        int skip = step.section(QLatin1Char(':'), 1).toInt();
+        const auto found = std::find_if(node->children.begin(), node->children.end(),
+                                        [&](const Node& child) { return child.name == name && skip-- == 0; });
+        if (found == node->children.end()) {
+            return kNone;
+        }
+        node = &*found;
+    }
+    return node->text.trimmed();
+}
+
+/// "col N" describes the column with colID N, "row N" the row numbered N, cells in colID order.
+QString describe(const Node& reportRet, const QString& key)
+{
+    const QString number = key.section(QLatin1Char(' '), 1);
+    for (const Node& child : reportRet.children) {
+        if (key.startsWith(QLatin1String("col")) && child.name == QLatin1String("ColDesc") &&
+            child.attributes.value(QLatin1String("colID")) == number) {
+            QStringList titles;
+            for (const Node& title : child.children) {
+                if (title.name == QLatin1String("ColTitle")) {
+                    titles << title.attributes.value(QLatin1String("value")).toString();
+                }
+            }
+            return child.attributes.value(QLatin1String("dataType")).toString() + QLatin1Char(':') +
+                   titles.join(QLatin1Char('|'));
+        }
+        for (const Node& row : child.name == QLatin1String("ReportData") ? child.children : QList<Node>()) {
+            if (!key.startsWith(QLatin1String("row")) || row.attributes.value(QLatin1String("rowNumber")) != number) {
+                continue;
+            }
+            if (row.name == QLatin1String("TextRow")) {
+                return QStringLiteral("TextRow ") + row.attributes.value(QLatin1String("value")).toString();
+            }
+            QMap<int, QString> cells;
+            for (const Node& cell : row.children) {
+                cells.insert(cell.attributes.value(QLatin1String("colID")).toInt(),
+                             cell.attributes.value(QLatin1String("value")).toString());
+            }
+            QStringList texts;
+            for (auto cell = cells.begin(); cell != cells.end(); ++cell) {
+                texts << QStringLiteral("%1=%2").arg(cell.key()).arg(cell.value());
+            }
+            return row.name + QLatin1Char(' ') + texts.join(QLatin1Char('|'));
+        }
+    }
+    return kNone;
+}
+
+} // namespace
+
+class TestSimulatedQuickBooks : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    /// Each check is "path=value" (see valueAt) or, for the first response's report, "col N=…" or "row N=…".
+    void answers_data()
+    {
+        QTest::addColumn<QByteArray>("company");
+        QTest::addColumn<QString>("request");
+        QTest::addColumn<QStringList>("checks");
+
+        QTest::newRow("host") << kCompany << QStringLiteral("<HostQueryRq requestID=\"0\"/>")
+                              << QStringList{
+                                     QStringLiteral("HostQueryRs/HostRet/ProductName=QuickBooks <Test> & \"Co\""),
+                                     QStringLiteral("HostQueryRs/HostRet/MajorVersion=33"),
+                                     QStringLiteral("HostQueryRs/HostRet/MinorVersion=0")};
+        QTest::newRow("company") << kCompany << QStringLiteral("<CompanyQueryRq requestID=\"7\"/>")
+                                 << QStringList{QStringLiteral("CompanyQueryRs/@requestID=7"),
+                                                QStringLiteral("CompanyQueryRs/CompanyRet/CompanyName=Acme & Sons"),
+                                                QStringLiteral("CompanyQueryRs/CompanyRet/Address/City=Chicago"),
+                                                QStringLiteral("CompanyQueryRs/CompanyRet/LegalAddress=<none>"),
+                                                QStringLiteral("CompanyQueryRs/CompanyRet/EIN=12-3456789")};
+        QTest::newRow("every employee, custom fields")
+            << kCompany << kAllEmployees
+            << QStringList{QStringLiteral("EmployeeQueryRs/EmployeeRet/MiddleName=A"),
+                           QStringLiteral("EmployeeQueryRs/EmployeeRet/DataExtRet/DataExtName=SOC"),
+                           QStringLiteral("EmployeeQueryRs/EmployeeRet/DataExtRet/DataExtValue=15-1252"),
+                           QStringLiteral("EmployeeQueryRs/EmployeeRet:1/Name=Ann Baker"),
+                           QStringLiteral("EmployeeQueryRs/EmployeeRet:1/MiddleName=<none>"),
+                           QStringLiteral("EmployeeQueryRs/EmployeeRet:1/IsActive=false")};
+        QTest::newRow("no custom fields without owner 0")
+            << kCompany << QStringLiteral("<EmployeeQueryRq><ActiveStatus>All</ActiveStatus></EmployeeQueryRq>")
+            << QStringList{QStringLiteral("EmployeeQueryRs/EmployeeRet/DataExtRet=<none>"),
+                           QStringLiteral("EmployeeQueryRs/@requestID=<none>")};
+        QTest::newRow("active only by default") << kCompany << QStringLiteral("<EmployeeQueryRq/>")
+                                                << QStringList{QStringLiteral("EmployeeQueryRs/EmployeeRet:1=<none>")};
+        QTest::newRow("non-wage items")
+            << kCompany << kItems
+            << QStringList{
+                   QStringLiteral("PayrollItemNonWageQueryRs/PayrollItemNonWageRet/Name=IL - Unemployment Company"),
+                   QStringLiteral("PayrollItemNonWageQueryRs/PayrollItemNonWageRet:2/NonWageType=Deduction"),
+                   QStringLiteral("PayrollItemNonWageQueryRs/PayrollItemNonWageRet:3=<none>")};
+        QTest::newRow("unsupported request")
+            << kCompany << QStringLiteral("<InvoiceQueryRq requestID=\"9\"/>")
+            << QStringList{QStringLiteral("InvoiceQueryRs/@statusCode=3040"),
+                           QStringLiteral("InvoiceQueryRs/@statusMessage=The request InvoiceQueryRq is not supported "
+                                          "by the simulated QuickBooks.")};
+        QTest::newRow("empty lists")
+            << kEmpty << kAllEmployees + kItems
+            << QStringList{QStringLiteral("EmployeeQueryRs/@statusCode=1"),
+                           QStringLiteral("EmployeeQueryRs/EmployeeRet=<none>"),
+                           QStringLiteral("PayrollItemNonWageQueryRs/@statusMessage=A query request did not find a "
+                                          "matching object in QuickBooks")};
+        QTest::newRow("no payroll subscription")
+            << kNoPayroll << kItems + detail(QStringLiteral("PayrollItemDetail")) + kSummary + kAllEmployees
+            << QStringList{QStringLiteral("PayrollItemNonWageQueryRs/@statusCode=3250"),
+                           QStringLiteral("PayrollItemNonWageQueryRs/PayrollItemNonWageRet=<none>"),
+                           QStringLiteral("PayrollDetailReportQueryRs/@statusMessage=This feature requires a "
+                                          "subscription to a QuickBooks payroll service."),
+                           QStringLiteral("PayrollSummaryReportQueryRs/@statusCode=3250"),
+                           QStringLiteral("PayrollSummaryReportQueryRs/ReportRet=<none>"),
+                           QStringLiteral("EmployeeQueryRs/EmployeeRet/Name=A")};
+
+        // Ann's January 1 and Zed's March 31 are inside the quarter, Ann's April 1 is not.
+        QTest::newRow("state taxes detail")
+            << kCompany << detail(QStringLiteral("EmployeeStateTaxesDetail"))
+            << QStringList{QStringLiteral("PayrollDetailReportQueryRs/ReportRet/ReportSubtitle=January 1 through "
+                                          "March 31, 2025"),
+                           QStringLiteral("PayrollDetailReportQueryRs/ReportRet/NumRows=7"),
+                           QStringLiteral("col 1=STRTYPE:"),
+                           QStringLiteral("col 7=PRICETYPE:Rate"),
+                           QStringLiteral("row 1=TextRow Ann Baker"),
+                           QStringLiteral("row 2=DataRow 2=Ann Baker|3=2025-01-01|4=IL - Unemployment Company|"
+                                          "5=800.00|8=25.40"),
+                           QStringLiteral("row 3=SubtotalRow 2=Total Ann Baker|5=800.00|8=25.40"),
+                           QStringLiteral("row 5=DataRow 2=Zed A Young|3=2025-03-31|4=IL - Unemployment Company|"
+                                          "5=2000.00|6=1500.00|7=3.175|8=47.63"),
+                           QStringLiteral("row 7=TotalRow 2=TOTAL|5=2800.00|6=1500.00|8=73.03"),
+                           QStringLiteral("row 8=<none>")};
+        QTest::newRow("payroll item detail")
+            << kCompany << detail(QStringLiteral("PayrollItemDetail"))
+            << QStringList{
+                   QStringLiteral("row 3=DataRow 2=Ann Baker|3=2025-01-01|4=Federal Withholding|5=800.00|8=-40.00"),
+                   QStringLiteral("row 8=DataRow 2=Zed A Young|3=2025-03-31|4=Health & Dental|8=-50.00"),
+                   QStringLiteral("row 9=SubtotalRow 2=Total Zed A Young|5=4000.00|6=1500.00|8=-101.37")};
+        QTest::newRow("second quarter detail")
+            << kCompany
+            << detail(QStringLiteral("EmployeeStateTaxesDetail"), QStringLiteral("2025-04-01"),
+                      QStringLiteral("2025-06-30"))
+            << QStringList{QStringLiteral("row 2=DataRow 2=Ann Baker|3=2025-04-01|4=IL - Unemployment Company|"
+                                          "6=200.00|8=6.35")};
+        QTest::newRow("summary")
+            << kCompany << kSummary
+            << QStringList{QStringLiteral("col 2=QUANTYPE:|Hours"),
+                           QStringLiteral("col 3=PRICETYPE:|Rate"),
+                           QStringLiteral("col 4=AMTTYPE:Ann Baker|Amount"),
+                           QStringLiteral("col 7=AMTTYPE:Zed A Young|Amount"),
+                           QStringLiteral("col 10=AMTTYPE:TOTAL|Amount"),
+                           QStringLiteral("col 11=<none>"),
+                           QStringLiteral("row 4=DataRow 1=Hourly|2=40.00|3=20|4=800.00|8=40.00|9=20|10=800.00"),
+                           QStringLiteral("row 5=SubtotalRow 1=Total Gross Pay|2=40.00|4=800.00|7=2000.00|8=40.00|"
+                                          "10=2800.00"),
+                           QStringLiteral("row 8=SubtotalRow 1=Total Taxes Withheld|4=-40.00|7=-99.00|10=-139.00")};
+
+        QFile demo(QFINDTESTDATA("../../data/demo-company.json"));
+        QVERIFY(demo.open(QIODevice::ReadOnly));
+        QTest::newRow("demo company: twelve employees")
+            << demo.readAll() << kAllEmployees
+            << QStringList{QStringLiteral("EmployeeQueryRs/EmployeeRet:11/Name=Grace L Sutherland"),
+                           QStringLiteral("EmployeeQueryRs/EmployeeRet:12=<none>")};
+    }
+    void answers()
+    {
+        QFETCH(QByteArray, company);
+        QFETCH(QString, request);
+        QFETCH(QStringList, checks);
+        const std::unique_ptr<SimulatedQuickBooks> quickBooks = SimulatedQuickBooks::fromJson(company);
+        quickBooks->openConnection(QStringLiteral("id"), QStringLiteral("Wagetrove"));
+        quickBooks->beginSession();
+        QXmlStreamReader xml(quickBooks->processRequest(
+            QStringLiteral("<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<?qbxml version=\"3.0\"?>\n<QBXML>"
+                           "<QBXMLMsgsRq onError=\"continueOnError\">%1</QBXMLMsgsRq></QBXML>")
+                .arg(request)
+                .toUtf8()));
+        QVERIFY(xml.readNextStartElement());
+        const Node root = readNode(xml);
+        QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
+        const Node responses = root.children.value(0);
+        for (const QString& check : checks) {
+            const QString key = check.section(QLatin1Char('='), 0, 0);
+            const QString value = key.startsWith(QLatin1String("col ")) || key.startsWith(QLatin1String("row "))
+                                      ? describe(responses.children.value(0).children.value(0), key)
+                                      : valueAt(responses, key);
+            QCOMPARE(key + QLatin1Char('=') + value, check);
+        }
+    }
+
+    /// A company with employee A and wage item Pay, and one paycheck; none for the missing file.
+    void badFixtures_data()
+    {
+        QTest::addColumn<QByteArray>("paycheck");
+        QTest::addColumn<QString>("message");
+
+        const QString cannot = QStringLiteral("The simulated QuickBooks company file could not be read: ");
+        QTest::newRow("unknown employee") << QByteArray(R"({"employee": "Nobody", "date": "2025-01-15"})")
+                                          << cannot + QStringLiteral("paycheck 1 (Nobody on 2025-01-15) names the "
+                                                                     "unknown employee \"Nobody\".");
+        QTest::newRow("bad money")
+            << QByteArray(R"({"employee": "A", "date": "2025-01-15", "lines": [{"item": "Pay", "amount": "1.2.3"}]})")
+            << cannot + QStringLiteral("line 1 of paycheck 1 (A on 2025-01-15) has the amount \"1.2.3\", which is "
+                                       "not a number.");
+        QTest::newRow("money as a number") << QByteArray(R"({"employee": "A", "date": "2025-01-15", "hours": 80})")
+                                           << cannot + QStringLiteral("paycheck 1 (A on 2025-01-15) has a \"hours\" "
+                                                                      "written as a JSON number; write it as a text "
+                                                                      "such as \"2000.00\".");
+        QTest::newRow("no such date") << QByteArray(R"({"employee": "A", "date": "2025-02-30"})")
+                                      << cannot + QStringLiteral("paycheck 1 (A on 2025-02-30) has a date that is not "
+                                                                 "a real date written yyyy-mm-dd.");
+        QTest::newRow("missing file") << QByteArray()
+                                      << QStringLiteral("The simulated QuickBooks company file /no/such/company.json "
+                                                        "could not be read: there is no such file.");
+    }
+    void badFixtures()
+    {
+        QFETCH(QByteArray, paycheck);
+        QFETCH(QString, message);
+        try {
+            if (paycheck.isEmpty()) {
+                SimulatedQuickBooks::fromFixture(QStringLiteral("/no/such/company.json"));
+            } else {
+                SimulatedQuickBooks::fromJson(R"({"company": {"name": "X"}, "employees": [{"name": "A"}],
+                    "payrollItems": [{"name": "Pay", "kind": "wage"}], "paychecks": [)" +
+                                              paycheck + "]}");
+            }
+            QFAIL("The fixture was accepted.");
+        } catch (const QbError& error) {
+            QCOMPARE(error.message(), message);
+        }
+    }
+
+    void sessionErrors_data()
+    {
+        QTest::addColumn<QByteArray>("company");
+        QTest::addColumn<QStringList>("calls");
+        QTest::addColumn<QString>("message");
+
+        const QByteArray refusing = R"({"company": {"name": "X"}, "refuseAccess": true})";
+        const QString refused = QStringLiteral("QuickBooks refused this application access to the company file.");
+        const QString noSession = QStringLiteral("No QuickBooks session is open, so the request cannot be sent.");
+        QTest::newRow("refused connection") << refusing << QStringList{QStringLiteral("open")} << refused;
+        QTest::newRow("refused session") << refusing << QStringList{QStringLiteral("begin")} << refused;
+        QTest::newRow("request before session")
+            << kEmpty << QStringList{QStringLiteral("open"), QStringLiteral("request")} << noSession;
+        QTest::newRow("request after session") << kEmpty
+                                               << QStringList{QStringLiteral("open"), QStringLiteral("begin"),
+                                                              QStringLiteral("end"), QStringLiteral("request")}
+                                               << noSession;
+    }
+    void sessionErrors()
+    {
+        QFETCH(QByteArray, company);
+        QFETCH(QStringList, calls);
+        QFETCH(QString, message);
+        try {
+            const std::unique_ptr<SimulatedQuickBooks> quickBooks = SimulatedQuickBooks::fromJson(company);
+            for (const QString& call : calls) {
+                if (call == QLatin1String("open")) {
+                    quickBooks->openConnection(QStringLiteral("id"), QStringLiteral("Wagetrove"));
+                } else if (call == QLatin1String("begin")) {
+                    quickBooks->beginSession();
+                } else if (call == QLatin1String("end")) {
+                    quickBooks->endSession();
+                } else {
+                    quickBooks->processRequest("<QBXML><QBXMLMsgsRq><HostQueryRq/></QBXMLMsgsRq></QBXML>");
+                }
+            }
+            QFAIL("No call failed.");
+        } catch (const QbError& error) {
+            QCOMPARE(error.message(), message);
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSimulatedQuickBooks)
+#include "tst_simulatedquickbooks.moc"

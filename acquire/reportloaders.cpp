@@ -58,30 +58,41 @@ int quarterNumber(const Session& session)
     return session.Quarter.toInt();
 }
 
-/// The stored employees found by name, and the changes to them, each saved in one statement.
+/// The stored employees found by name, and the changes to them, each saved in one statement. Names are compared
+/// case-folded, so that a report's "Renée Dupré" finds the stored "RENÉE DUPRÉ"; they are read once into a hash, as
+/// a report names every employee many times.
 class EmployeeRows
 {
 public:
-    explicit EmployeeRows(Session& session) : m_db(session.Store.database()), m_find(m_db)
+    struct Stored
     {
-        m_find.prepare(QStringLiteral("SELECT rowid, [GrossWages] FROM [Employee] WHERE [Name] = ? ORDER BY rowid "
-                                      "LIMIT 1"));
+        qint64 rowId = 0;
+        Currency gross;
+    };
+
+    explicit EmployeeRows(Session& session) : m_db(session.Store.database())
+    {
+        QSqlQuery rows(m_db);
+        rows.setForwardOnly(true);
+        if (!rows.exec(QStringLiteral("SELECT rowid, [Name], [GrossWages] FROM [Employee] ORDER BY rowid"))) {
+            throw StoreError(lastErrorText(rows));
+        }
+        while (rows.next()) {
+            // The first of two rows of one name is the one found.
+            const QString name = rows.value(1).toString().toCaseFolded();
+            if (!m_byName.contains(name)) {
+                m_byName.insert(name, {rows.value(0).toLongLong(), Currency::fromRaw(rows.value(2).toLongLong())});
+            }
+        }
     }
 
-    /// The row of an employee by name, letter case aside; its stored gross wages in `gross`.
-    std::optional<qint64> find(const QString& name, Currency* gross = nullptr)
+    std::optional<Stored> find(const QString& name) const
     {
-        m_find.addBindValue(name);
-        if (!m_find.exec()) {
-            throw StoreError(lastErrorText(m_find));
-        }
-        if (!m_find.next()) {
+        const auto it = m_byName.constFind(name.trimmed().toCaseFolded());
+        if (it == m_byName.constEnd()) {
             return std::nullopt;
         }
-        if (gross != nullptr) {
-            *gross = Currency::fromRaw(m_find.value(1).toLongLong());
-        }
-        return m_find.value(0).toLongLong();
+        return *it;
     }
 
     void update(qint64 rowId, const QString& assignments, QVariantList values)
@@ -94,7 +105,7 @@ public:
 
 private:
     QSqlDatabase& m_db;
-    QSqlQuery m_find;
+    QHash<QString, Stored> m_byName;
 };
 
 QVariant raw(Currency value)
@@ -166,7 +177,9 @@ void walkSutaRows(Session& session, const QbReport& report)
             switch (cell.colId) {
             case 2:
                 edit = PendingEdit();
-                edit.rowId = rows.find(cell.value.trimmed());
+                if (const auto stored = rows.find(cell.value)) {
+                    edit.rowId = stored->rowId;
+                }
                 skip = !edit.rowId;
                 item.clear();
                 break;
@@ -221,7 +234,11 @@ void walkSutaRows(Session& session, const QbReport& report)
                 break;
             case 8:
                 if (isSwh && !skip) {
-                    edit.swhAmount = sum(edit.swhAmount, Currency().minus(amountOf(cell.value)).value_or(Currency()));
+                    // Withheld amounts come negative, as on the paycheck. The total follows the rows, so that
+                    // the totals window shows what the file carries.
+                    const Currency withheld = Currency().minus(amountOf(cell.value)).value_or(Currency());
+                    edit.swhAmount = sum(edit.swhAmount, withheld);
+                    session.SWHAmountTotal = sum(session.SWHAmountTotal, withheld);
                     edit.save(rows);
                 } else if (pfml) {
                     edit.save(rows);
@@ -363,8 +380,8 @@ void LoadPayrollSummary(Session& session, Dialogs& dialogs, const QbResponse* re
     const bool limitsTaxable = session.Quarter == QLatin1String("1") && session.CalcTaxable;
     const bool done = runSummaryLoader(session, dialogs, "LoadPayrollSummary", [&](EmployeeRows& rows) {
         walkGrossPay(report->report.value_or(QbReport()), [&](const QString& name, Currency amount, Currency hours) {
-            const std::optional<qint64> rowId = rows.find(name);
-            if (!rowId) {
+            const auto stored = rows.find(name);
+            if (!stored) {
                 return;
             }
             QString assignments = QStringLiteral("[TotalHours] = ?");
@@ -377,7 +394,7 @@ void LoadPayrollSummary(Session& session, Dialogs& dialogs, const QbResponse* re
                     values << raw(amount > session.WageLimit ? session.WageLimit : amount);
                 }
             }
-            rows.update(*rowId, assignments, values);
+            rows.update(stored->rowId, assignments, values);
         });
     });
     if (done) {
@@ -400,11 +417,11 @@ void LoadYTD(Session& session, Dialogs& dialogs, const QbResponse* report)
     const Currency limit = session.WageLimit;
     runSummaryLoader(session, dialogs, "LoadYTD", [&](EmployeeRows& rows) {
         walkGrossPay(report->report.value_or(QbReport()), [&](const QString& name, Currency yearToDate, Currency) {
-            Currency gross;
-            const std::optional<qint64> rowId = rows.find(name, &gross);
-            if (!rowId) {
+            const auto stored = rows.find(name);
+            if (!stored) {
                 return;
             }
+            const Currency gross = stored->gross;
             // The wages paid before the quarter use up the limit first.
             const Currency before = yearToDate.minus(gross).value_or(Currency());
             Currency taxable;
@@ -417,7 +434,7 @@ void LoadYTD(Session& session, Dialogs& dialogs, const QbResponse* report)
             } else {
                 taxable = limit.minus(before).value_or(Currency());
             }
-            rows.update(*rowId, QStringLiteral("[TaxableWages] = ?"), {raw(taxable)});
+            rows.update(stored->rowId, QStringLiteral("[TaxableWages] = ?"), {raw(taxable)});
         });
     });
     session.Rate = Currency();

@@ -1,3 +1,4 @@
+#include "acquire/payrollitemlist.h"
 #include "app/datafolder.h"
 #include "app/form1.h"
 #include "app/mainwindowstate.h"
@@ -19,6 +20,7 @@
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSqlQuery>
@@ -368,6 +370,57 @@ private Q_SLOTS:
         QVERIFY(m_dialogs.messages().first().contains(QStringLiteral("QuickBooks")));
         QVERIFY(m_dialogs.unscripted().isEmpty());
         QVERIFY(!m_form->button(MainCommand::ViewTotals)->isEnabled());
+    }
+
+    void quickBooks_demoCompanyThroughTheItemList_thenViewTotals()
+    {
+        start("[Options]\r\nMessage=N\r\nQuickBooks=simulated:" +
+              (test::programFolder() + QStringLiteral("/demo-company.json")).toUtf8() + "\r\n");
+        // Texas: the demo company has no Texas item, so the list asks which item tracks unemployment.
+        child<QComboBox>(QStringLiteral("Combo1"))->setCurrentIndex(11);
+        QStringList offered;
+        QTimer::singleShot(0, this, [this, &offered] {
+            auto* list = qobject_cast<PayrollItemList*>(QApplication::activeModalWidget());
+            if (list == nullptr) {
+                return;
+            }
+            auto* items = list->findChild<QListWidget*>(QStringLiteral("List1"));
+            for (int i = 0; i < items->count(); ++i) {
+                offered << items->item(i)->text();
+            }
+            auto* ok = list->findChild<QPushButton*>(QStringLiteral("Command1"));
+            QTest::mouseClick(ok, Qt::LeftButton); // nothing selected: the window stays
+            items->setCurrentRow(0);
+            list->findChild<QLineEdit*>(QStringLiteral("Text1"))->setText(QStringLiteral("12345678"));
+            QTest::mouseClick(ok, Qt::LeftButton); // not the Texas form: the window stays
+            list->findChild<QLineEdit*>(QStringLiteral("Text1"))->setText(QStringLiteral(" 12-345678-9 "));
+            QTest::mouseClick(ok, Qt::LeftButton);
+        });
+        QTest::mouseClick(m_form->button(MainCommand::GetPayrollData), Qt::LeftButton);
+        QCOMPARE(offered,
+                 (QStringList{QStringLiteral("IL - Unemployment Company"), QStringLiteral("MA - Unemployment Company"),
+                              QStringLiteral("MA - Paid Family Leave Company")}));
+        QCOMPARE(m_dialogs.messages(),
+                 (QStringList{QStringLiteral("Please Select the QuickBooks Payroll Item that is used to track State "
+                                             "Unemployment"),
+                              QStringLiteral("State Account ID invalid. Enter in xx-xxxxxx-x format"),
+                              QStringLiteral("Program has gathered all the data. Click the View Totals button and "
+                                             "check the amounts")}));
+        QVERIFY(!m_session->Store.isOpen());
+
+        QStringList shown;
+        QTimer::singleShot(0, this, [&shown] {
+            if (auto* totals = qobject_cast<Form3*>(QApplication::activeModalWidget())) {
+                for (int box : {2, 5, 6, 8, 9}) {
+                    shown << totals->text(box)->text();
+                }
+                totals->accept();
+            }
+        });
+        QTest::mouseClick(m_form->button(MainCommand::ViewTotals), Qt::LeftButton);
+        QCOMPARE(shown,
+                 (QStringList{QStringLiteral("$137,340.44"), QStringLiteral("$99,404.44"), QStringLiteral("3.175"),
+                              QStringLiteral("36-1234567"), QStringLiteral("12-345678-9")}));
     }
 
     void mergeQuestion_cancelledChangesNothing()

@@ -314,6 +314,123 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(path(QStringLiteral("b.251"))));
     }
 
+    QStringList quickBooksArguments(const QString& state, const QString& connection, const QString& out) const
+    {
+        return {QStringLiteral("file"),
+                QStringLiteral("--state"),
+                state,
+                QStringLiteral("--quarter"),
+                QStringLiteral("1"),
+                QStringLiteral("--year"),
+                QStringLiteral("2025"),
+                QStringLiteral("--quickbooks"),
+                connection,
+                QStringLiteral("--out"),
+                out,
+                QStringLiteral("--hours-for-zero"),
+                QStringLiteral("520")};
+    }
+
+    QString demoCompany() const { return QStringLiteral("simulated:%1/demo-company.json").arg(test::programFolder()); }
+
+    void everyState_fromTheDemoCompany_andAgainFromItsReplay_data()
+    {
+        QTest::addColumn<QString>("state");
+        QTest::addColumn<QString>("account");
+        const char* const states[][2] = {{"CT", "1234567890"},   {"FL", "1234567"},    {"IL", "1234567"},
+                                         {"KY", "123456A"},      {"MD", "12345678"},   {"MA-QUEST", "12345678"},
+                                         {"MA-PFML", "1234567"}, {"MS", "1234567890"}, {"NC", "1234567"},
+                                         {"SC", "123456"},       {"TN", "12345678"},   {"TX", "12-345678-9"},
+                                         {"WA", "123456789"}};
+        for (const auto& [state, account] : states) {
+            QTest::newRow(state) << QString::fromLatin1(state) << QString::fromLatin1(account);
+        }
+    }
+    void everyState_fromTheDemoCompany_andAgainFromItsReplay()
+    {
+        QFETCH(QString, state);
+        QFETCH(QString, account);
+        fillSubmitter();
+        // The demo company pays in Illinois and Massachusetts; elsewhere its Illinois item stands in.
+        const QStringList answers = {QStringLiteral("--sui-item"),         QStringLiteral("IL - Unemployment Company"),
+                                     QStringLiteral("--state-account-id"), account,
+                                     QStringLiteral("--state-id"),         account};
+        const Run simulated = cli(quickBooksArguments(state, demoCompany(), path(QStringLiteral("simulated.out"))) +
+                                  answers + QStringList{QStringLiteral("--support-file")});
+        QVERIFY2(simulated.status == 0, qPrintable(simulated.err));
+        const QByteArray bytes = readAll(path(QStringLiteral("simulated.out")));
+        QVERIFY(bytes.size() > 100);
+        QVERIFY(QFile::copy(data() + QStringLiteral("/QBData.xml"), path(QStringLiteral("saved.xml"))));
+
+        const Run replayed =
+            cli(quickBooksArguments(state, QStringLiteral("replay:") + path(QStringLiteral("saved.xml")),
+                                    path(QStringLiteral("replayed.out"))) +
+                answers);
+        QVERIFY2(replayed.status == 0, qPrintable(replayed.err));
+        if (state != QLatin1String("MA-PFML")) {
+            QCOMPARE(readAll(path(QStringLiteral("replayed.out"))), bytes);
+        } else {
+            // The workbook carries the time it was written; the sheets themselves are the same.
+            QCOMPARE(readAll(path(QStringLiteral("replayed.out"))).size(), bytes.size());
+        }
+    }
+
+    void quickBooksStops_data()
+    {
+        QTest::addColumn<QStringList>("extra");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("the item list shown without an answer")
+            << QStringList{QStringLiteral("--state"), QStringLiteral("TX")} << 3
+            << QStringLiteral("Wagetrove: Can't find payroll item.");
+        QTest::newRow("an account number the list refuses")
+            << QStringList{QStringLiteral("--state"),
+                           QStringLiteral("TX"),
+                           QStringLiteral("--sui-item"),
+                           QStringLiteral("IL - Unemployment Company"),
+                           QStringLiteral("--state-account-id"),
+                           QStringLiteral("123")}
+            << 1 << QStringLiteral("Wagetrove: State Account ID invalid. Enter in xx-xxxxxx-x format");
+        QTest::newRow("an item the list does not offer")
+            << QStringList{QStringLiteral("--state"), QStringLiteral("TX"), QStringLiteral("--sui-item"),
+                           QStringLiteral("IL - Withholding")}
+            << 2 << QStringLiteral("--sui-item \"IL - Withholding\" is not one of the payroll items offered");
+        QTest::newRow("a version not supported") << QStringList{QStringLiteral("--version-36")} << 3
+                                                 << QStringLiteral("is not supported by the version of Wagetrove");
+        QTest::newRow("a replay file missing")
+            << QStringList{QStringLiteral("--replay-missing")} << 3
+            << QStringLiteral("Wagetrove could not get the payroll data from QuickBooks.");
+    }
+    void quickBooksStops()
+    {
+        QFETCH(QStringList, extra);
+        QFETCH(int, status);
+        QFETCH(QString, message);
+        fillSubmitter();
+        QString state = QStringLiteral("IL");
+        QString connection = demoCompany();
+        if (extra.startsWith(QStringLiteral("--state"))) {
+            state = extra.at(1);
+            extra = extra.mid(2);
+        } else if (extra == QStringList{QStringLiteral("--version-36")}) {
+            QByteArray company = readAll(test::programFolder() + QStringLiteral("/demo-company.json"));
+            company.replace("\"majorVersion\": \"34\"", "\"majorVersion\": \"36\"");
+            QFile file(path(QStringLiteral("newer.json")));
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(company) > 0);
+            file.close();
+            connection = QStringLiteral("simulated:") + file.fileName();
+            extra.clear();
+        } else {
+            connection = QStringLiteral("replay:") + path(QStringLiteral("nothing.xml"));
+            extra.clear();
+        }
+        const Run run = cli(quickBooksArguments(state, connection, path(QStringLiteral("a.out"))) + extra +
+                            QStringList{QStringLiteral("--json")});
+        QCOMPARE(run.status, status);
+        QVERIFY2(run.err.contains(message), qPrintable(run.err));
+        QVERIFY(!QFile::exists(path(QStringLiteral("a.out"))));
+    }
+
     void outputOverWhatTheRunReads_refused()
     {
         fillSubmitter();
@@ -372,6 +489,11 @@ private Q_SLOTS:
                                                           wages,
                                                           out};
         QTest::newRow("no output") << QStringList{QStringLiteral("file"), QStringLiteral("--state=IL"), wages};
+        QTest::newRow("neither wages nor QuickBooks")
+            << QStringList{QStringLiteral("file"), QStringLiteral("--state=IL"), out};
+        QTest::newRow("unknown wage mode")
+            << QStringList{QStringLiteral("file"), QStringLiteral("--state=IL"),
+                           QStringLiteral("--quickbooks=replay:x"), QStringLiteral("--wage-mode=net"), out};
         QTest::newRow("two outputs") << QStringList{QStringLiteral("file"), QStringLiteral("--state=IL"), wages, out,
                                                     QStringLiteral("--out-dir=/tmp")};
         QTest::newRow("rate for PFML") << QStringList{QStringLiteral("file"), QStringLiteral("--state=MA-PFML"), wages,
@@ -415,6 +537,11 @@ private Q_SLOTS:
         QVERIFY2(run.out.contains(QStringLiteral("WageLimit=7000\nRemitID=123456\nUseEmployer=N\n")),
                  qPrintable(run.out));
         QVERIFY(run.out.contains(QStringLiteral("StandAlonenoqb=Y\n")));
+
+        run = cli({QStringLiteral("options"), QStringLiteral("--quickbooks"), QStringLiteral("replay:QBData.xml")});
+        QCOMPARE(run.status, 0);
+        QCOMPARE(value("QuickBooks"), QStringLiteral("replay:QBData.xml"));
+        QCOMPARE(value("StandAlonenoqb"), QStringLiteral("Y"));
     }
 
     void help_describesEveryOption()

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The README's demo: for every state whose file this release writes, the quarter of the shipped sample
-# workbook is filed through wagetrove-cli into demo-output/, over a fresh data folder and a fixed day, so
+# workbook is filed through wagetrove-cli into demo-output/, and the demo company's quarter from the simulated
+# QuickBooks for the states it has employees in, over a fresh data folder and a fixed day, so
 # that every run writes the same bytes. Needs no display.
 #   scripts/demo.sh [BUILD_DIR]   (default: build; DEMO_OUTPUT chooses another folder than demo-output)
 set -euo pipefail
@@ -54,8 +55,30 @@ else
 fi
 echo
 
+# The demo company, through the simulated QuickBooks, for each state it has employees in. Its quarter goes into
+# a data folder of its own, so that its company and account numbers stay apart from the workbook's.
+qb_data="$output/quickbooks-data"
+qb_files="$output/quickbooks-files"
+rm -rf "$qb_data" "$qb_files"
+mkdir -p "$qb_files"
+company="$(dirname "$cli")/demo-company.json"
+"$cli" --data-folder "$qb_data" --today 2025-04-15 submitter --name "PAYROLL SERVICES LLC" --address "2 OAK AVE" \
+    --city CHICAGO --state IL --zip 60601 --contact "PAT DOE" --phone 312-555-0100 --ein 98-7654321 \
+    --email pat@example.com >/dev/null
+for entry in IL:1234567 MA-QUEST:12345678 MA-PFML:1234567; do
+    short="${entry%%:*}"
+    echo "== $short, first quarter of 2025, from the simulated QuickBooks company $company"
+    if "$cli" --data-folder "$qb_data" --today 2025-04-15 file --state "$short" --quarter 1 --year 2025 \
+        --quickbooks "simulated:$company" --state-id "${entry#*:}" --hours-for-zero 520 --out-dir "$qb_files" 2>&1; then
+        filed+=("QuickBooks $short")
+    else
+        failed+=("QuickBooks $short")
+    fi
+    echo
+done
+
 echo "Files written for ${#filed[@]} report(s): ${filed[*]}"
-ls -l "$files"
+ls -l "$files" "$qb_files"
 if [ "${#failed[@]}" -gt 0 ]; then
     echo "No file for: ${failed[*]}" >&2
     exit 1

@@ -35,11 +35,12 @@ test)
     ;;
 bench)
     cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release
-    cmake --build build-bench -j"$jobs" --target importbench pfmlbench wagelistingbench
+    cmake --build build-bench -j"$jobs" --target importbench pfmlbench wagelistingbench quickbooksbench
     status=0
     build-bench/bench/importbench || status=$?
     build-bench/bench/pfmlbench || status=$?
     build-bench/bench/wagelistingbench || status=$?
+    build-bench/bench/quickbooksbench || status=$?
     exit "$status"
     ;;
 *)

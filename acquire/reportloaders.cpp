@@ -40,10 +40,22 @@ Currency sum(Currency a, Currency b)
     return *total;
 }
 
+/// A report's date, as qbXML writes it (yyyy-mm-dd) or as a report prints it (MM/DD/YYYY).
 QDate reportDate(const QString& text)
 {
     const QString date = text.trimmed();
-    QDate parsed = QDate::fromString(date, QStringLiteral("yyyy-MM-dd"));
+    QDate parsed;
+    // The qbXML form is read by hand: a report holds one date a row, and the general parser is slow.
+    if (date.size() == 10 && date[4] == QLatin1Char('-') && date[7] == QLatin1Char('-')) {
+        bool yearOk = false;
+        bool monthOk = false;
+        bool dayOk = false;
+        parsed = QDate(QStringView(date).left(4).toInt(&yearOk), QStringView(date).mid(5, 2).toInt(&monthOk),
+                       QStringView(date).right(2).toInt(&dayOk));
+        if (!(yearOk && monthOk && dayOk)) {
+            parsed = QDate();
+        }
+    }
     if (!parsed.isValid()) {
         parsed = QDate::fromString(date, QStringLiteral("MM/dd/yyyy"));
     }
@@ -95,10 +107,26 @@ public:
         return *it;
     }
 
-    void update(qint64 rowId, const QString& assignments, QVariantList values)
+    /// Runs one UPDATE of the row; each form of statement is prepared once, as a report updates many rows.
+    void update(qint64 rowId, const QString& assignments, const QVariantList& values)
     {
-        values << rowId;
-        exec(m_db, QStringLiteral("UPDATE [Employee] SET %1 WHERE rowid = ?").arg(assignments), values);
+        auto it = m_updates.find(assignments);
+        if (it == m_updates.end()) {
+            QSqlQuery query(m_db);
+            if (!query.prepare(QStringLiteral("UPDATE [Employee] SET %1 WHERE rowid = ?").arg(assignments))) {
+                throw StoreError(lastErrorText(query));
+            }
+            it = m_updates.insert(assignments, query);
+        }
+        QSqlQuery& query = *it;
+        int position = 0;
+        for (const QVariant& value : values) {
+            query.bindValue(position++, value);
+        }
+        query.bindValue(position, rowId);
+        if (!query.exec()) {
+            throw StoreError(lastErrorText(query));
+        }
     }
 
     QSqlDatabase& database() { return m_db; }
@@ -106,6 +134,7 @@ public:
 private:
     QSqlDatabase& m_db;
     QHash<QString, Stored> m_byName;
+    QHash<QString, QSqlQuery> m_updates;
 };
 
 QVariant raw(Currency value)
@@ -116,7 +145,7 @@ QVariant raw(Currency value)
 /// The edits of one report row to one employee, saved together or not at all.
 struct PendingEdit
 {
-    std::optional<qint64> rowId;
+    qint64 rowId = 0; ///< 0 while the row names no stored employee
     bool month[3] = {false, false, false};
     Currency gross;
     Currency taxable;
@@ -125,7 +154,7 @@ struct PendingEdit
 
     void save(EmployeeRows& rows)
     {
-        if (!rowId) {
+        if (rowId == 0) {
             return;
         }
         QString assignments = QStringLiteral("[GrossWages] = COALESCE([GrossWages], 0) + ?, [TaxableWages] = "
@@ -136,7 +165,7 @@ struct PendingEdit
                 assignments += QStringLiteral(", [Month%1] = 1").arg(m + 1);
             }
         }
-        rows.update(*rowId, assignments, {raw(gross), raw(taxable), raw(swhWages), raw(swhAmount)});
+        rows.update(rowId, assignments, {raw(gross), raw(taxable), raw(swhWages), raw(swhAmount)});
         *this = PendingEdit();
     }
 };
@@ -180,11 +209,11 @@ void walkSutaRows(Session& session, const QbReport& report)
                 if (const auto stored = rows.find(cell.value)) {
                     edit.rowId = stored->rowId;
                 }
-                skip = !edit.rowId;
+                skip = edit.rowId == 0;
                 item.clear();
                 break;
             case 3:
-                if (edit.rowId && !skip) {
+                if (edit.rowId != 0 && !skip) {
                     const QDate date = reportDate(cell.value);
                     const int m = date.month() - 3 * (quarter - 1);
                     edit.month[m == 1 ? 0 : m == 2 ? 1 : 2] = true;

@@ -31,6 +31,23 @@ bool asksForHost(const QByteArray& request)
 
 /// The text range of the document's HostQueryRs element, if it has one, found by the reader so that comments,
 /// CDATA and quoting cannot mislead it.
+/// Whether the document's first response is the host's, read only as far as that first response.
+bool startsWithHostResponse(const QByteArray& document)
+{
+    QXmlStreamReader xml(document);
+    int depth = 0;
+    while (!xml.atEnd()) {
+        const QXmlStreamReader::TokenType token = xml.readNext();
+        if (token == QXmlStreamReader::StartElement && ++depth == 3) {
+            return xml.name() == QLatin1String("HostQueryRs");
+        }
+        if (token == QXmlStreamReader::EndElement) {
+            --depth;
+        }
+    }
+    return false;
+}
+
 std::optional<std::pair<qint64, qint64>> hostResponseRange(const QString& document)
 {
     QXmlStreamReader xml(document);
@@ -71,8 +88,8 @@ void ReplayQuickBooks::openConnection(const QString&, const QString&)
                           .arg(QDir::toNativeSeparators(m_path), file.errorString()));
     }
     const QByteArray bytes = file.readAll();
-    const QString document = QString::fromUtf8(bytes);
-    if (const auto range = hostResponseRange(document)) {
+    const QString document = startsWithHostResponse(bytes) ? QString::fromUtf8(bytes) : QString();
+    if (const auto range = document.isEmpty() ? std::nullopt : hostResponseRange(document)) {
         const QString host = document.mid(range->first, range->second - range->first);
         m_hostAnswer = QByteArray("<?xml version=\"1.0\" ?>\r\n<QBXML>\r\n<QBXMLMsgsRs>\r\n") + host.toUtf8() +
                        QByteArray("\r\n</QBXMLMsgsRs>\r\n</QBXML>\r\n");

@@ -2,6 +2,7 @@
 #include "app/mainwindowstate.h"
 #include "app/session.h"
 #include "app/startup.h"
+#include "common/inifile.h"
 #include "store/frmsubmitter.h"
 #include "store/wagestore.h"
 #include "tests/support/startedprogram.h"
@@ -161,6 +162,27 @@ private Q_SLOTS:
         QVERIFY(!m_session->Store.isOpen());
         QVERIFY(!m_session->CalcTaxable);
         QCOMPARE(submitterName(), QStringLiteral("Acme Payroll"));
+    }
+
+    void quickBooksConnection_browsedAndSavedByOk_data()
+    {
+        QTest::addColumn<QString>("chosen");
+        QTest::addColumn<QString>("saved");
+        QTest::newRow("a company to simulate")
+            << QStringLiteral("/x/demo-company.JSON") << QStringLiteral("simulated:/x/demo-company.JSON");
+        QTest::newRow("a saved answer") << QStringLiteral("/x/QBData.xml") << QStringLiteral("replay:/x/QBData.xml");
+    }
+    void quickBooksConnection_browsedAndSavedByOk()
+    {
+        QFETCH(QString, chosen);
+        QFETCH(QString, saved);
+        openWindow();
+        m_dialogs.fileNext(chosen);
+        QTest::mouseClick(child<QPushButton>(m_window.get(), QStringLiteral("cmdBrowseQuickBooks")), Qt::LeftButton);
+        QCOMPARE(child<QLineEdit>(m_window.get(), QStringLiteral("txtQuickBooks"))->text(), saved);
+        QTest::mouseClick(child<QPushButton>(m_window.get(), QStringLiteral("Command1")), Qt::LeftButton);
+        QCOMPARE(m_session->QuickBooksConnection, saved);
+        QCOMPARE(IniFile(m_session->SettingsFile).read(QStringLiteral("Options"), QStringLiteral("QuickBooks")), saved);
     }
 
     void mainWindowButton_opensTheWindow_andOkCaptionsCommand1()

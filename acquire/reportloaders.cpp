@@ -142,33 +142,54 @@ QVariant raw(Currency value)
     return QVariant(qlonglong(value.raw()));
 }
 
-/// The edits of one report row to one employee, saved together or not at all.
-struct PendingEdit
+/// What the saved rows of a report add up to for one employee, written once when the report is walked.
+struct EmployeeTotals
 {
-    qint64 rowId = 0; ///< 0 while the row names no stored employee
     bool month[3] = {false, false, false};
     Currency gross;
     Currency taxable;
     Currency swhWages;
     Currency swhAmount;
+};
 
-    void save(EmployeeRows& rows)
+/// The edits of one report row to one employee, saved together or not at all.
+struct PendingEdit
+{
+    qint64 rowId = 0; ///< 0 while the row names no stored employee
+    EmployeeTotals added;
+
+    void save(QHash<qint64, EmployeeTotals>& saved)
     {
         if (rowId == 0) {
             return;
         }
-        QString assignments = QStringLiteral("[GrossWages] = COALESCE([GrossWages], 0) + ?, [TaxableWages] = "
-                                             "COALESCE([TaxableWages], 0) + ?, [SWHWages] = COALESCE([SWHWages], 0) + "
-                                             "?, [SWHAmount] = COALESCE([SWHAmount], 0) + ?");
+        EmployeeTotals& totals = saved[rowId];
         for (int m = 0; m < 3; ++m) {
-            if (month[m]) {
-                assignments += QStringLiteral(", [Month%1] = 1").arg(m + 1);
-            }
+            totals.month[m] = totals.month[m] || added.month[m];
         }
-        rows.update(rowId, assignments, {raw(gross), raw(taxable), raw(swhWages), raw(swhAmount)});
+        totals.gross = sum(totals.gross, added.gross);
+        totals.taxable = sum(totals.taxable, added.taxable);
+        totals.swhWages = sum(totals.swhWages, added.swhWages);
+        totals.swhAmount = sum(totals.swhAmount, added.swhAmount);
         *this = PendingEdit();
     }
 };
+
+/// Adds each employee's saved amounts to the stored ones and sets the months seen, one statement an employee.
+void writeTotals(EmployeeRows& rows, const QHash<qint64, EmployeeTotals>& saved)
+{
+    for (auto it = saved.begin(); it != saved.end(); ++it) {
+        const EmployeeTotals& t = it.value();
+        rows.update(it.key(),
+                    QStringLiteral("[GrossWages] = COALESCE([GrossWages], 0) + ?, [TaxableWages] = "
+                                   "COALESCE([TaxableWages], 0) + ?, [SWHWages] = COALESCE([SWHWages], 0) + ?, "
+                                   "[SWHAmount] = COALESCE([SWHAmount], 0) + ?, [Month1] = CASE WHEN ? THEN 1 ELSE "
+                                   "[Month1] END, [Month2] = CASE WHEN ? THEN 1 ELSE [Month2] END, [Month3] = CASE "
+                                   "WHEN ? THEN 1 ELSE [Month3] END"),
+                    {raw(t.gross), raw(t.taxable), raw(t.swhWages), raw(t.swhAmount), int(t.month[0]), int(t.month[1]),
+                     int(t.month[2])});
+    }
+}
 
 bool failedStatus(Session& session, Dialogs& dialogs, const QbResponse* report)
 {
@@ -191,7 +212,7 @@ void walkSutaRows(Session& session, const QbReport& report)
     const int quarter = quarterNumber(session);
 
     EmployeeRows rows(session);
-    Transaction transaction(rows.database());
+    QHash<qint64, EmployeeTotals> saved;
     for (const QbReportRow& row : report.rows) {
         if (row.kind != QbRowKind::Data) {
             continue;
@@ -216,7 +237,7 @@ void walkSutaRows(Session& session, const QbReport& report)
                 if (edit.rowId != 0 && !skip) {
                     const QDate date = reportDate(cell.value);
                     const int m = date.month() - 3 * (quarter - 1);
-                    edit.month[m == 1 ? 0 : m == 2 ? 1 : 2] = true;
+                    edit.added.month[m == 1 ? 0 : m == 2 ? 1 : 2] = true;
                     inQuarter = (date.month() - 1) / 3 + 1 == quarter;
                 }
                 break;
@@ -234,22 +255,22 @@ void walkSutaRows(Session& session, const QbReport& report)
             case 5:
                 if (isSui && !skip) {
                     const Currency value = amountOf(cell.value);
-                    edit.gross = sum(edit.gross, value);
+                    edit.added.gross = sum(edit.added.gross, value);
                     session.TotalWages = sum(session.TotalWages, value);
                     if (pfml && inQuarter) {
-                        edit.taxable = sum(edit.taxable, value);
+                        edit.added.taxable = sum(edit.added.taxable, value);
                     }
                 }
                 break;
             case 6:
                 if (isSui && !skip && !pfml) {
                     const Currency value = amountOf(cell.value);
-                    edit.taxable = sum(edit.taxable, value);
+                    edit.added.taxable = sum(edit.added.taxable, value);
                     session.TaxableTotal = sum(session.TaxableTotal, value);
-                    edit.save(rows);
+                    edit.save(saved);
                 } else if (isSwh && !skip) {
                     const Currency value = amountOf(cell.value);
-                    edit.swhWages = sum(edit.swhWages, value);
+                    edit.added.swhWages = sum(edit.added.swhWages, value);
                     session.SWHWagesTotal = sum(session.SWHWagesTotal, value);
                 }
                 break;
@@ -266,11 +287,11 @@ void walkSutaRows(Session& session, const QbReport& report)
                     // Withheld amounts come negative, as on the paycheck. The total follows the rows, so that
                     // the totals window shows what the file carries.
                     const Currency withheld = Currency().minus(amountOf(cell.value)).value_or(Currency());
-                    edit.swhAmount = sum(edit.swhAmount, withheld);
+                    edit.added.swhAmount = sum(edit.added.swhAmount, withheld);
                     session.SWHAmountTotal = sum(session.SWHAmountTotal, withheld);
-                    edit.save(rows);
+                    edit.save(saved);
                 } else if (pfml) {
-                    edit.save(rows);
+                    edit.save(saved);
                 }
                 break;
             default:
@@ -278,6 +299,8 @@ void walkSutaRows(Session& session, const QbReport& report)
             }
         }
     }
+    Transaction transaction(rows.database());
+    writeTotals(rows, saved);
     transaction.commit();
 }
 

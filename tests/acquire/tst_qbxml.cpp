@@ -263,7 +263,7 @@ private Q_SLOTS:
             << QByteArray("<QBXML><QBXMLMsgsRs><CompanyQueryRs statusCode=\"0\"><CompanyRet><CompanyName>") +
                    QByteArray(65, 'x') +
                    QByteArray("</CompanyName></CompanyRet></CompanyQueryRs></QBXMLMsgsRs></QBXML>")
-            << QStringLiteral("a text of 65 characters");
+            << QStringLiteral("longer than any QuickBooks answer holds");
         QTest::newRow("oversized document") << QByteArray(1025, ' ') << QStringLiteral("larger than 1024 bytes");
         QTest::newRow("not XML") << QByteArray("Status OK") << QStringLiteral("could not be read");
         QTest::newRow("another root") << QByteArray("<html/>") << QStringLiteral("<html>, not <QBXML>");

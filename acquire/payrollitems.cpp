@@ -8,6 +8,7 @@
 #include "common/numerictext.h"
 #include "store/sqlutil.h"
 #include "store/storeerror.h"
+#include "totals/prefilingvalidation.h"
 #include "totals/totalsfields.h"
 
 namespace wagetrove {
@@ -46,16 +47,6 @@ bool offeredAsSwh(const QbPayrollItem& item)
 {
     return isTaxItem(item) && !item.name.endsWith(QLatin1String("Employee")) &&
            !item.name.endsWith(QLatin1String("Company"));
-}
-
-bool isDigits(QStringView text)
-{
-    for (const QChar c : text) {
-        if (c < QLatin1Char('0') || c > QLatin1Char('9')) {
-            return false;
-        }
-    }
-    return true;
 }
 
 /// Writes one field of the company's StateIDTable row for the state; a failure is skipped.
@@ -102,8 +93,8 @@ std::optional<QString> suiItemChoiceProblem(const Session& session, bool itemSel
     }
     switch (stateAt(session.StatePosition).item()) {
     case StateItem::Texas:
-        if (id.size() != 11 || !isDigits(QStringView(id).left(2)) || id[2] != QLatin1Char('-') ||
-            !isDigits(QStringView(id).mid(3, 6)) || id[9] != QLatin1Char('-') || !isDigits(QStringView(id).right(1))) {
+        if (id.size() != 11 || !isDigits(id.left(2), 2) || id[2] != QLatin1Char('-') || !isDigits(id.mid(3, 6), 6) ||
+            id[9] != QLatin1Char('-') || !isDigits(id.right(1), 1)) {
             return QStringLiteral("State Account ID invalid. Enter in xx-xxxxxx-x format");
         }
         return std::nullopt;

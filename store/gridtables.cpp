@@ -3,28 +3,16 @@
 #include "app/statecatalogue.h"
 #include "common/currency.h"
 #include "store/schema.h"
+#include "totals/prefilingvalidation.h"
 
 namespace wagetrove {
 namespace {
-
-bool isNineDigits(const QString& text)
-{
-    if (text.size() != 9) {
-        return false;
-    }
-    for (const QChar c : text) {
-        if (c < QLatin1Char('0') || c > QLatin1Char('9')) {
-            return false;
-        }
-    }
-    return true;
-}
 
 std::optional<QString> wageDetailsRefusal(int column, const QString& text)
 {
     switch (column) {
     case SsColumn:
-        if (!isNineDigits(text)) {
+        if (!isDigits(text, 9)) {
             return kInvalidSsMessage;
         }
         break;

@@ -91,11 +91,6 @@ const char* const kIndexes[] = {
     "CREATE INDEX [EIN] ON [StateIDTable] ([EIN])",
 };
 
-QString bracketed(const QString& name)
-{
-    return QLatin1Char('[') + name + QLatin1Char(']');
-}
-
 } // namespace
 
 void create(QSqlDatabase& db)

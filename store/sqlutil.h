@@ -9,6 +9,12 @@ class QSqlQuery;
 
 namespace wagetrove {
 
+/// A table or field name as a statement writes it: "[County Code]".
+inline QString bracketed(const QString& name)
+{
+    return QLatin1Char('[') + name + QLatin1Char(']');
+}
+
 /// The driver's and the database's error texts of a failed query, joined.
 QString lastErrorText(const QSqlQuery& query);
 

@@ -12,11 +12,6 @@
 namespace wagetrove {
 namespace {
 
-QString bracketed(const QString& name)
-{
-    return QLatin1Char('[') + name + QLatin1Char(']');
-}
-
 bool sameStored(const QVariant& a, const QVariant& b)
 {
     if (a.isNull() || b.isNull()) {

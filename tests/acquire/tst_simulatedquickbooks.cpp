@@ -161,25 +161,6 @@ private Q_SLOTS:
         QTest::addColumn<QString>("request");
         QTest::addColumn<QStringList>("checks");
 
-        QTest::newRow("host") << kCompany << QStringLiteral("<HostQueryRq requestID=\"0\"/>")
-                              << QStringList{
-                                     QStringLiteral("HostQueryRs/HostRet/ProductName=QuickBooks <Test> & \"Co\""),
-                                     QStringLiteral("HostQueryRs/HostRet/MajorVersion=33"),
-                                     QStringLiteral("HostQueryRs/HostRet/MinorVersion=0")};
-        QTest::newRow("company") << kCompany << QStringLiteral("<CompanyQueryRq requestID=\"7\"/>")
-                                 << QStringList{QStringLiteral("CompanyQueryRs/@requestID=7"),
-                                                QStringLiteral("CompanyQueryRs/CompanyRet/CompanyName=Acme & Sons"),
-                                                QStringLiteral("CompanyQueryRs/CompanyRet/Address/City=Chicago"),
-                                                QStringLiteral("CompanyQueryRs/CompanyRet/LegalAddress=<none>"),
-                                                QStringLiteral("CompanyQueryRs/CompanyRet/EIN=12-3456789")};
-        QTest::newRow("every employee, custom fields")
-            << kCompany << kAllEmployees
-            << QStringList{QStringLiteral("EmployeeQueryRs/EmployeeRet/MiddleName=A"),
-                           QStringLiteral("EmployeeQueryRs/EmployeeRet/DataExtRet/DataExtName=SOC"),
-                           QStringLiteral("EmployeeQueryRs/EmployeeRet/DataExtRet/DataExtValue=15-1252"),
-                           QStringLiteral("EmployeeQueryRs/EmployeeRet:1/Name=Ann Baker"),
-                           QStringLiteral("EmployeeQueryRs/EmployeeRet:1/MiddleName=<none>"),
-                           QStringLiteral("EmployeeQueryRs/EmployeeRet:1/IsActive=false")};
         QTest::newRow("no custom fields without owner 0")
             << kCompany << QStringLiteral("<EmployeeQueryRq><ActiveStatus>All</ActiveStatus></EmployeeQueryRq>")
             << QStringList{QStringLiteral("EmployeeQueryRs/EmployeeRet/DataExtRet=<none>"),

@@ -75,8 +75,8 @@ void PayrollItemList::okClicked()
     if (m_purpose == Purpose::Unemployment) {
         m_text1->setText(m_text1->text().trimmed());
         problem = suiItemChoiceProblem(m_session, selected, m_text1->text());
-    } else if (!selected) {
-        problem = QStringLiteral("Please Select the QuickBooks Payroll Item that is used to track State Withholding");
+    } else {
+        problem = swhItemChoiceProblem(selected);
     }
     if (problem) {
         m_dialogs.message(*problem, kApplicationTitle);

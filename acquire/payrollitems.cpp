@@ -111,6 +111,14 @@ std::optional<QString> suiItemChoiceProblem(const Session& session, bool itemSel
     }
 }
 
+std::optional<QString> swhItemChoiceProblem(bool itemSelected)
+{
+    if (!itemSelected) {
+        return QStringLiteral("Please Select the QuickBooks Payroll Item that is used to track State Withholding");
+    }
+    return std::nullopt;
+}
+
 void ReadSuiPayrollItems(Session& session, Dialogs& dialogs, PayrollDataWindows& windows, const QbResponse* items)
 {
     session.ItemFound = false;

@@ -19,6 +19,9 @@ inline const QString kNoPayrollSubscriptionMessage = QStringLiteral(
 /// account number (trimmed) that does not have the state's form. An empty account number is accepted.
 std::optional<QString> suiItemChoiceProblem(const Session& session, bool itemSelected, const QString& stateAccountId);
 
+/// What the withholding item list's OK finds wrong: no item selected.
+std::optional<QString> swhItemChoiceProblem(bool itemSelected);
+
 /// Finds the payroll item that tracks the state's unemployment tax in the item list QuickBooks returned (`items`
 /// null when it returned none): the remembered SUIItemName matched without regard to case, else the one the user
 /// picks from the state tax items offered in Form2, with the account number. The item and account number go to

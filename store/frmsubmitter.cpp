@@ -1,5 +1,6 @@
 #include "store/frmsubmitter.h"
 
+#include "acquire/qb/qbconversation.h"
 #include "common/dialogs.h"
 #include "store/submittermodel.h"
 
@@ -231,9 +232,7 @@ void frmSubmitter::connectHandlers()
             {QStringLiteral("QuickBooks Connection"), QString(),
              QStringLiteral("QuickBooks answers and companies (*.xml *.json);;All files (*)"), false});
         if (path) {
-            // A JSON file describes a company to simulate; anything else is a saved QuickBooks answer.
-            const bool company = path->endsWith(QLatin1String(".json"), Qt::CaseInsensitive);
-            m_quickBooks->setText((company ? QStringLiteral("simulated:") : QStringLiteral("replay:")) + *path);
+            m_quickBooks->setText(quickBooksConnectionFor(*path));
         }
     });
     connect(m_remitterId, &QLineEdit::textChanged, this,

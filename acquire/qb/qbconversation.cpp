@@ -25,6 +25,12 @@ std::unique_ptr<QbTransport> openQuickBooksTransport(const QString& connection)
                       .arg(connection));
 }
 
+QString quickBooksConnectionFor(const QString& path)
+{
+    const bool company = path.endsWith(QLatin1String(".json"), Qt::CaseInsensitive);
+    return (company ? QStringLiteral("simulated:") : QStringLiteral("replay:")) + path;
+}
+
 QbConversation::QbConversation(std::unique_ptr<QbTransport> transport) : m_transport(std::move(transport)) {}
 
 QbConversation::~QbConversation()

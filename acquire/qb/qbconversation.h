@@ -11,6 +11,10 @@ namespace wagetrove {
 /// text and for a file that cannot be used.
 std::unique_ptr<QbTransport> openQuickBooksTransport(const QString& connection);
 
+/// The connection text for a file: a JSON file describes a company to simulate, any other file is a saved
+/// QuickBooks answer to replay.
+QString quickBooksConnectionFor(const QString& path);
+
 /// One run's conversation with QuickBooks: the connection and the session, opened on open() and always closed
 /// again, in order, when the conversation ends, whatever stopped the run.
 class QbConversation

@@ -31,6 +31,15 @@ Currency amountOf(const QString& text)
     return *amount;
 }
 
+/// A report cell's amount: QuickBooks writes the plain form, which is read without making a text of it.
+Currency amountOf(QByteArrayView value)
+{
+    if (const std::optional<Currency> plain = Currency::fromPlainDecimal(value)) {
+        return *plain;
+    }
+    return amountOf(QString::fromUtf8(value));
+}
+
 Currency sum(Currency a, Currency b)
 {
     const std::optional<Currency> total = a.plus(b);
@@ -41,23 +50,22 @@ Currency sum(Currency a, Currency b)
 }
 
 /// A report's date, as qbXML writes it (yyyy-mm-dd) or as a report prints it (MM/DD/YYYY).
-QDate reportDate(const QString& text)
+QDate reportDate(QByteArrayView value)
 {
-    const QString date = text.trimmed();
+    const QByteArrayView date = value.trimmed();
     QDate parsed;
     // The qbXML form is read by hand: a report holds one date a row, and the general parser is slow.
-    if (date.size() == 10 && date[4] == QLatin1Char('-') && date[7] == QLatin1Char('-')) {
+    if (date.size() == 10 && date[4] == '-' && date[7] == '-') {
         bool yearOk = false;
         bool monthOk = false;
         bool dayOk = false;
-        parsed = QDate(QStringView(date).left(4).toInt(&yearOk), QStringView(date).mid(5, 2).toInt(&monthOk),
-                       QStringView(date).right(2).toInt(&dayOk));
+        parsed = QDate(date.first(4).toInt(&yearOk), date.sliced(5, 2).toInt(&monthOk), date.last(2).toInt(&dayOk));
         if (!(yearOk && monthOk && dayOk)) {
             parsed = QDate();
         }
     }
     if (!parsed.isValid()) {
-        parsed = QDate::fromString(date, QStringLiteral("MM/dd/yyyy"));
+        parsed = QDate::fromString(QString::fromUtf8(date), QStringLiteral("MM/dd/yyyy"));
     }
     if (!parsed.isValid()) {
         throw LoaderError{};
@@ -213,6 +221,13 @@ void walkSutaRows(Session& session, const QbReport& report)
 
     EmployeeRows rows(session);
     QHash<qint64, EmployeeTotals> saved;
+    // A report lists each employee's rows together and names few items: each name and item is looked up once
+    // for a run of equal cells.
+    QByteArrayView lastName;
+    qint64 lastRowId = 0;
+    QByteArrayView lastItem;
+    bool lastItemIsSui = false; ///< the upper-case item is the SUI item's name
+    bool lastItemIsSwh = false;
     for (const QbReportRow& row : report.rows) {
         if (row.kind != QbRowKind::Data) {
             continue;
@@ -220,41 +235,52 @@ void walkSutaRows(Session& session, const QbReport& report)
         PendingEdit edit;
         bool skip = false;
         bool inQuarter = false;
-        QString item;
-        for (const QbReportCell& cell : row.cells) {
-            const bool isSui = !item.isEmpty() && item == suiItem;
-            const bool isSwh = !item.isEmpty() && item == swhItem;
+        // Whether the row's item, once read, is the SUI or the SWH item.
+        bool isSui = false;
+        bool isSwh = false;
+        for (const QbReportCell& cell : report.cellsOf(row)) {
+            const QByteArrayView text = report.valueOf(cell);
             switch (cell.colId) {
             case 2:
                 edit = PendingEdit();
-                if (const auto stored = rows.find(cell.value)) {
-                    edit.rowId = stored->rowId;
+                if (lastName.data() == nullptr || text != lastName) {
+                    const auto stored = rows.find(QString::fromUtf8(text));
+                    lastName = text;
+                    lastRowId = stored ? stored->rowId : 0;
                 }
+                edit.rowId = lastRowId;
                 skip = edit.rowId == 0;
-                item.clear();
+                isSui = false;
+                isSwh = false;
                 break;
             case 3:
                 if (edit.rowId != 0 && !skip) {
-                    const QDate date = reportDate(cell.value);
+                    const QDate date = reportDate(text);
                     const int m = date.month() - 3 * (quarter - 1);
                     edit.added.month[m == 1 ? 0 : m == 2 ? 1 : 2] = true;
                     inQuarter = (date.month() - 1) / 3 + 1 == quarter;
                 }
                 break;
             case 4:
-                item = cell.value.toUpper();
+                if (lastItem.data() == nullptr || text != lastItem) {
+                    const QString item = QString::fromUtf8(text).toUpper();
+                    lastItem = text;
+                    lastItemIsSui = item == suiItem;
+                    lastItemIsSwh = item == swhItem;
+                }
                 if (quest) {
-                    const bool sui = item == suiItem;
-                    if ((!sui && item != swhItem) || (sui && session.CalcTaxable)) {
+                    if ((!lastItemIsSui && !lastItemIsSwh) || (lastItemIsSui && session.CalcTaxable)) {
                         skip = true;
                     }
-                } else if (item != suiItem) {
+                } else if (!lastItemIsSui) {
                     skip = true;
                 }
+                isSui = !text.isEmpty() && lastItemIsSui;
+                isSwh = !text.isEmpty() && lastItemIsSwh;
                 break;
             case 5:
                 if (isSui && !skip) {
-                    const Currency value = amountOf(cell.value);
+                    const Currency value = amountOf(text);
                     edit.added.gross = sum(edit.added.gross, value);
                     session.TotalWages = sum(session.TotalWages, value);
                     if (pfml && inQuarter) {
@@ -264,19 +290,19 @@ void walkSutaRows(Session& session, const QbReport& report)
                 break;
             case 6:
                 if (isSui && !skip && !pfml) {
-                    const Currency value = amountOf(cell.value);
+                    const Currency value = amountOf(text);
                     edit.added.taxable = sum(edit.added.taxable, value);
                     session.TaxableTotal = sum(session.TaxableTotal, value);
                     edit.save(saved);
                 } else if (isSwh && !skip) {
-                    const Currency value = amountOf(cell.value);
+                    const Currency value = amountOf(text);
                     edit.added.swhWages = sum(edit.added.swhWages, value);
                     session.SWHWagesTotal = sum(session.SWHWagesTotal, value);
                 }
                 break;
             case 7:
                 if (isSui && !skip) {
-                    const Currency value = amountOf(cell.value);
+                    const Currency value = amountOf(text);
                     if (value > Currency()) {
                         session.Rate = value;
                     }
@@ -286,7 +312,7 @@ void walkSutaRows(Session& session, const QbReport& report)
                 if (isSwh && !skip) {
                     // Withheld amounts come negative, as on the paycheck. The total follows the rows, so that
                     // the totals window shows what the file carries.
-                    const Currency withheld = Currency().minus(amountOf(cell.value)).value_or(Currency());
+                    const Currency withheld = Currency().minus(amountOf(text)).value_or(Currency());
                     edit.added.swhAmount = sum(edit.added.swhAmount, withheld);
                     session.SWHAmountTotal = sum(session.SWHAmountTotal, withheld);
                     edit.save(saved);
@@ -333,14 +359,15 @@ void walkGrossPay(const QbReport& report, Take take)
         if (row.kind != QbRowKind::Subtotal) {
             continue;
         }
+        const std::span<const QbReportCell> cells = report.cellsOf(row);
         const auto label =
-            std::find_if(row.cells.begin(), row.cells.end(), [](const QbReportCell& cell) { return cell.colId == 1; });
-        if (label == row.cells.end() || label->value != QLatin1String("Total Gross Pay")) {
+            std::find_if(cells.begin(), cells.end(), [](const QbReportCell& cell) { return cell.colId == 1; });
+        if (label == cells.end() || report.valueOf(*label) != QByteArrayView("Total Gross Pay")) {
             continue;
         }
         QHash<int, QString> values;
-        for (const QbReportCell& cell : row.cells) {
-            values.insert(cell.colId, cell.value);
+        for (const QbReportCell& cell : cells) {
+            values.insert(cell.colId, report.textOf(cell));
         }
         for (auto it = names.begin(); it != names.end(); ++it) {
             if (!values.contains(it.key())) {

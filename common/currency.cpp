@@ -115,6 +115,31 @@ std::optional<Currency> Currency::fromText(const QString& text)
     return fromDecimal(DecimalNumber{negative, digits, -static_cast<std::int64_t>(fraction.size())});
 }
 
+std::optional<Currency> Currency::fromPlainDecimal(QByteArrayView text)
+{
+    const bool negative = text.startsWith('-');
+    if (negative) {
+        text = text.sliced(1);
+    }
+    const qsizetype point = text.indexOf('.');
+    const QByteArrayView whole = point < 0 ? text : text.first(point);
+    const QByteArrayView fraction = point < 0 ? QByteArrayView() : text.sliced(point + 1);
+    if ((whole.isEmpty() && fraction.isEmpty()) || whole.size() > 14 || fraction.size() > kDecimals) {
+        return std::nullopt;
+    }
+    std::int64_t raw = 0;
+    for (const QByteArrayView part : {whole, fraction}) {
+        for (const char c : part) {
+            if (c < '0' || c > '9') {
+                return std::nullopt;
+            }
+            raw = raw * 10 + (c - '0');
+        }
+    }
+    raw *= std::int64_t(powerOfTen(int(kDecimals - fraction.size())));
+    return fromRaw(negative ? -raw : raw);
+}
+
 std::optional<Currency> Currency::fromAnyText(const QString& text)
 {
     if (auto value = fromText(text)) {

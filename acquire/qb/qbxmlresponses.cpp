@@ -2,41 +2,84 @@
 
 #include "acquire/qb/qbtransport.h"
 
+#include <algorithm>
+#include <charconv>
 #include <climits>
-#include <cstdlib>
 #include <cstring>
-#include <expat.h>
+#include <libxml/parser.h>
 #include <string>
 #include <vector>
 
 namespace wagetrove {
 namespace {
 
-/// Reads a response document with expat, as a stream of elements: a payroll answer can hold hundreds of
-/// thousands of report cells. Only the elements the readers take are kept.
+/// An attribute as libxml2 hands it over: its value lies between two pointers, without a terminating zero.
+struct Attribute
+{
+    const char* begin = nullptr;
+    const char* end = nullptr;
+
+    std::string_view view() const { return {begin, size_t(end - begin)}; }
+};
+
+const char* chars(const xmlChar* text)
+{
+    return reinterpret_cast<const char*>(text);
+}
+
+/// Reads a response document with libxml2's SAX2 parser, as a stream of elements: a payroll answer can hold
+/// millions of report cells, and libxml2 hands over attribute values without copying them. Only the elements
+/// the readers take are kept.
 class ResponseParser
 {
 public:
     ResponseParser(const QByteArray& document, const QbParseLimits& limits) : m_document(document), m_limits(limits)
     {
-        m_parser = XML_ParserCreate("UTF-8");
-        XML_SetUserData(m_parser, this);
-        XML_SetElementHandler(m_parser, &ResponseParser::onStart, &ResponseParser::onEnd);
-        XML_SetCharacterDataHandler(m_parser, &ResponseParser::onText);
-        XML_SetStartDoctypeDeclHandler(m_parser, &ResponseParser::onDoctype);
-        XML_SetEntityDeclHandler(m_parser, &ResponseParser::onEntity);
+        xmlSAXHandler handler{};
+        handler.initialized = XML_SAX2_MAGIC;
+        handler.startElementNs = &ResponseParser::onStart;
+        handler.endElementNs = &ResponseParser::onEnd;
+        handler.characters = &ResponseParser::onText;
+        handler.cdataBlock = &ResponseParser::onText;
+        handler.internalSubset = &ResponseParser::onDoctype;
+        handler.entityDecl = &ResponseParser::onEntity;
+        // Errors are read from the context once the parse ends, never printed.
+        handler.serror = [](void*, xmlErrorPtr) {};
+        m_context = xmlCreatePushParserCtxt(&handler, this, nullptr, 0, nullptr);
+        if (m_context != nullptr) {
+            xmlCtxtUseOptions(m_context, XML_PARSE_NONET);
+        }
     }
-    ~ResponseParser() { XML_ParserFree(m_parser); }
+    ~ResponseParser()
+    {
+        if (m_context != nullptr) {
+            xmlFreeParserCtxt(m_context);
+        }
+    }
     ResponseParser(const ResponseParser&) = delete;
     ResponseParser& operator=(const ResponseParser&) = delete;
 
     /// The responses, or the reason the document cannot be read in `failure`.
     QList<QbResponse> run(QString& failure)
     {
-        const bool parsed =
-            XML_Parse(m_parser, m_document.constData(), int(m_document.size()), XML_TRUE) == XML_STATUS_OK;
+        if (m_context == nullptr) {
+            failure = QStringLiteral("there is not enough memory to read it");
+            return {};
+        }
+        // Fed in slices, so that a refusal ends the work early and libxml2 holds one slice at a time.
+        constexpr qsizetype kSlice = qsizetype(1) << 20;
+        bool parsed = true;
+        qsizetype offset = 0;
+        do {
+            const qsizetype size = std::min(kSlice, m_document.size() - offset);
+            const bool last = offset + size == m_document.size();
+            parsed = xmlParseChunk(m_context, m_document.constData() + offset, int(size), last ? 1 : 0) == 0;
+            offset += size;
+        } while (parsed && m_stop.isEmpty() && offset < m_document.size());
         if (m_stop.isEmpty() && !parsed) {
-            m_stop = QString::fromUtf8(XML_ErrorString(XML_GetErrorCode(m_parser)));
+            const xmlError* error = xmlCtxtGetLastError(m_context);
+            m_stop = error != nullptr && error->message != nullptr ? QString::fromUtf8(error->message).trimmed()
+                                                                   : QStringLiteral("it is not well-formed XML");
         }
         if (m_stop.isEmpty() && !m_rootSeen) {
             m_stop = QStringLiteral("it holds no <QBXML> element");
@@ -44,8 +87,8 @@ public:
         if (!m_stop.isEmpty()) {
             failure = QStringLiteral("%1 (line %2, column %3)")
                           .arg(m_stop)
-                          .arg(XML_GetCurrentLineNumber(m_parser))
-                          .arg(XML_GetCurrentColumnNumber(m_parser) + 1);
+                          .arg(xmlSAX2GetLineNumber(m_context))
+                          .arg(xmlSAX2GetColumnNumber(m_context));
             return {};
         }
         return m_responses;
@@ -59,171 +102,253 @@ private:
         if (m_stop.isEmpty()) {
             m_stop = reason;
         }
-        XML_StopParser(m_parser, XML_FALSE);
+        xmlStopParser(m_context);
     }
 
-    static void onDoctype(void* data, const XML_Char*, const XML_Char*, const XML_Char*, int)
+    static void onDoctype(void* data, const xmlChar*, const xmlChar*, const xmlChar*)
     {
         self(data).stop(QStringLiteral("it declares a document type, which a QuickBooks answer never does"));
     }
 
-    static void onEntity(void* data, const XML_Char*, int, const XML_Char*, int, const XML_Char*, const XML_Char*,
-                         const XML_Char*, const XML_Char*)
+    static void onEntity(void* data, const xmlChar*, int, const xmlChar*, const xmlChar*, xmlChar*)
     {
         self(data).stop(QStringLiteral("it declares an entity, which a QuickBooks answer never does"));
     }
 
-    static void onText(void* data, const XML_Char* text, int length)
+    static void onText(void* data, const xmlChar* text, int length)
     {
         ResponseParser& parser = self(data);
-        parser.m_text.append(text, length);
+        // Nothing inside a report's rows is text: the blanks between its millions of cells are not kept.
+        if (!parser.m_stop.isEmpty() || parser.m_inReportData) {
+            return;
+        }
+        parser.m_text.append(chars(text), length);
         if (qint64(parser.m_text.size()) > parser.m_limits.maxTextBytes) {
             parser.stop(QStringLiteral("a text of more than %1 characters is longer than any QuickBooks answer holds")
                             .arg(parser.m_limits.maxTextBytes));
         }
     }
 
-    /// An attribute's value, or nothing.
-    std::optional<QString> attribute(const XML_Char** attributes, const char* name)
+    /// An attribute of the element being started, or nothing.
+    static std::optional<Attribute> find(int count, const xmlChar** attributes, const char* name)
     {
-        for (int i = 0; attributes[i] != nullptr; i += 2) {
-            if (std::strcmp(attributes[i], name) == 0) {
-                const qsizetype length = qsizetype(std::strlen(attributes[i + 1]));
-                if (qint64(length) > m_limits.maxTextBytes) {
-                    stop(QStringLiteral("a text of %1 characters is longer than any QuickBooks answer holds")
-                             .arg(length));
-                    return QString();
-                }
-                return QString::fromUtf8(attributes[i + 1], length);
+        for (int i = 0; i < count; ++i) {
+            const xmlChar** attribute = attributes + 5 * i;
+            if (same(chars(attribute[0]), name)) {
+                return Attribute{chars(attribute[3]), chars(attribute[4])};
             }
         }
         return std::nullopt;
     }
 
-    /// A whole-number attribute, read without making a text of it: report cells each carry one.
-    static int numberAttribute(const XML_Char** attributes, const char* name, bool& numeric)
+    /// An attribute's value as UTF-8, or nothing when it is longer than the limits allow.
+    std::optional<std::string_view> bounded(const Attribute& attribute)
     {
-        numeric = false;
-        for (int i = 0; attributes[i] != nullptr; i += 2) {
-            if (std::strcmp(attributes[i], name) == 0) {
-                char* end = nullptr;
-                const long value = std::strtol(attributes[i + 1], &end, 10);
-                while (end != nullptr && (*end == ' ' || *end == '\t')) {
-                    ++end;
-                }
-                numeric =
-                    end != attributes[i + 1] && end != nullptr && *end == '\0' && value >= INT_MIN && value <= INT_MAX;
-                return numeric ? int(value) : 0;
-            }
+        const qint64 length = qint64(attribute.end - attribute.begin);
+        if (length > m_limits.maxTextBytes) {
+            stop(QStringLiteral("a text of %1 characters is longer than any QuickBooks answer holds").arg(length));
+            return std::nullopt;
         }
-        return 0;
+        return attribute.view();
     }
 
-    bool parentIs(const char* name) const { return m_path.size() >= 2 && m_path[m_path.size() - 2] == name; }
-
-    static void onStart(void* data, const XML_Char* name, const XML_Char** attributes)
+    /// Appends an attribute's value as UTF-8. libxml2 hands a "&" over as its reference "&#38;" when it does not
+    /// replace entities, which is the safe way to run it; that reference is the only one it leaves, and it is
+    /// turned back here.
+    static void appendValue(QByteArray& into, std::string_view value)
     {
-        self(data).start(name, attributes);
+        constexpr std::string_view kAmpersand = "&#38;";
+        for (size_t at = value.find(kAmpersand); at != std::string_view::npos; at = value.find(kAmpersand)) {
+            into.append(value.data(), qsizetype(at)).append('&');
+            value.remove_prefix(at + kAmpersand.size());
+        }
+        into.append(value.data(), qsizetype(value.size()));
     }
-    static void onEnd(void* data, const XML_Char* name) { self(data).end(name); }
 
-    void start(const char* name, const XML_Char** attributes)
+    /// An attribute's value as a text, or nothing.
+    std::optional<QString> attribute(int count, const xmlChar** attributes, const char* name)
     {
-        m_path.emplace_back(name);
+        const std::optional<Attribute> found = find(count, attributes, name);
+        if (!found) {
+            return std::nullopt;
+        }
+        const std::optional<std::string_view> value = bounded(*found);
+        if (!value) {
+            return QString();
+        }
+        if (value->find('&') == std::string_view::npos) {
+            return QString::fromUtf8(value->data(), qsizetype(value->size()));
+        }
+        QByteArray decoded;
+        appendValue(decoded, *value);
+        return QString::fromUtf8(decoded);
+    }
+
+    /// A whole-number attribute, read without making a text of it: report cells each carry one.
+    static std::optional<int> numberAttribute(int count, const xmlChar** attributes, const char* name)
+    {
+        const std::optional<Attribute> found = find(count, attributes, name);
+        if (!found) {
+            return std::nullopt;
+        }
+        std::string_view text = found->view();
+        const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+        while (!text.empty() && blank(text.front())) {
+            text.remove_prefix(1);
+        }
+        while (!text.empty() && blank(text.back())) {
+            text.remove_suffix(1);
+        }
+        if (!text.empty() && text.front() == '+') {
+            text.remove_prefix(1);
+        }
+        int value = 0;
+        const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+        if (text.empty() || error != std::errc() || end != text.data() + text.size()) {
+            return std::nullopt;
+        }
+        return value;
+    }
+
+    static bool same(const char* a, const char* b) { return std::strcmp(a, b) == 0; }
+    bool parentIs(const char* name) const { return m_path.size() >= 2 && same(m_path[m_path.size() - 2], name); }
+
+    static void onStart(void* data, const xmlChar* name, const xmlChar*, const xmlChar*, int, const xmlChar**,
+                        int count, int, const xmlChar** attributes)
+    {
+        self(data).start(chars(name), count, attributes);
+    }
+    static void onEnd(void* data, const xmlChar*, const xmlChar*, const xmlChar*) { self(data).end(); }
+
+    void start(const char* name, int count, const xmlChar** attributes)
+    {
+        if (!m_stop.isEmpty()) {
+            return;
+        }
+        m_path.push_back(name);
         m_text.clear();
         const int depth = int(m_path.size());
+        if (m_inReportData) {
+            if (depth == 6) {
+                startRow(name, count, attributes);
+            } else if (depth == 7 && same(name, "ColData") && !m_response->report->rows.isEmpty()) {
+                addCell(*m_response->report, count, attributes);
+            }
+            return;
+        }
         if (depth == 1) {
-            if (std::strcmp(name, "QBXML") != 0) {
+            if (!same(name, "QBXML")) {
                 stop(QStringLiteral("its root element is <%1>, not <QBXML>").arg(QString::fromUtf8(name)));
             }
             m_rootSeen = true;
             return;
         }
         if (depth == 3 && parentIs("QBXMLMsgsRs")) {
-            startResponse(name, attributes);
+            startResponse(name, count, attributes);
             return;
         }
         if (m_response == nullptr || depth < 4) {
             return;
         }
         if (depth == 4) {
-            if (std::strcmp(name, "HostRet") == 0) {
+            if (same(name, "HostRet")) {
                 m_response->host = QbHost();
-            } else if (std::strcmp(name, "CompanyRet") == 0) {
+            } else if (same(name, "CompanyRet")) {
                 m_response->company = QbCompany();
-            } else if (std::strcmp(name, "EmployeeRet") == 0) {
+            } else if (same(name, "EmployeeRet")) {
                 m_response->employees.append(QbEmployee());
-            } else if (std::strcmp(name, "PayrollItemNonWageRet") == 0) {
+            } else if (same(name, "PayrollItemNonWageRet")) {
                 m_response->payrollItems.append(QbPayrollItem());
-            } else if (std::strcmp(name, "ReportRet") == 0) {
+            } else if (same(name, "ReportRet")) {
                 m_response->report = QbReport();
             }
             return;
         }
-        if (depth == 5 && parentIs("EmployeeRet") && std::strcmp(name, "DataExtRet") == 0) {
+        if (depth == 5 && parentIs("EmployeeRet") && same(name, "DataExtRet")) {
             m_response->employees.back().customFields.append(QbCustomField());
-        } else if (m_response->report && depth == 5 && std::strcmp(name, "ColDesc") == 0) {
+        } else if (m_response->report && depth == 5 && same(name, "ColDesc")) {
             QbReportColumn column;
-            column.colId = attribute(attributes, "colID").value_or(QString()).trimmed().toInt();
+            column.colId = attribute(count, attributes, "colID").value_or(QString()).trimmed().toInt();
             m_response->report->columns.append(column);
-        } else if (m_response->report && depth == 6 && parentIs("ColDesc") && std::strcmp(name, "ColTitle") == 0 &&
+        } else if (m_response->report && depth == 6 && parentIs("ColDesc") && same(name, "ColTitle") &&
                    !m_response->report->columns.isEmpty()) {
-            m_response->report->columns.back().titles.append(attribute(attributes, "value").value_or(QString()));
-        } else if (m_response->report && depth == 6 && parentIs("ReportData")) {
-            startRow(name, attributes);
-        } else if (m_response->report && depth == 7 && std::strcmp(name, "ColData") == 0 &&
-                   !m_response->report->rows.isEmpty()) {
-            bool numeric = false;
-            const int colId = numberAttribute(attributes, "colID", numeric);
-            const std::optional<QString> value = attribute(attributes, "value");
-            // A cell without its column or its value carries nothing.
-            if (numeric && value) {
-                m_response->report->rows.back().cells.append({colId, *value});
-            }
+            m_response->report->columns.back().titles.append(attribute(count, attributes, "value").value_or(QString()));
+        } else if (m_response->report && depth == 5 && parentIs("ReportRet") && same(name, "ReportData")) {
+            m_inReportData = true;
         }
     }
 
-    void startResponse(const char* name, const XML_Char** attributes)
+    void addCell(QbReport& report, int count, const xmlChar** attributes)
+    {
+        const std::optional<int> colId = numberAttribute(count, attributes, "colID");
+        const std::optional<Attribute> found = find(count, attributes, "value");
+        // A cell without its column or its value carries nothing.
+        if (!colId || !found) {
+            return;
+        }
+        const std::optional<std::string_view> value = bounded(*found);
+        if (!value) {
+            return;
+        }
+        if (report.values.size() + qsizetype(value->size()) > qsizetype(INT_MAX)) {
+            stop(QStringLiteral("its report holds more than 2 GB of values, more than any company's payroll"));
+            return;
+        }
+        const qsizetype offset = report.values.size();
+        appendValue(report.values, *value);
+        report.cells.append({*colId, qint32(offset), qint32(report.values.size() - offset)});
+        ++report.rows.back().cellCount;
+    }
+
+    void startResponse(const char* name, int count, const xmlChar** attributes)
     {
         m_responses.append(QbResponse());
         m_response = &m_responses.back();
         m_response->element = QString::fromUtf8(name);
-        m_response->requestId = attribute(attributes, "requestID");
+        m_response->requestId = attribute(count, attributes, "requestID");
         bool numeric = false;
-        m_response->status.code = attribute(attributes, "statusCode").value_or(QString()).trimmed().toInt(&numeric);
+        m_response->status.code =
+            attribute(count, attributes, "statusCode").value_or(QString()).trimmed().toInt(&numeric);
         if (!numeric) {
             stop(QStringLiteral("the response <%1> has no numeric statusCode").arg(m_response->element));
         }
-        m_response->status.severity = attribute(attributes, "statusSeverity").value_or(QString());
-        m_response->status.message = attribute(attributes, "statusMessage").value_or(QString());
+        m_response->status.severity = attribute(count, attributes, "statusSeverity").value_or(QString());
+        m_response->status.message = attribute(count, attributes, "statusMessage").value_or(QString());
     }
 
-    void startRow(const char* name, const XML_Char** attributes)
+    void startRow(const char* name, int count, const xmlChar** attributes)
     {
         QbReportRow row;
-        if (std::strcmp(name, "DataRow") == 0) {
+        if (same(name, "DataRow")) {
             row.kind = QbRowKind::Data;
-        } else if (std::strcmp(name, "TextRow") == 0) {
+        } else if (same(name, "TextRow")) {
             row.kind = QbRowKind::Text;
-            row.text = attribute(attributes, "value").value_or(QString());
-        } else if (std::strcmp(name, "SubtotalRow") == 0) {
+            row.text = attribute(count, attributes, "value").value_or(QString());
+        } else if (same(name, "SubtotalRow")) {
             row.kind = QbRowKind::Subtotal;
-        } else if (std::strcmp(name, "TotalRow") == 0) {
+        } else if (same(name, "TotalRow")) {
             row.kind = QbRowKind::Total;
         } else {
             stop(QStringLiteral("a report holds the unknown row <%1>").arg(QString::fromUtf8(name)));
             return;
         }
+        row.firstCell = m_response->report->cells.size();
         m_response->report->rows.append(std::move(row));
     }
 
-    void end(const char*)
+    void end()
     {
+        if (!m_stop.isEmpty() || m_path.empty()) {
+            return;
+        }
         if (m_response != nullptr && m_path.size() >= 5) {
             takeText();
         }
         if (m_path.size() == 3) {
             m_response = nullptr;
+        }
+        if (m_path.size() == 5) {
+            m_inReportData = false;
         }
         m_path.pop_back();
         m_text.clear();
@@ -233,8 +358,8 @@ private:
     void takeText()
     {
         const int depth = int(m_path.size());
-        const char* name = m_path.back().c_str();
-        const auto is = [name](const char* other) { return std::strcmp(name, other) == 0; };
+        const char* name = m_path.back();
+        const auto is = [name](const char* other) { return same(name, other); };
         const auto text = [this] { return QString::fromUtf8(m_text); };
         if (depth == 5) {
             if (parentIs("HostRet")) {
@@ -278,7 +403,7 @@ private:
             } else if (parentIs("ReportRet") && is("ReportTitle")) {
                 m_response->report->title = text();
             }
-        } else if (depth == 6 && m_response->company && m_path[3] == "CompanyRet" &&
+        } else if (depth == 6 && m_response->company && same(m_path[3], "CompanyRet") &&
                    (parentIs("Address") || parentIs("LegalAddress"))) {
             QbAddress& address = parentIs("Address") ? m_response->company->address : m_response->company->legalAddress;
             if (is("Addr1")) {
@@ -290,7 +415,7 @@ private:
             } else if (is("PostalCode")) {
                 address.postalCode = text();
             }
-        } else if (depth == 6 && parentIs("DataExtRet") && m_path[3] == "EmployeeRet") {
+        } else if (depth == 6 && parentIs("DataExtRet") && same(m_path[3], "EmployeeRet")) {
             QbCustomField& field = m_response->employees.back().customFields.back();
             if (is("OwnerID")) {
                 field.ownerId = text();
@@ -304,8 +429,9 @@ private:
 
     const QByteArray& m_document;
     QbParseLimits m_limits;
-    XML_Parser m_parser = nullptr;
-    std::vector<std::string> m_path; ///< short names stay inside the strings, without an allocation
+    xmlParserCtxtPtr m_context = nullptr;
+    std::vector<const char*> m_path; ///< libxml2 keeps each name in its dictionary while it parses
+    bool m_inReportData = false;
     QByteArray m_text;
     QList<QbResponse> m_responses;
     QbResponse* m_response = nullptr;

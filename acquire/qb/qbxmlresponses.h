@@ -3,11 +3,13 @@
 #include "acquire/qb/qbxmlrequests.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QList>
 #include <QString>
 #include <QStringList>
 
 #include <optional>
+#include <span>
 
 namespace wagetrove {
 
@@ -80,24 +82,42 @@ enum class QbRowKind
     Total = 3,
 };
 
+/// One cell of a report row: its column, and where its value lies in the report's `values` (below 2 GiB).
 struct QbReportCell
 {
-    int colId = 0;
-    QString value;
+    qint32 colId = 0;
+    qint32 offset = 0;
+    qint32 length = 0;
 };
 
 struct QbReportRow
 {
     QbRowKind kind = QbRowKind::Data;
-    QString text;              ///< a text row's value
-    QList<QbReportCell> cells; ///< in document order; empty cells are not there
+    QString text;            ///< a text row's value
+    qsizetype firstCell = 0; ///< its cells in the report's `cells`, in document order; empty cells are not there
+    qsizetype cellCount = 0;
 };
 
+/// A report as QuickBooks sends it. A payroll report holds millions of cells, so their values are kept together
+/// as UTF-8 in one array rather than one text each.
 struct QbReport
 {
     QString title;
     QList<QbReportColumn> columns;
     QList<QbReportRow> rows;
+    QList<QbReportCell> cells;
+    QByteArray values;
+
+    std::span<const QbReportCell> cellsOf(const QbReportRow& row) const
+    {
+        return std::span<const QbReportCell>(cells.constData() + row.firstCell, size_t(row.cellCount));
+    }
+    /// A cell's value as UTF-8.
+    QByteArrayView valueOf(const QbReportCell& cell) const
+    {
+        return QByteArrayView(values.constData() + cell.offset, cell.length);
+    }
+    QString textOf(const QbReportCell& cell) const { return QString::fromUtf8(valueOf(cell)); }
 };
 
 /// One response of a response set, with the detail its kind carries.
@@ -121,8 +141,9 @@ struct QbParseLimits
 };
 
 /// Reads a qbXML response document: the responses inside QBXMLMsgsRs in order. Any XML form is read (attribute
-/// order, either quote, empty elements written either way, character references, any line ends). A document
-/// type declaration is refused, so no entity is ever expanded. Throws QbError naming what is wrong.
+/// order, either quote, empty elements written either way, character references, any line ends, a declared
+/// encoding). A document type declaration is refused, so no entity is ever declared or fetched. Throws QbError
+/// naming what is wrong.
 QList<QbResponse> parseResponseDocument(const QByteArray& document, const QbParseLimits& limits = {});
 
 /// Why the responses do not answer the requests sent, position by position (count, kinds, request ids), or

@@ -4,6 +4,8 @@
 #include <QFile>
 #include <QXmlStreamReader>
 
+#include <algorithm>
+
 namespace wagetrove {
 namespace {
 
@@ -29,25 +31,33 @@ bool asksForHost(const QByteArray& request)
     return false;
 }
 
-/// The text range of the document's HostQueryRs element, if it has one, found by the reader so that comments,
-/// CDATA and quoting cannot mislead it.
-/// Whether the document's first response is the host's, read only as far as that first response.
+/// Whether the document's first response is the host's, read only as far as that first response. The reader is
+/// fed in slices: it decodes all it is given at once, and an answer can be a hundred megabytes.
 bool startsWithHostResponse(const QByteArray& document)
 {
-    QXmlStreamReader xml(document);
+    constexpr qsizetype kSlice = 64 * 1024;
+    QXmlStreamReader xml;
+    qsizetype fed = 0;
     int depth = 0;
-    while (!xml.atEnd()) {
+    for (;;) {
         const QXmlStreamReader::TokenType token = xml.readNext();
-        if (token == QXmlStreamReader::StartElement && ++depth == 3) {
+        if (token == QXmlStreamReader::Invalid) {
+            if (xml.error() != QXmlStreamReader::PrematureEndOfDocumentError || fed == document.size()) {
+                return false;
+            }
+            const qsizetype size = std::min(kSlice, document.size() - fed);
+            xml.addData(document.sliced(fed, size));
+            fed += size;
+        } else if (token == QXmlStreamReader::StartElement && ++depth == 3) {
             return xml.name() == QLatin1String("HostQueryRs");
-        }
-        if (token == QXmlStreamReader::EndElement) {
+        } else if (token == QXmlStreamReader::EndElement) {
             --depth;
         }
     }
-    return false;
 }
 
+/// The text range of the document's HostQueryRs element, if it has one, found by the reader so that comments,
+/// CDATA and quoting cannot mislead it.
 std::optional<std::pair<qint64, qint64>> hostResponseRange(const QString& document)
 {
     QXmlStreamReader xml(document);

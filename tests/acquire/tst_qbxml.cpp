@@ -90,9 +90,10 @@ const char* const kCompact =
     "<EIN>36-1234567</EIN></CompanyRet></CompanyQueryRs><PayrollSummaryReportQueryRs statusCode=\"0\" "
     "statusSeverity=\"Info\"><ReportRet><ReportTitle>Payroll Summary</ReportTitle><ColDesc colID=\"1\"><ColTitle "
     "titleRow=\"1\"/></ColDesc><ColDesc colID=\"4\"><ColTitle titleRow=\"1\" value=\"Ana Cole\"/><ColTitle "
-    "titleRow=\"2\" value=\"Amount\"/></ColDesc><ReportData><TextRow rowNumber=\"1\" value=\"Gross Pay\"/>"
+    "titleRow=\"2\" value=\"Amount\"/></ColDesc><ReportData><TextRow rowNumber=\"1\" value=\"Gross Pay &amp; Tips\"/>"
     "<SubtotalRow rowNumber=\"2\"><ColData colID=\"1\" value=\"Total Gross Pay\"/><ColData colID=\"4\" "
-    "value=\"1234.50\"/><ColData value=\"no column\"/></SubtotalRow></ReportData></ReportRet>"
+    "value=\"1234.50\"/><ColData colID=\"5\" value=\"A &amp; B\"/><ColData value=\"no "
+    "column\"/></SubtotalRow></ReportData></ReportRet>"
     "</PayrollSummaryReportQueryRs></QBXMLMsgsRs></QBXML>";
 const char* const kIndented =
     "<?xml version=\"1.0\" ?>\r\n<QBXML>\r\n  <QBXMLMsgsRs>\r\n    <CompanyQueryRs statusMessage=\"Status OK\" "
@@ -105,8 +106,10 @@ const char* const kIndented =
     "</ReportTitle>\r\n        <ColDesc colID=\"1\">\r\n          <ColTitle titleRow=\"1\"></ColTitle>\r\n        "
     "</ColDesc>\r\n        <ColDesc colID=\"4\">\r\n          <ColTitle value=\"Ana Cole\" titleRow=\"1\" />\r\n   "
     "       <ColTitle titleRow=\"2\" value=\"Amount\" />\r\n        </ColDesc>\r\n        <ReportData>\r\n          "
-    "<TextRow rowNumber=\"1\" value=\"Gross Pay\" />\r\n          <SubtotalRow rowNumber=\"2\">\r\n            "
+    "<TextRow rowNumber=\"1\" value=\"Gross Pay &amp; Tips\" />\r\n          <SubtotalRow rowNumber=\"2\">\r\n         "
+    "   "
     "<ColData colID=\"1\" value=\"Total Gross Pay\" />\r\n            <ColData colID=\"4\" value=\"1234.50\" />\r\n "
+    "           <ColData colID=\"5\" value=\"A &amp; B\" />\r\n "
     "           <ColData value=\"no column\" />\r\n          </SubtotalRow>\r\n        </ReportData>\r\n      "
     "</ReportRet>\r\n    </PayrollSummaryReportQueryRs>\r\n  </QBXMLMsgsRs>\r\n</QBXML>\r\n";
 
@@ -120,7 +123,9 @@ QByteArray characterReferences()
     return QByteArray(kIndented)
         .replace("Peoria", "&#80;eor&#x69;a")
         .replace("Total Gross Pay", "Total&#32;Gross&#x20;Pay")
-        .replace("O'Neil", "O&#39;Neil");
+        .replace("O'Neil", "O&#39;Neil")
+        .replace("&amp; Tips", "&#38; Tips")
+        .replace("A &amp; B", "A &#x26; B");
 }
 
 /// The facts the readers take from the two responses, as one text.
@@ -141,8 +146,8 @@ QString digest(const QList<QbResponse>& responses)
             }
             for (const QbReportRow& row : response.report->rows) {
                 QString line = QString::number(static_cast<int>(row.kind)) + QLatin1Char(':') + row.text;
-                for (const QbReportCell& cell : row.cells) {
-                    line += QStringLiteral(" %1=%2").arg(cell.colId).arg(cell.value);
+                for (const QbReportCell& cell : response.report->cellsOf(row)) {
+                    line += QStringLiteral(" %1=%2").arg(cell.colId).arg(response.report->textOf(cell));
                 }
                 parts << line;
             }
@@ -244,7 +249,8 @@ private Q_SLOTS:
         QFETCH(QByteArray, document);
         const QString expected = QStringLiteral(
             "CompanyQueryRs#0/0/Status OK|O'Neil & Sons|1 Elm St|Peoria|IL|61602|36-1234567|"
-            "PayrollSummaryReportQueryRs#-/0/|1=|4=Ana Cole,Amount|1:Gross Pay|2: 1=Total Gross Pay 4=1234.50");
+            "PayrollSummaryReportQueryRs#-/0/|1=|4=Ana Cole,Amount|1:Gross Pay & Tips|2: 1=Total Gross Pay 4=1234.50 "
+            "5=A & B");
         QCOMPARE(digest(parseResponseDocument(QByteArray(kCompact))), expected);
         QCOMPARE(digest(parseResponseDocument(document)), expected);
     }

@@ -74,6 +74,33 @@ private Q_SLOTS:
         const std::optional<Currency> value = Currency::fromText(text);
         QVERIFY(value.has_value());
         QCOMPARE(*value, expected);
+        // The plain reader takes some of these forms and leaves the others, never reading one otherwise.
+        const std::optional<Currency> plain = Currency::fromPlainDecimal(text.toUtf8());
+        QVERIFY(!plain || *plain == expected);
+    }
+
+    void fromPlainDecimal_readsProgramsForm_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<std::optional<Currency>>("expected");
+
+        QTest::newRow("two decimals") << QByteArray("1234.50") << std::optional(money(1234'5000));
+        QTest::newRow("negative") << QByteArray("-15.87") << std::optional(money(-15'8700));
+        QTest::newRow("four decimals") << QByteArray("0.0001") << std::optional(money(1));
+        QTest::newRow("whole") << QByteArray("40") << std::optional(money(40'0000));
+        QTest::newRow("fourteen digits") << QByteArray("99999999999999.9999")
+                                         << std::optional(money(999999999999999999));
+        QTest::newRow("fifteen digits: left to fromText") << QByteArray("100000000000000") << kNothing;
+        QTest::newRow("five decimals: left to fromText") << QByteArray("1.23455") << kNothing;
+        for (const char* text : {"", "-", ".", "-.", " 1", "1 ", "+1", "$1", "1,234", "1e5", "1.2.3", "--1"}) {
+            QTest::newRow(text) << QByteArray(text) << kNothing;
+        }
+    }
+    void fromPlainDecimal_readsProgramsForm()
+    {
+        QFETCH(QByteArray, text);
+        QFETCH(std::optional<Currency>, expected);
+        QCOMPARE(Currency::fromPlainDecimal(text), expected);
     }
 
     void fromText_rejectsEverythingElse_data()
@@ -98,6 +125,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, text);
         QCOMPARE(Currency::fromText(text), kNothing);
+        QCOMPARE(Currency::fromPlainDecimal(text.toUtf8()), kNothing);
     }
 
     void fromNumericText_readsEveryNumericText_data()

@@ -118,7 +118,16 @@ void readFromQuickBooks(Session& session, MainWindowState& window, Dialogs& dial
 
     std::unique_ptr<QbTransport> transport;
     try {
-        transport = openQuickBooksTransport(session.QuickBooksConnection);
+        WebConnectorAccess access;
+        access.userName = session.QBWCUserName;
+        access.passwordRecord = session.QBWCPassword;
+        access.waitSeconds = session.QBWCWaitSeconds;
+        access.certificateFile = session.QBWCCertificate;
+        access.keyFile = session.QBWCKey;
+        access.showWaiting = [&windows](const QString& text) { windows.showWaiting(text); };
+        access.waitCancelled = [&windows] { return windows.waitCancelled(); };
+        access.hideWaiting = [&windows] { windows.hideWaiting(); };
+        transport = openQuickBooksTransport(session.QuickBooksConnection, access);
     } catch (const QbError& error) {
         session.DataError = true;
         CloseWageStore(session);

@@ -37,6 +37,11 @@ public:
     virtual std::optional<QString> chooseSwhItem(const QStringList& items) = 0;
     /// QuickBooks may have put its own window in front of the program's.
     virtual void bringMainWindowToFront() {}
+    /// Shows that the run waits for the QuickBooks Web Connector, with `text`, until hideWaiting().
+    virtual void showWaiting(const QString& text) { Q_UNUSED(text); }
+    /// Whether the user has cancelled the wait.
+    virtual bool waitCancelled() { return false; }
+    virtual void hideWaiting() {}
 };
 
 } // namespace wagetrove

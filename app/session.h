@@ -96,7 +96,15 @@ struct Session
     Currency Rate;
     QString RemitID = QStringLiteral("999996");
     QString QBFieldNameSoc;
-    QString QuickBooksConnection; ///< how QuickBooks is reached: "replay:FILE" or "simulated:FILE"
+    QString QuickBooksConnection; ///< how QuickBooks is reached: "replay:FILE", "simulated:FILE" or "webconnector:…"
+    // The QuickBooks Web Connector's account and service.
+    QString QBWCUserName;
+    QString QBWCPassword; ///< a salted key of the password, never the password
+    QString QBWCOwnerID;
+    QString QBWCFileID;
+    int QBWCWaitSeconds = 600;
+    QString QBWCCertificate;
+    QString QBWCKey;
 
     // Options of the Submitter window that live for the process.
     bool MergeFiles = false;

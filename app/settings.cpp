@@ -44,6 +44,15 @@ void ReadSettings(Session& session)
     session.RemitID = remitId.isEmpty() ? QStringLiteral("999996") : remitId;
     session.QBFieldNameSoc = read(kQBFieldNameSoc);
     session.QuickBooksConnection = read(kQuickBooks).trimmed();
+    session.QBWCUserName = read(kQBWCUserName);
+    session.QBWCPassword = read(kQBWCPassword).trimmed();
+    session.QBWCOwnerID = read(kQBWCOwnerID).trimmed();
+    session.QBWCFileID = read(kQBWCFileID).trimmed();
+    bool waitOk = false;
+    const int wait = read(kQBWCWait).trimmed().toInt(&waitOk);
+    session.QBWCWaitSeconds = waitOk && wait > 0 ? wait : 600;
+    session.QBWCCertificate = read(kQBWCCertificate).trimmed();
+    session.QBWCKey = read(kQBWCKey).trimmed();
 }
 
 bool WriteSetting(const Session& session, const QString& key, const QString& value)

@@ -23,6 +23,15 @@ inline const QString kRemitID = QStringLiteral("RemitID");
 inline const QString kQBFieldNameSoc = QStringLiteral("QBFieldNameSoc");
 /// How the program reaches QuickBooks: "replay:FILE" or "simulated:FILE" (set in the Submitter window).
 inline const QString kQuickBooks = QStringLiteral("QuickBooks");
+/// The QuickBooks Web Connector: the user name, the password's salted key, the .qwc file's two identifiers
+/// (made once), the wait in seconds, and the certificate and key for HTTPS.
+inline const QString kQBWCUserName = QStringLiteral("QBWCUserName");
+inline const QString kQBWCPassword = QStringLiteral("QBWCPassword");
+inline const QString kQBWCOwnerID = QStringLiteral("QBWCOwnerID");
+inline const QString kQBWCFileID = QStringLiteral("QBWCFileID");
+inline const QString kQBWCWait = QStringLiteral("QBWCWait");
+inline const QString kQBWCCertificate = QStringLiteral("QBWCCertificate");
+inline const QString kQBWCKey = QStringLiteral("QBWCKey");
 /// Not written by the program: lets a reseller point the web-site button elsewhere.
 inline const QString kWebSite = QStringLiteral("WebSite");
 } // namespace settingkeys

@@ -9,6 +9,8 @@ packages=(
     ninja-build
     qt6-base-dev
     qt6-base-dev-tools
+    qt6-httpserver-dev
+    qt6-websockets-dev
     qt6-qpa-plugins
     libqt6sql6-sqlite
     libsqlite3-dev

@@ -9,7 +9,7 @@
 
 namespace wagetrove {
 
-std::unique_ptr<QbTransport> openQuickBooksTransport(const QString& connection)
+std::unique_ptr<QbTransport> openQuickBooksTransport(const QString& connection, const WebConnectorAccess& access)
 {
     const qsizetype colon = connection.indexOf(QLatin1Char(':'));
     const QString kind = colon < 0 ? QString() : connection.left(colon);
@@ -20,8 +20,12 @@ std::unique_ptr<QbTransport> openQuickBooksTransport(const QString& connection)
     if (!file.isEmpty() && kind == QLatin1String("simulated")) {
         return SimulatedQuickBooks::fromFixture(QFileInfo(file).absoluteFilePath());
     }
+    if (!file.isEmpty() && kind == QLatin1String("webconnector")) {
+        return std::make_unique<WebConnectorQuickBooks>(file, access);
+    }
     throw QbError(QStringLiteral("\"%1\" does not say how to reach QuickBooks: use replay:FILE for a saved "
-                                 "QuickBooks answer, or simulated:FILE for a company described in a JSON file.")
+                                 "QuickBooks answer, simulated:FILE for a company described in a JSON file, or "
+                                 "webconnector:PORT for the QuickBooks Web Connector.")
                       .arg(connection));
 }
 

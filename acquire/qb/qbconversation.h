@@ -1,15 +1,18 @@
 #pragma once
 
 #include "acquire/qb/qbtransport.h"
+#include "acquire/qbwc/webconnectorquickbooks.h"
 
 #include <memory>
 
 namespace wagetrove {
 
 /// Makes the QuickBooks a connection text names: "replay:FILE" answers from a saved response document,
-/// "simulated:FILE" computes the answers from a company described in a JSON file. Throws QbError for any other
-/// text and for a file that cannot be used.
-std::unique_ptr<QbTransport> openQuickBooksTransport(const QString& connection);
+/// "simulated:FILE" computes the answers from a company described in a JSON file, "webconnector:[HOST:]PORT"
+/// serves the QuickBooks Web Connector with `access`. Throws QbError for any other text and for a file or an
+/// address that cannot be used.
+std::unique_ptr<QbTransport> openQuickBooksTransport(const QString& connection,
+                                                     const WebConnectorAccess& access = {});
 
 /// The connection text for a file: a JSON file describes a company to simulate, any other file is a saved
 /// QuickBooks answer to replay.

@@ -3,6 +3,7 @@
 #include "app/session.h"
 #include "app/statecatalogue.h"
 
+#include <QXmlStreamReader>
 #include <QXmlStreamWriter>
 
 namespace wagetrove {
@@ -194,6 +195,20 @@ QByteArray requestDocument(const QList<QbRequest>& requests)
         writeRequest(xml, requests[i], i);
     }
     return finish(xml, document);
+}
+
+bool isHostQuery(const QByteArray& request)
+{
+    QXmlStreamReader xml(request);
+    while (xml.readNextStartElement()) {
+        if (xml.name() == QLatin1String("HostQueryRq")) {
+            return true;
+        }
+        if (xml.name() != QLatin1String("QBXML") && xml.name() != QLatin1String("QBXMLMsgsRq")) {
+            xml.skipCurrentElement();
+        }
+    }
+    return false;
 }
 
 } // namespace wagetrove

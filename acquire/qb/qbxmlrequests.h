@@ -59,6 +59,9 @@ QList<QbRequest> dataRequests(const Session& session);
 /// The version check's request document: the host query alone.
 QByteArray hostQueryDocument();
 
+/// Whether a request document holds the host query.
+bool isHostQuery(const QByteArray& request);
+
 /// A request document for qbXML 3.0 that goes on after an error, each request numbered by its position.
 QByteArray requestDocument(const QList<QbRequest>& requests);
 

@@ -1,5 +1,7 @@
 #include "acquire/qb/replayquickbooks.h"
 
+#include "acquire/qb/qbxmlrequests.h"
+
 #include <QDir>
 #include <QFile>
 #include <QXmlStreamReader>
@@ -15,21 +17,6 @@ const QByteArray kSupportedHost =
     "statusSeverity=\"Info\" statusMessage=\"Status OK\"><HostRet><ProductName>Replayed QuickBooks</ProductName>"
     "<MajorVersion>35</MajorVersion><MinorVersion>0</MinorVersion></HostRet></HostQueryRs>\r\n</QBXMLMsgsRs>\r\n"
     "</QBXML>\r\n";
-
-/// Whether a request document holds the host query.
-bool asksForHost(const QByteArray& request)
-{
-    QXmlStreamReader xml(request);
-    while (xml.readNextStartElement()) {
-        if (xml.name() == QLatin1String("HostQueryRq")) {
-            return true;
-        }
-        if (xml.name() != QLatin1String("QBXML") && xml.name() != QLatin1String("QBXMLMsgsRq")) {
-            xml.skipCurrentElement();
-        }
-    }
-    return false;
-}
 
 /// Whether the document's first response is the host's, read only as far as that first response. The reader is
 /// fed in slices: it decodes all it is given at once, and an answer can be a hundred megabytes.
@@ -123,7 +110,7 @@ QByteArray ReplayQuickBooks::processRequest(const QByteArray& request)
     if (!m_open) {
         throw QbError(QStringLiteral("No connection to the replayed QuickBooks was opened."));
     }
-    return asksForHost(request) ? m_hostAnswer : m_dataAnswer;
+    return isHostQuery(request) ? m_hostAnswer : m_dataAnswer;
 }
 
 void ReplayQuickBooks::endSession() {}

@@ -3,13 +3,21 @@
 #include "acquire/payrollitems.h"
 #include "common/dialogs.h"
 
+#include <QTextStream>
+
 namespace wagetrove {
 
-CliPayrollDataWindows::CliPayrollDataWindows(const Session& session, Dialogs& dialogs, std::optional<QString> suiItem,
-                                             std::optional<QString> stateAccountId, std::optional<QString> swhItem)
-    : m_session(session), m_dialogs(dialogs), m_suiItem(std::move(suiItem)),
+CliPayrollDataWindows::CliPayrollDataWindows(const Session& session, Dialogs& dialogs, QTextStream& errors,
+                                             std::optional<QString> suiItem, std::optional<QString> stateAccountId,
+                                             std::optional<QString> swhItem)
+    : m_session(session), m_dialogs(dialogs), m_errors(errors), m_suiItem(std::move(suiItem)),
       m_stateAccountId(std::move(stateAccountId)), m_swhItem(std::move(swhItem))
 {}
+
+void CliPayrollDataWindows::showWaiting(const QString& text)
+{
+    m_errors << text << Qt::endl;
+}
 
 AccessNoticeAnswer CliPayrollDataWindows::accessNotice()
 {

@@ -2,6 +2,8 @@
 
 #include "acquire/payrolldatawindows.h"
 
+class QTextStream;
+
 namespace wagetrove {
 
 class Dialogs;
@@ -12,12 +14,14 @@ struct Session;
 class CliPayrollDataWindows : public PayrollDataWindows
 {
 public:
-    CliPayrollDataWindows(const Session& session, Dialogs& dialogs, std::optional<QString> suiItem,
+    CliPayrollDataWindows(const Session& session, Dialogs& dialogs, QTextStream& errors, std::optional<QString> suiItem,
                           std::optional<QString> stateAccountId, std::optional<QString> swhItem);
 
     AccessNoticeAnswer accessNotice() override;
     std::optional<SuiItemChoice> chooseSuiItem(const QStringList& items, const QString& stateAccountId) override;
     std::optional<QString> chooseSwhItem(const QStringList& items) override;
+    /// Prints the wait once to standard error; the wait ends on its time-out, or with the process.
+    void showWaiting(const QString& text) override;
 
     /// A name given that the window did not offer: a usage error, with the names it offered.
     const std::optional<QString>& usageProblem() const { return m_usageProblem; }
@@ -29,6 +33,7 @@ private:
 
     const Session& m_session;
     Dialogs& m_dialogs;
+    QTextStream& m_errors;
     std::optional<QString> m_suiItem;
     std::optional<QString> m_stateAccountId;
     std::optional<QString> m_swhItem;

@@ -1,6 +1,8 @@
 #include "cli/commands.h"
 
 #include "acquire/getpayrolldata.h"
+#include "acquire/qbwc/qwcfile.h"
+#include "acquire/qbwc/webconnectorpassword.h"
 #include "app/createfile.h"
 #include "app/mainwindowstate.h"
 #include "app/period.h"
@@ -21,11 +23,13 @@
 #include "writers/transmitter.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QSaveFile>
 #include <QTextStream>
 
 #include <functional>
@@ -51,6 +55,7 @@ Commands:
   file        one whole quarter: get the payroll data (QuickBooks or the wages workbook), totals,
               corrections, checks, the state's file
   wage-listing  the quarter's wage listing form (PDF)
+  qwc         write the QuickBooks Web Connector's application file (.qwc) for webconnector:PORT
 
 Global options:
   --data-folder DIR   use DIR itself as the data folder (its Suta.mdb, suta.ini and templates), set up as
@@ -88,6 +93,8 @@ prints the row. The checks before filing need every field but Email, and the EIN
 const QString kOptionsHelp =
     QStringLiteral(R"(Usage: wagetrove-cli options [--wage-limit X] [--remit-id T] [--use-employer Y|N] [--soc-field T]
                               [--standalone Y|N] [--standalone-noqb Y|N] [--quickbooks T]
+                              [--qbwc-user NAME] [--qbwc-password] [--qbwc-wait SECONDS]
+                              [--qbwc-certificate FILE] [--qbwc-key FILE]
 
 Without options prints the options that have a key in suta.ini. With options sets them as the Submitter
 window's OK does (which writes every one of these keys), then prints them.
@@ -98,8 +105,16 @@ window's OK does (which writes every one of these keys), then prints them.
   --soc-field T         QBFieldNameSoc: the QuickBooks custom field holding Washington SOC codes
   --standalone Y|N      StandAlone: wages from a spreadsheet, employer from QuickBooks
   --standalone-noqb Y|N StandAlonenoqb: wages and employer from a spreadsheet
-  --quickbooks T        QuickBooks: how the windows reach QuickBooks (replay:FILE or simulated:FILE; empty
-                        for none); only this key is written
+  --quickbooks T        QuickBooks: how the windows reach QuickBooks (replay:FILE, simulated:FILE or
+                        webconnector:[HOST:]PORT; empty for none); only this key is written
+The QuickBooks Web Connector's account and service, each written on its own:
+  --qbwc-user NAME      the user name the .qwc file names and the Web Connector signs in with
+  --qbwc-password       the password, read from standard input up to its first line end; only a salted key
+                        of it is kept
+  --qbwc-wait SECONDS   how long a run waits for each call of the Web Connector (600 unless set)
+  --qbwc-certificate FILE, --qbwc-key FILE
+                        the PEM certificate and key for HTTPS, needed to serve another address than this
+                        machine's
 A wage limit that is not a number above 0 is refused with the window's message (exit status 1).
 )");
 
@@ -138,6 +153,8 @@ them and the file written. The mode below holds for this run only: suta.ini is n
                          shown; --swh-item NAME the one of the withholding item. A window shown without its
                          answer is cancelled: the run ends with "Can't find payroll item."
   --support-file         also write QuickBooks's answer to QBData.xml in the data folder
+  --wait SECONDS         with --quickbooks webconnector:…, how long to wait for each call of the Web
+                         Connector (the options' QBWCWait, 600 seconds unless set)
   --out PATH             the file to write; an existing file is replaced only by a complete new one
   --out-dir DIR          write into DIR under the name the save dialog proposes
   --allow-zero-hours Y|N file employees with zero hours as they are (the Submitter window's option)
@@ -162,6 +179,20 @@ Corrections in the transmitter window, after the checks before filing filled it,
              "messages"     every message shown, each {"title", "text"}
 Findings are printed one a line (exit status 1). Nothing is written to the output path unless the whole
 file is.
+)");
+
+const QString kQwcHelp = QStringLiteral(
+    R"(Usage: wagetrove-cli qwc --url URL [--user NAME] --out FILE.qwc
+
+Writes the application file the QuickBooks Web Connector adds Wagetrove with ("Add an application" in the
+Web Connector): the service address, the user name, and the two identifiers made once for this data folder
+and kept in suta.ini.
+
+  --url URL    where the Web Connector calls: http://localhost:PORT/qbwc when Wagetrove runs on the
+               QuickBooks machine (file --quickbooks webconnector:PORT), https://HOST:PORT/qbwc from another
+               machine (webconnector:HOST:PORT, with the options' certificate and key)
+  --user NAME  the user name (the options' --qbwc-user unless given)
+  --out FILE   the file to write
 )");
 
 const QString kWageListingHelp = QStringLiteral(
@@ -198,8 +229,9 @@ const QList<CommandSpec>& commandSpecs()
          &kOptionsHelp,
          {QStringLiteral("wage-limit"), QStringLiteral("remit-id"), QStringLiteral("use-employer"),
           QStringLiteral("soc-field"), QStringLiteral("standalone"), QStringLiteral("standalone-noqb"),
-          QStringLiteral("quickbooks")},
-         {}},
+          QStringLiteral("quickbooks"), QStringLiteral("qbwc-user"), QStringLiteral("qbwc-wait"),
+          QStringLiteral("qbwc-certificate"), QStringLiteral("qbwc-key")},
+         {QStringLiteral("qbwc-password")}},
         {QStringLiteral("file"),
          &kFileHelp,
          {QStringLiteral("state"),
@@ -237,15 +269,17 @@ const QList<CommandSpec>& commandSpecs()
           QStringLiteral("transmitter-ein"),
           QStringLiteral("contact-name"),
           QStringLiteral("contact-phone"),
-          QStringLiteral("contact-email")},
+          QStringLiteral("contact-email"),
+          QStringLiteral("wait")},
          {QStringLiteral("json"), QStringLiteral("support-file")}},
         {QStringLiteral("wage-listing"),
          &kWageListingHelp,
          {QStringLiteral("state"), QStringLiteral("quarter"), QStringLiteral("year"), QStringLiteral("from"),
           QStringLiteral("to"), QStringLiteral("wages"), QStringLiteral("quickbooks"), QStringLiteral("wage-mode"),
           QStringLiteral("sui-item"), QStringLiteral("state-account-id"), QStringLiteral("swh-item"),
-          QStringLiteral("out")},
+          QStringLiteral("out"), QStringLiteral("wait")},
          {QStringLiteral("support-file")}},
+        {QStringLiteral("qwc"), &kQwcHelp, {QStringLiteral("url"), QStringLiteral("user"), QStringLiteral("out")}, {}},
     };
     return specs;
 }
@@ -505,6 +539,9 @@ public:
         if (name == QLatin1String("wage-listing")) {
             return wageListing();
         }
+        if (name == QLatin1String("qwc")) {
+            return qwc();
+        }
         return file();
     }
 
@@ -624,7 +661,14 @@ private:
                                 .arg(QDir::toNativeSeparators(m_session.SettingsFile)));
             }
         }
-        if (!m_line.values.isEmpty() && !(m_line.values.size() == 1 && m_line.has(QStringLiteral("quickbooks")))) {
+        if (const CliStatus set = setWebConnectorOptions(); set != CliStatus::Done) {
+            return set;
+        }
+        const bool windowOptions =
+            std::any_of(m_line.values.keyBegin(), m_line.values.keyEnd(), [](const QString& key) {
+                return key != QLatin1String("quickbooks") && !key.startsWith(QLatin1String("qbwc-"));
+            });
+        if (windowOptions) {
             // The boxes as the window opens, each change as a click or an entry, then OK.
             SubmitterOptionBoxes boxes = loadSubmitterOptions(m_session);
             if (const auto limit = m_line.optional(QStringLiteral("wage-limit"))) {
@@ -665,7 +709,98 @@ private:
               << QLatin1String("QBFieldNameSoc=") << m_session.QBFieldNameSoc << '\n'
               << QLatin1String("StandAlone=") << flagText(m_session.StandAlone) << '\n'
               << QLatin1String("StandAlonenoqb=") << flagText(m_session.StandAlonenoqb) << '\n'
-              << QLatin1String("QuickBooks=") << m_session.QuickBooksConnection << '\n';
+              << QLatin1String("QuickBooks=") << m_session.QuickBooksConnection << '\n'
+              << QLatin1String("QBWCUserName=") << m_session.QBWCUserName << '\n'
+              << QLatin1String("QBWCPassword=")
+              << (m_session.QBWCPassword.isEmpty() ? QLatin1String("not set") : QLatin1String("set")) << '\n'
+              << QLatin1String("QBWCWait=") << m_session.QBWCWaitSeconds << '\n'
+              << QLatin1String("QBWCCertificate=") << m_session.QBWCCertificate << '\n'
+              << QLatin1String("QBWCKey=") << m_session.QBWCKey << '\n';
+        return CliStatus::Done;
+    }
+
+    /// Writes the Web Connector's keys given, each on its own; the password from standard input.
+    CliStatus setWebConnectorOptions()
+    {
+        QList<std::pair<QString, QString>> keys;
+        if (const auto user = m_line.optional(QStringLiteral("qbwc-user"))) {
+            keys.append({settingkeys::kQBWCUserName, user->trimmed()});
+        }
+        if (const auto wait = m_line.optional(QStringLiteral("qbwc-wait"))) {
+            keys.append({settingkeys::kQBWCWait, QString::number(waitSeconds(QStringLiteral("qbwc-wait")))});
+        }
+        if (const auto certificate = m_line.optional(QStringLiteral("qbwc-certificate"))) {
+            keys.append({settingkeys::kQBWCCertificate,
+                         certificate->isEmpty() ? QString() : QFileInfo(*certificate).absoluteFilePath()});
+        }
+        if (const auto key = m_line.optional(QStringLiteral("qbwc-key"))) {
+            keys.append({settingkeys::kQBWCKey, key->isEmpty() ? QString() : QFileInfo(*key).absoluteFilePath()});
+        }
+        if (m_line.has(QStringLiteral("qbwc-password"))) {
+            QFile input;
+            if (!input.open(stdin, QIODevice::ReadOnly)) {
+                return fail(QStringLiteral("The password could not be read from standard input."));
+            }
+            QByteArray line = input.readLine();
+            while (line.endsWith('\n') || line.endsWith('\r')) {
+                line.chop(1);
+            }
+            if (line.isEmpty()) {
+                return fail(QStringLiteral("No password came on standard input: give it on the first line."));
+            }
+            keys.append({settingkeys::kQBWCPassword, passwordRecord(QString::fromUtf8(line))});
+        }
+        for (const auto& [key, value] : keys) {
+            if (!WriteSetting(m_session, key, value)) {
+                return fail(QStringLiteral("The settings file %1 could not be written.")
+                                .arg(QDir::toNativeSeparators(m_session.SettingsFile)));
+            }
+        }
+        if (!keys.isEmpty()) {
+            ReadSettings(m_session);
+        }
+        return CliStatus::Done;
+    }
+
+    /// A number of seconds above 0 from the option `name`; a usage error otherwise.
+    int waitSeconds(const QString& name) const
+    {
+        bool ok = false;
+        const int seconds = m_line.value(name).trimmed().toInt(&ok);
+        if (!ok || seconds <= 0) {
+            throw UsageError{QStringLiteral("--%1 takes a number of seconds above 0.").arg(name)};
+        }
+        return seconds;
+    }
+
+    CliStatus qwc()
+    {
+        const QString url = m_line.value(QStringLiteral("url")).trimmed();
+        if (!m_line.has(QStringLiteral("url")) || !m_line.has(QStringLiteral("out"))) {
+            throw UsageError{QStringLiteral("qwc needs --url and --out.")};
+        }
+        if (const QString problem = appUrlProblem(url); !problem.isEmpty()) {
+            throw UsageError{problem};
+        }
+        if (!start()) {
+            return CliStatus::Failed;
+        }
+        const QString user = m_line.has(QStringLiteral("user")) ? m_line.value(QStringLiteral("user")).trimmed()
+                                                                : m_session.QBWCUserName;
+        if (user.isEmpty()) {
+            throw UsageError{QStringLiteral("qwc needs --user, or a user name set with options --qbwc-user.")};
+        }
+        if (!ensureQwcIdentifiers(m_session)) {
+            return fail(QStringLiteral("The settings file %1 could not be written.")
+                            .arg(QDir::toNativeSeparators(m_session.SettingsFile)));
+        }
+        const QString out = QFileInfo(m_line.value(QStringLiteral("out"))).absoluteFilePath();
+        QSaveFile file(out);
+        if (!file.open(QIODevice::WriteOnly) || file.write(qwcDocument(m_session, url, user)) < 0 || !file.commit()) {
+            return fail(QStringLiteral("The Web Connector file %1 could not be written: %2")
+                            .arg(QDir::toNativeSeparators(out), file.errorString()));
+        }
+        m_out << QDir::toNativeSeparators(out) << '\n';
         return CliStatus::Done;
     }
 
@@ -860,6 +995,9 @@ private:
         m_session.UseSUIItem = mode == QLatin1String("sui");
         m_session.CalcTaxable = mode == QLatin1String("calc");
         m_session.SupportFile = m_line.has(QStringLiteral("support-file"));
+        if (m_line.has(QStringLiteral("wait"))) {
+            m_session.QBWCWaitSeconds = waitSeconds(QStringLiteral("wait"));
+        }
         if (const auto allow = flagOption(m_line, QStringLiteral("allow-zero-hours"))) {
             m_session.AllowZeroHours = *allow;
         }
@@ -881,7 +1019,7 @@ private:
         selectState(m_session, position);
         choosePeriod();
 
-        CliPayrollDataWindows windows(m_session, m_dialogs, m_line.optional(QStringLiteral("sui-item")),
+        CliPayrollDataWindows windows(m_session, m_dialogs, m_errors, m_line.optional(QStringLiteral("sui-item")),
                                       m_line.optional(QStringLiteral("state-account-id")),
                                       m_line.optional(QStringLiteral("swh-item")));
         GetPayrollData(m_session, m_window, m_dialogs, windows);

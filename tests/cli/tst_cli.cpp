@@ -1,4 +1,5 @@
 #include "acquire/getpayrolldata.h"
+#include "acquire/qb/simulatedquickbooks.h"
 #include "app/createfile.h"
 #include "app/datafolder.h"
 #include "app/period.h"
@@ -9,6 +10,7 @@
 #include "store/wagestore.h"
 #include "tests/support/scriptedpayrolldatawindows.h"
 #include "tests/support/startedprogram.h"
+#include "tests/support/webconnectorclient.h"
 #include "tests/support/workbookwriter.h"
 #include "writers/transmitter.h"
 
@@ -19,6 +21,7 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QSqlQuery>
+#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -61,20 +64,25 @@ private:
     QString data() const { return path(QStringLiteral("data")); }
     QString sample() const { return data() + QLatin1Char('/') + kSampleWagesName; }
 
-    /// Runs the program over the test's data folder and a fixed day; never over a real home folder.
-    Run cli(const QStringList& arguments, const QString& today = QStringLiteral("2025-04-15")) const
+    /// Starts the program over the test's data folder and a fixed day; never over a real home folder. `input` is
+    /// its standard input, closed after it: a run that waited for the keyboard would fail instead of hanging.
+    void startCli(QProcess& process, const QStringList& arguments, const QByteArray& input = {},
+                  const QString& today = QStringLiteral("2025-04-15")) const
     {
-        QProcess process;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("WAGETROVE_DOCUMENTS_DIR"), path(QStringLiteral("documents")));
         process.setProcessEnvironment(environment);
         process.setProcessChannelMode(QProcess::SeparateChannels);
-        // Standard input is closed: a run that waited for the keyboard would fail instead of hanging.
         process.setInputChannelMode(QProcess::ManagedInputChannel);
         process.start(QStringLiteral(WAGETROVE_CLI),
                       QStringList{QStringLiteral("--data-folder"), data(), QStringLiteral("--today"), today} +
                           arguments);
+        process.write(input);
         process.closeWriteChannel();
+    }
+
+    static Run finished(QProcess& process)
+    {
         Run run;
         if (!process.waitForFinished(60000)) {
             process.kill();
@@ -85,6 +93,14 @@ private:
         run.out = QString::fromUtf8(process.readAllStandardOutput());
         run.err = QString::fromUtf8(process.readAllStandardError());
         return run;
+    }
+
+    Run cli(const QStringList& arguments, const QString& today = QStringLiteral("2025-04-15"),
+            const QByteArray& input = {}) const
+    {
+        QProcess process;
+        startCli(process, arguments, input, today);
+        return finished(process);
     }
 
     QStringList fileArguments(const QString& out) const
@@ -372,6 +388,57 @@ private Q_SLOTS:
         } else {
             // The workbook carries the time it was written; the sheets themselves are the same.
             QCOMPARE(readAll(path(QStringLiteral("replayed.out"))).size(), bytes.size());
+        }
+    }
+
+    void webConnector_filesWhatTheSimulatedCompanyFiles()
+    {
+        fillSubmitter();
+        const QString password = QStringLiteral("correct horse");
+        const Run set = cli({QStringLiteral("options"), QStringLiteral("--qbwc-user"), QStringLiteral("bookkeeper"),
+                             QStringLiteral("--qbwc-password")},
+                            QStringLiteral("2025-04-15"), password.toUtf8() + "\r\n");
+        QCOMPARE(set.status, 0);
+        QVERIFY(set.out.contains(QStringLiteral("QBWCUserName=bookkeeper\nQBWCPassword=set\n")));
+        const Run qwc =
+            cli({QStringLiteral("qwc"), QStringLiteral("--url"), QStringLiteral("http://localhost:8089/qbwc"),
+                 QStringLiteral("--out"), path(QStringLiteral("wagetrove.qwc"))});
+        QCOMPARE(qwc.status, 0);
+        QVERIFY(readAll(path(QStringLiteral("wagetrove.qwc"))).contains("<UserName>bookkeeper</UserName>"));
+
+        const Run simulated =
+            cli(quickBooksArguments(QStringLiteral("IL"), demoCompany(), path(QStringLiteral("simulated.out"))));
+        QVERIFY2(simulated.status == 0, qPrintable(simulated.err));
+
+        QTcpServer probe;
+        QVERIFY(probe.listen(QHostAddress::LocalHost, 0));
+        const quint16 port = probe.serverPort();
+        probe.close();
+        QProcess run;
+        startCli(run, quickBooksArguments(QStringLiteral("IL"), QStringLiteral("webconnector:%1").arg(port),
+                                          path(QStringLiteral("webconnector.out"))) +
+                          QStringList{QStringLiteral("--wait"), QStringLiteral("20")});
+        QByteArray waiting;
+        run.setReadChannel(QProcess::StandardError);
+        while (!waiting.contains("Serving http://127.0.0.1:") && run.waitForReadyRead(20000)) {
+            waiting += run.readAllStandardError();
+        }
+        QVERIFY2(waiting.contains("Waiting for QuickBooks Web Connector"), waiting.constData());
+        auto company = SimulatedQuickBooks::fromFixture(test::programFolder() + QStringLiteral("/demo-company.json"));
+        company->openConnection(QStringLiteral("test"), QStringLiteral("test"));
+        company->beginSession();
+        WebConnectorClient client(QUrl(QStringLiteral("http://127.0.0.1:%1/qbwc").arg(port)),
+                                  {QStringLiteral("bookkeeper"), password, true, {}, {}, {}}, *company);
+        client.start();
+        QTRY_VERIFY_WITH_TIMEOUT(client.finished(), 20000);
+        const Run filed = finished(run);
+        QVERIFY2(filed.status == 0, qPrintable(filed.err));
+        QCOMPARE(client.calls().last(), QStringLiteral("closeConnection=Wagetrove has the payroll data."));
+        QCOMPARE(readAll(path(QStringLiteral("webconnector.out"))), readAll(path(QStringLiteral("simulated.out"))));
+        // The password itself is kept nowhere and shown nowhere.
+        for (const QString& text : {QString::fromUtf8(readAll(data() + QStringLiteral("/suta.ini"))), set.out, set.err,
+                                    qwc.out, filed.out, filed.err + QString::fromUtf8(waiting)}) {
+            QVERIFY(!text.contains(password));
         }
     }
 

@@ -4,6 +4,7 @@
 #include "app/accessnotice.h"
 
 #include <QGuiApplication>
+#include <QProgressDialog>
 #include <QWidget>
 
 namespace wagetrove {
@@ -66,6 +67,30 @@ std::optional<QString> QtPayrollDataWindows::chooseSwhItem(const QStringList& it
         return std::nullopt;
     }
     return window.chosenItem();
+}
+
+QtPayrollDataWindows::~QtPayrollDataWindows() = default;
+
+void QtPayrollDataWindows::showWaiting(const QString& text)
+{
+    m_waiting = std::make_unique<QProgressDialog>(text, QStringLiteral("Cancel"), 0, 0, m_mainWindow);
+    m_waiting->setObjectName(QStringLiteral("WebConnectorWait"));
+    m_waiting->setWindowTitle(QStringLiteral("Wagetrove"));
+    m_waiting->setWindowModality(Qt::WindowModal);
+    m_waiting->setMinimumDuration(0);
+    // The run's hourglass is not for this window: its Cancel button is to be clicked.
+    m_waiting->setCursor(Qt::ArrowCursor);
+    m_waiting->show();
+}
+
+bool QtPayrollDataWindows::waitCancelled()
+{
+    return m_waiting != nullptr && m_waiting->wasCanceled();
+}
+
+void QtPayrollDataWindows::hideWaiting()
+{
+    m_waiting.reset();
 }
 
 void QtPayrollDataWindows::bringMainWindowToFront()

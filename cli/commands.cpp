@@ -29,7 +29,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 #include <QTextStream>
 
 #include <functional>
@@ -790,15 +789,9 @@ private:
         if (user.isEmpty()) {
             throw UsageError{QStringLiteral("qwc needs --user, or a user name set with options --qbwc-user.")};
         }
-        if (!ensureQwcIdentifiers(m_session)) {
-            return fail(QStringLiteral("The settings file %1 could not be written.")
-                            .arg(QDir::toNativeSeparators(m_session.SettingsFile)));
-        }
         const QString out = QFileInfo(m_line.value(QStringLiteral("out"))).absoluteFilePath();
-        QSaveFile file(out);
-        if (!file.open(QIODevice::WriteOnly) || file.write(qwcDocument(m_session, url, user)) < 0 || !file.commit()) {
-            return fail(QStringLiteral("The Web Connector file %1 could not be written: %2")
-                            .arg(QDir::toNativeSeparators(out), file.errorString()));
+        if (const QString failure = writeQwcFile(m_session, url, user, out); !failure.isEmpty()) {
+            return fail(failure);
         }
         m_out << QDir::toNativeSeparators(out) << '\n';
         return CliStatus::Done;

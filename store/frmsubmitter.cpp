@@ -1,6 +1,7 @@
 #include "store/frmsubmitter.h"
 
 #include "acquire/qb/qbconversation.h"
+#include "acquire/qbwc/qwcfile.h"
 #include "common/dialogs.h"
 #include "store/submittermodel.h"
 
@@ -106,7 +107,7 @@ QLineEdit* makeBox(const QString& name, QWidget* parent)
 } // namespace
 
 frmSubmitter::frmSubmitter(Session& session, MainWindowState& window, Dialogs& dialogs, QWidget* parent)
-    : QDialog(parent), m_editor(session, window, dialogs), m_dialogs(dialogs)
+    : QDialog(parent), m_editor(session, window, dialogs), m_session(session), m_dialogs(dialogs)
 {
     setObjectName(QStringLiteral("frmSubmitter"));
     setWindowTitle(QStringLiteral("Submitter Information"));
@@ -163,13 +164,17 @@ void frmSubmitter::buildLayout()
 
     // Below the options: how Get Payroll Data reaches QuickBooks.
     m_quickBooks = makeBox(QStringLiteral("txtQuickBooks"), this);
-    m_quickBooks->setPlaceholderText(QStringLiteral("replay:FILE or simulated:FILE"));
+    m_quickBooks->setPlaceholderText(QStringLiteral("replay:FILE, simulated:FILE or webconnector:PORT"));
     m_browseQuickBooks = new QPushButton(QStringLiteral("Browse..."), this);
     m_browseQuickBooks->setObjectName(QStringLiteral("cmdBrowseQuickBooks"));
     m_browseQuickBooks->setAutoDefault(false);
+    m_webConnectorFile = new QPushButton(QStringLiteral("Web Connector File..."), this);
+    m_webConnectorFile->setObjectName(QStringLiteral("cmdWebConnectorFile"));
+    m_webConnectorFile->setAutoDefault(false);
     auto* connection = new QHBoxLayout;
     connection->addWidget(m_quickBooks, 1);
     connection->addWidget(m_browseQuickBooks);
+    connection->addWidget(m_webConnectorFile);
     auto* quickBooks = new QFormLayout;
     quickBooks->addRow(QStringLiteral("QuickBooks connection"), connection);
     options->addLayout(quickBooks);
@@ -235,6 +240,8 @@ void frmSubmitter::connectHandlers()
             m_quickBooks->setText(quickBooksConnectionFor(*path));
         }
     });
+    connect(m_webConnectorFile, &QPushButton::clicked, this,
+            [this] { WriteWebConnectorFile(m_session, m_dialogs, m_quickBooks->text()); });
     connect(m_remitterId, &QLineEdit::textChanged, this,
             [this](const QString& text) { m_editor.boxes().RemitterIdText = text; });
     connect(m_command1, &QPushButton::clicked, this, [this] {

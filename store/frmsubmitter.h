@@ -45,6 +45,8 @@ private:
     QLineEdit* m_text2 = nullptr;
     QLineEdit* m_quickBooks = nullptr;
     QPushButton* m_browseQuickBooks = nullptr;
+    QPushButton* m_webConnectorFile = nullptr;
+    Session& m_session;
     Dialogs& m_dialogs;
     std::array<QCheckBox*, 8> m_checks{};
     QLabel* m_recordCaption = nullptr;

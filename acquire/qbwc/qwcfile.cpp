@@ -2,8 +2,11 @@
 
 #include "app/session.h"
 #include "app/settings.h"
+#include "common/dialogs.h"
 
+#include <QDir>
 #include <QHostAddress>
+#include <QSaveFile>
 #include <QUrl>
 #include <QUuid>
 #include <QXmlStreamWriter>
@@ -46,6 +49,70 @@ QString appUrlProblem(const QString& text)
             .arg(url.host());
     }
     return QString();
+}
+
+QString webConnectorUrlFor(const QString& connection)
+{
+    const QString prefix = QStringLiteral("webconnector:");
+    if (!connection.startsWith(prefix)) {
+        return QString();
+    }
+    const QString address = connection.mid(prefix.size()).trimmed();
+    const qsizetype colon = address.lastIndexOf(QLatin1Char(':'));
+    if (colon < 0) {
+        return QStringLiteral("http://localhost:%1/qbwc").arg(address);
+    }
+    const QString host = address.left(colon);
+    const QHostAddress parsed(host);
+    const bool local = host == QLatin1String("localhost") || (!parsed.isNull() && parsed.isLoopback());
+    return QStringLiteral("%1://%2:%3/qbwc")
+        .arg(local ? QStringLiteral("http") : QStringLiteral("https"), local ? QStringLiteral("localhost") : host,
+             address.mid(colon + 1));
+}
+
+QString writeQwcFile(Session& session, const QString& appUrl, const QString& userName, const QString& path)
+{
+    if (!ensureQwcIdentifiers(session)) {
+        return QStringLiteral("The settings file %1 could not be written.")
+            .arg(QDir::toNativeSeparators(session.SettingsFile));
+    }
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(qwcDocument(session, appUrl, userName)) < 0 || !file.commit()) {
+        return QStringLiteral("The Web Connector file %1 could not be written: %2")
+            .arg(QDir::toNativeSeparators(path), file.errorString());
+    }
+    return QString();
+}
+
+void WriteWebConnectorFile(Session& session, Dialogs& dialogs, const QString& connection)
+{
+    const QString url = webConnectorUrlFor(connection.trimmed());
+    if (url.isEmpty()) {
+        dialogs.message(QStringLiteral("Put webconnector:PORT in the QuickBooks connection box first (or "
+                                       "webconnector:HOST:PORT to be reached from another machine)."),
+                        kApplicationTitle, MessageIcon::Exclamation);
+        return;
+    }
+    if (session.QBWCUserName.isEmpty()) {
+        dialogs.message(QStringLiteral("Set the Web Connector's user name and password first: wagetrove-cli options "
+                                       "--qbwc-user NAME --qbwc-password."),
+                        kApplicationTitle, MessageIcon::Exclamation);
+        return;
+    }
+    const std::optional<QString> path =
+        dialogs.saveFile({QStringLiteral("Web Connector File"), QStringLiteral("Wagetrove.qwc"),
+                          QStringLiteral("Web Connector files (*.qwc)"), true});
+    if (!path) {
+        return;
+    }
+    if (const QString failure = writeQwcFile(session, url, session.QBWCUserName, *path); !failure.isEmpty()) {
+        dialogs.message(failure, kApplicationTitle, MessageIcon::Exclamation);
+        return;
+    }
+    dialogs.message(QStringLiteral("%1 is written. In the QuickBooks Web Connector, add it with \"Add an "
+                                   "application\".")
+                        .arg(QDir::toNativeSeparators(*path)),
+                    kApplicationTitle);
 }
 
 QByteArray qwcDocument(const Session& session, const QString& appUrl, const QString& userName)

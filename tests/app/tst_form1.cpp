@@ -1,4 +1,5 @@
 #include "acquire/payrollitemlist.h"
+#include "acquire/qbwc/webconnectorpassword.h"
 #include "app/datafolder.h"
 #include "app/form1.h"
 #include "app/mainwindowstate.h"
@@ -21,9 +22,11 @@
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSqlQuery>
+#include <QTcpServer>
 #include <QTest>
 #include <QTimer>
 
@@ -421,6 +424,37 @@ private Q_SLOTS:
         QCOMPARE(shown,
                  (QStringList{QStringLiteral("$137,340.44"), QStringLiteral("$99,404.44"), QStringLiteral("3.175"),
                               QStringLiteral("36-1234567"), QStringLiteral("12-345678-9")}));
+    }
+
+    void webConnector_waitShownAndCancelled()
+    {
+        QTcpServer probe;
+        QVERIFY(probe.listen(QHostAddress::LocalHost, 0));
+        const quint16 port = probe.serverPort();
+        probe.close();
+        start("[Options]\r\nMessage=N\r\nQuickBooks=webconnector:" + QByteArray::number(port) +
+              "\r\nQBWCUserName=bk\r\nQBWCPassword=" + passwordRecord(QStringLiteral("pw")).toUtf8() + "\r\n");
+        QString shown;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, this, [&shown] {
+            auto* wait = qobject_cast<QProgressDialog*>(QApplication::activeModalWidget());
+            if (wait != nullptr && wait->objectName() == QLatin1String("WebConnectorWait") && shown.isEmpty()) {
+                shown = wait->labelText();
+                QTest::mouseClick(wait->findChild<QPushButton*>(), Qt::LeftButton);
+            }
+        });
+        poll.start(50);
+        QTest::mouseClick(m_form->button(MainCommand::GetPayrollData), Qt::LeftButton);
+        poll.stop();
+        QCOMPARE(shown, QStringLiteral("Waiting for QuickBooks Web Connector — in the Web Connector, tick Wagetrove "
+                                       "and press Update Selected.\nServing http://127.0.0.1:%1/qbwc")
+                            .arg(port));
+        QCOMPARE(m_dialogs.messages(), QStringList{QStringLiteral("Wagetrove could not get the payroll data from "
+                                                                  "QuickBooks. The wait for the QuickBooks Web "
+                                                                  "Connector was cancelled.")});
+        QVERIFY(m_session->DataError);
+        QVERIFY(!m_form->button(MainCommand::ViewTotals)->isEnabled());
+        QVERIFY(QApplication::activeModalWidget() == nullptr);
     }
 
     void mergeQuestion_cancelledChangesNothing()

@@ -10,6 +10,8 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -183,6 +185,52 @@ private Q_SLOTS:
         QTest::mouseClick(child<QPushButton>(m_window.get(), QStringLiteral("Command1")), Qt::LeftButton);
         QCOMPARE(m_session->QuickBooksConnection, saved);
         QCOMPARE(IniFile(m_session->SettingsFile).read(QStringLiteral("Options"), QStringLiteral("QuickBooks")), saved);
+    }
+
+    void webConnectorFile_writtenForTheConnectionBox_data()
+    {
+        QTest::addColumn<QString>("connection");
+        QTest::addColumn<QString>("user");
+        QTest::addColumn<QString>("message"); // the start of the one message shown
+        QTest::addColumn<QString>("appUrl");  // in the file written; empty when none is
+        QTest::newRow("this machine") << QStringLiteral("webconnector:8089") << QStringLiteral("bk")
+                                      << QStringLiteral("") << QStringLiteral("http://localhost:8089/qbwc");
+        QTest::newRow("another machine") << QStringLiteral("webconnector:192.168.1.20:8443") << QStringLiteral("bk")
+                                         << QStringLiteral("") << QStringLiteral("https://192.168.1.20:8443/qbwc");
+        QTest::newRow("not a Web Connector connection")
+            << QStringLiteral("replay:/x/QBData.xml") << QStringLiteral("bk")
+            << QStringLiteral("Put webconnector:PORT in the QuickBooks connection box first") << QString();
+        QTest::newRow("no user name set")
+            << QStringLiteral("webconnector:8089") << QString()
+            << QStringLiteral("Set the Web Connector's user name and password first") << QString();
+    }
+    void webConnectorFile_writtenForTheConnectionBox()
+    {
+        QFETCH(QString, connection);
+        QFETCH(QString, user);
+        QFETCH(QString, message);
+        QFETCH(QString, appUrl);
+        m_session->QBWCUserName = user;
+        openWindow();
+        const QString path = m_session->DataFolder + QStringLiteral("Wagetrove.qwc");
+        m_dialogs.fileNext(path);
+        child<QLineEdit>(m_window.get(), QStringLiteral("txtQuickBooks"))->setText(connection);
+        QTest::mouseClick(child<QPushButton>(m_window.get(), QStringLiteral("cmdWebConnectorFile")), Qt::LeftButton);
+        const QStringList messages = m_dialogs.messages();
+        QCOMPARE(messages.size(), 1);
+        QVERIFY2(messages.first().startsWith(message.isEmpty() ? QDir::toNativeSeparators(path) : message),
+                 qPrintable(messages.first()));
+        QFile file(path);
+        QCOMPARE(file.open(QIODevice::ReadOnly), !appUrl.isEmpty());
+        if (!appUrl.isEmpty()) {
+            const QByteArray written = file.readAll();
+            QVERIFY(written.contains("<AppURL>" + appUrl.toUtf8() + "</AppURL>"));
+            QVERIFY(written.contains("<UserName>bk</UserName>"));
+            // The identifiers are made once and kept.
+            const QString owner =
+                IniFile(m_session->SettingsFile).read(QStringLiteral("Options"), QStringLiteral("QBWCOwnerID"));
+            QVERIFY(written.contains("<OwnerID>" + owner.toUtf8() + "</OwnerID>"));
+        }
     }
 
     void mainWindowButton_opensTheWindow_andOkCaptionsCommand1()

@@ -9,6 +9,8 @@
 #include "tests/support/testenvironment.h"
 #include "tests/support/webconnectorclient.h"
 
+#include <QNetworkReply>
+#include <QSslConfiguration>
 #include <QTcpServer>
 #include <QTest>
 #include <QXmlStreamReader>
@@ -294,22 +296,41 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("address");
         QTest::addColumn<bool>("cancel");
+        QTest::addColumn<QStringList>("tls"); // the certificate and the key
         QTest::addColumn<QString>("message");
-        QTest::newRow("cancel") << QStringLiteral("PORT") << true
+        const QString fixtures = QStringLiteral(WAGETROVE_QBWC_FIXTURES "/");
+        const QStringList pair{fixtures + QStringLiteral("test-service.pem"),
+                               fixtures + QStringLiteral("test-service.key")};
+        QTest::newRow("cancel") << QStringLiteral("PORT") << true << QStringList()
                                 << QStringLiteral("The wait for the QuickBooks Web Connector was cancelled.");
-        QTest::newRow("time-out") << QStringLiteral("127.0.0.1:PORT") << false
+        QTest::newRow("time-out") << QStringLiteral("127.0.0.1:PORT") << false << QStringList()
                                   << QStringLiteral("The QuickBooks Web Connector did not call within 1 seconds.");
+        QTest::newRow("time-out over HTTPS")
+            << QStringLiteral("0.0.0.0:PORT") << false << pair << QStringLiteral("did not call within 1 seconds");
         QTest::newRow("another address without a certificate")
-            << QStringLiteral("0.0.0.0:PORT") << false << QStringLiteral("that needs HTTPS, with a certificate");
-        QTest::newRow("no port") << QStringLiteral("localhost") << false
+            << QStringLiteral("0.0.0.0:PORT") << false << QStringList()
+            << QStringLiteral("that needs HTTPS, with a certificate");
+        QTest::newRow("a certificate missing") << QStringLiteral("0.0.0.0:PORT") << false
+                                               << QStringList{QStringLiteral("/nonexistent/service.pem"), pair[1]}
+                                               << QStringLiteral("The certificate /nonexistent/service.pem could not "
+                                                                 "be read");
+        QTest::newRow("a key that is not one")
+            << QStringLiteral("0.0.0.0:PORT") << false << QStringList{pair[0], fixtures + QStringLiteral("README")}
+            << QStringLiteral("is not in PEM form");
+        QTest::newRow("no port") << QStringLiteral("localhost") << false << QStringList()
                                  << QStringLiteral("does not name an address to serve the Web Connector at");
     }
     void waiting_endsOnCancelTimeOutAndBadSetup()
     {
         QFETCH(QString, address);
         QFETCH(bool, cancel);
+        QFETCH(QStringList, tls);
         QFETCH(QString, message);
         WebConnectorAccess access{kUser, record(), 1, {}, {}, {}, [cancel] { return cancel; }, {}};
+        if (!tls.isEmpty()) {
+            access.certificateFile = tls[0];
+            access.keyFile = tls[1];
+        }
         try {
             WebConnectorQuickBooks quickBooks(
                 QString(address).replace(QStringLiteral("PORT"), QString::number(freePort())), access);
@@ -339,6 +360,40 @@ private Q_SLOTS:
             WebConnectorClient::post(url, WebConnectorClient::envelope(QStringLiteral("serverVersion"), {}), {});
         QCOMPARE(versionStatus, 200);
         QVERIFY(version.contains("Wagetrove 1.0"));
+    }
+
+    void https_servesWithTheCertificateOnly()
+    {
+        const quint16 port = freePort();
+        WebConnectorAccess access{kUser,
+                                  record(),
+                                  5,
+                                  QStringLiteral(WAGETROVE_QBWC_FIXTURES "/test-service.pem"),
+                                  QStringLiteral(WAGETROVE_QBWC_FIXTURES "/test-service.key"),
+                                  {},
+                                  {},
+                                  {}};
+        WebConnectorQuickBooks quickBooks(QStringLiteral("0.0.0.0:%1").arg(port), access);
+        QCOMPARE(quickBooks.serviceUrl(), QStringLiteral("https://0.0.0.0:%1/qbwc").arg(port));
+        quickBooks.openConnection({}, {});
+        const QByteArray call = WebConnectorClient::envelope(QStringLiteral("serverVersion"), {});
+        QNetworkAccessManager network;
+        QNetworkRequest request(QUrl(QStringLiteral("https://127.0.0.1:%1/qbwc").arg(port)));
+        request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArray("text/xml; charset=utf-8"));
+        QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
+        // The test's certificate is its own, signed by no authority.
+        tls.setPeerVerifyMode(QSslSocket::VerifyNone);
+        request.setSslConfiguration(tls);
+        QNetworkReply* reply = network.post(request, call);
+        QTRY_VERIFY_WITH_TIMEOUT(reply->isFinished(), 10000);
+        QCOMPARE(reply->error(), QNetworkReply::NoError);
+        QVERIFY(reply->readAll().contains("Wagetrove 1.0"));
+        reply->deleteLater();
+        // Plain HTTP gets no answer there.
+        const auto [status, body] =
+            WebConnectorClient::post(QUrl(QStringLiteral("http://127.0.0.1:%1/qbwc").arg(port)), call, {});
+        QCOMPARE(status, 0);
+        QVERIFY(!body.contains("Wagetrove"));
     }
 
     void qwcFile_namesEveryElement()

@@ -142,8 +142,9 @@ them and the file written. The mode below holds for this run only: suta.ini is n
   --wages WORKBOOK       the wages workbook (.xlsx) Load Wages reads (the spreadsheet mode)
   --quickbooks T         get the payroll data from QuickBooks: replay:FILE answers from a saved QuickBooks
                          answer (such as the support file QBData.xml), simulated:FILE from a company
-                         described in a JSON file; with --wages too, the employer comes from QuickBooks
-                         and the wages from the workbook
+                         described in a JSON file, webconnector:[HOST:]PORT from QuickBooks through its
+                         Web Connector (see qwc --help); with --wages too, the employer comes from
+                         QuickBooks and the wages from the workbook
   --wage-mode M          how the wages are read from QuickBooks: sui (the state unemployment item, the
                          default), gross (gross pay, taxable wages zero) or calc (gross pay, taxable wages
                          computed against the wage limit)

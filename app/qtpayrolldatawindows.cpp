@@ -8,7 +8,6 @@
 #include <QWidget>
 
 namespace wagetrove {
-namespace {
 
 /// A modal window shows the normal pointer while it waits, whatever the run around it shows.
 class NormalPointer
@@ -32,8 +31,6 @@ public:
 private:
     bool m_overridden;
 };
-
-} // namespace
 
 QtPayrollDataWindows::QtPayrollDataWindows(const Session& session, Dialogs& dialogs, QWidget* mainWindow)
     : m_session(session), m_dialogs(dialogs), m_mainWindow(mainWindow)
@@ -79,7 +76,7 @@ void QtPayrollDataWindows::showWaiting(const QString& text)
     m_waiting->setWindowModality(Qt::WindowModal);
     m_waiting->setMinimumDuration(0);
     // The run's hourglass is not for this window: its Cancel button is to be clicked.
-    m_waiting->setCursor(Qt::ArrowCursor);
+    m_waitingPointer = std::make_unique<NormalPointer>();
     m_waiting->show();
 }
 
@@ -91,6 +88,7 @@ bool QtPayrollDataWindows::waitCancelled()
 void QtPayrollDataWindows::hideWaiting()
 {
     m_waiting.reset();
+    m_waitingPointer.reset();
 }
 
 void QtPayrollDataWindows::bringMainWindowToFront()

@@ -10,6 +10,7 @@ class QWidget;
 namespace wagetrove {
 
 class Dialogs;
+class NormalPointer;
 struct Session;
 
 /// The windows of Get Payroll Data as the program shows them, modal over the main window.
@@ -33,6 +34,7 @@ private:
     Dialogs& m_dialogs;
     QWidget* m_mainWindow;
     std::unique_ptr<QProgressDialog> m_waiting;
+    std::unique_ptr<NormalPointer> m_waitingPointer;
 };
 
 } // namespace wagetrove

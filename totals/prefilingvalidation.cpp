@@ -208,6 +208,12 @@ bool fillZeroHours(QSqlDatabase& db, Currency hours)
 
 } // namespace
 
+bool isDashedEin(const QString& text)
+{
+    return text.size() == 10 && text[2] == QLatin1Char('-') && isDigits(text.first(2), 2) &&
+           isDigits(text.sliced(3), 7);
+}
+
 bool isDigits(const QString& text, qsizetype length)
 {
     if (text.size() != length) {
@@ -251,7 +257,7 @@ QString PreFilingValidation(Session& session, Dialogs& dialogs)
     QString findings;
     const auto add = [&findings](const QString& finding) { findings += kLineBreak + finding; };
 
-    if (session.Form3.Text8.size() != 10) {
+    if (!isDashedEin(session.Form3.Text8)) {
         findings = session.StandAlone
                        ? QStringLiteral("- Company EIN Invalid. Click the View Totals button and verify ein is in "
                                         "XX-XXXXXXX format")
@@ -264,7 +270,7 @@ QString PreFilingValidation(Session& session, Dialogs& dialogs)
     }
 
     const Submitter submitter = readSubmitter(db);
-    if (submitter.EIN.size() != 10) {
+    if (!isDashedEin(submitter.EIN)) {
         add(QStringLiteral("- Submitter EIN must be in xx-xxxxxxx format"));
     }
 

@@ -19,6 +19,9 @@ QString PreFilingValidation(Session& session, Dialogs& dialogs);
 /// Whether a text is exactly `length` ASCII digits: no sign, blank or decimal point.
 bool isDigits(const QString& text, qsizetype length);
 
+/// Whether a text is an EIN as the files carry it: two digits, a hyphen and seven digits ("12-3456789").
+bool isDashedEin(const QString& text);
+
 /// Kentucky's account number: 6 or 8 digits, optionally followed by one upper-case letter A to Z.
 bool isKentuckyAccountNumber(const QString& text);
 

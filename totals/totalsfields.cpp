@@ -6,6 +6,7 @@
 #include "common/dialogs.h"
 #include "common/formats.h"
 #include "common/numerictext.h"
+#include "totals/prefilingvalidation.h"
 #include "totals/recalculatetotals.h"
 #include "totals/stateidwriteback.h"
 
@@ -75,7 +76,7 @@ void leaveEin(Session& session, Dialogs& dialogs)
 {
     QString& ein = session.Form3.Text8;
     ein = ein.trimmed();
-    if (ein.size() != 10) {
+    if (!isDashedEin(ein)) {
         tell(dialogs, QStringLiteral("EIN must be in xx-xxxxxxx format."));
         return;
     }

@@ -119,6 +119,12 @@ private Q_SLOTS:
         row("EIN 9 characters, QuickBooks", il, none, QStringLiteral("12-345678"), none, false,
             QStringLiteral("- Company EIN Invalid. Edit the company information and make sure the EIN field is in "
                            "XX-XXXXXXX format"));
+        row("EIN of ten letters", il, none, QStringLiteral("ABCDEFGHIJ"), none, false,
+            QStringLiteral("- Company EIN Invalid. Edit the company information and make sure the EIN field is in "
+                           "XX-XXXXXXX format"));
+        row("EIN with the hyphen elsewhere", il, none, QStringLiteral("123-456789"), none, false,
+            QStringLiteral("- Company EIN Invalid. Edit the company information and make sure the EIN field is in "
+                           "XX-XXXXXXX format"));
         row("EIN 11 characters, standalone", il, none, QStringLiteral("12-34567890"), none, true,
             QStringLiteral(
                 "- Company EIN Invalid. Click the View Totals button and verify ein is in XX-XXXXXXX format"));
@@ -157,6 +163,10 @@ private Q_SLOTS:
 
         row("Submitter EIN 9", il, QStringLiteral("UPDATE Submitter SET EIN = '98-765432'"), ein, none, false,
             QStringLiteral("- Submitter EIN must be in xx-xxxxxxx format"));
+        row("Submitter EIN 11", il, QStringLiteral("UPDATE Submitter SET EIN = '98-76543210'"), ein, none, false,
+            QStringLiteral("- Submitter EIN must be in xx-xxxxxxx format"));
+        row("Submitter EIN with a letter", il, QStringLiteral("UPDATE Submitter SET EIN = '98-765432O'"), ein, none,
+            false, QStringLiteral("- Submitter EIN must be in xx-xxxxxxx format"));
         const std::pair<const char*, const char*> required[] = {
             {"Name", "- Submitter Company Name Required"},
             {"Address", "- Submitter Company Address Required"},

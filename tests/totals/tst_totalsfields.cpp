@@ -203,11 +203,14 @@ private Q_SLOTS:
         session().Form3.Text8 = QStringLiteral("123456789");
         leaveEin(session(), m_dialogs);
         QCOMPARE(m_dialogs.messages(), QStringList{QStringLiteral("EIN must be in xx-xxxxxxx format.")});
+        session().Form3.Text8 = QStringLiteral("AB-CDEFGHI");
+        leaveEin(session(), m_dialogs);
+        QCOMPARE(m_dialogs.messages().size(), 2);
 
         session().StandAlone = true;
         session().Form3.Text8 = QStringLiteral("  98-7654321 ");
         leaveEin(session(), m_dialogs);
-        QCOMPARE(m_dialogs.messages().size(), 1);
+        QCOMPARE(m_dialogs.messages().size(), 2);
         QCOMPARE(session().Form3.Text8, QStringLiteral("98-7654321"));
         QCOMPARE(session().FedID, QStringLiteral("98-7654321"));
         QCOMPARE(setting(session(), QStringLiteral("FedID")), QStringLiteral("98-7654321"));

@@ -41,10 +41,27 @@ QString withTrailingSeparator(const QString& folder)
     return trimmed.endsWith(QLatin1Char('/')) ? trimmed : trimmed + QLatin1Char('/');
 }
 
+QString perUserDataFolder(const QString& documentsFolder)
+{
+    return withTrailingSeparator(QDir::fromNativeSeparators(documentsFolder)) + kMakerFolderName + QLatin1Char('/') +
+           kProductFolderName + QLatin1Char('/');
+}
+
+bool makePrivateFolder(const QString& folder)
+{
+    if (QFileInfo(folder).isDir()) {
+        return true;
+    }
+    if (!QDir().mkpath(folder)) {
+        return false;
+    }
+    QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    return true;
+}
+
 DataFolderSetUp SetUpDataFolder(const QString& documentsFolder, const QString& appFolder)
 {
-    const QString makerFolder = withTrailingSeparator(QDir::fromNativeSeparators(documentsFolder)) + kMakerFolderName;
-    return prepareDataFolder(makerFolder + QLatin1Char('/') + kProductFolderName, appFolder);
+    return prepareDataFolder(perUserDataFolder(documentsFolder), appFolder);
 }
 
 DataFolderSetUp prepareDataFolder(const QString& folder, const QString& appFolder)
@@ -53,7 +70,7 @@ DataFolderSetUp prepareDataFolder(const QString& folder, const QString& appFolde
     result.dataFolder = withTrailingSeparator(QDir::fromNativeSeparators(folder));
 
     const bool folderIsNew = !QFileInfo(result.dataFolder).isDir();
-    if (folderIsNew && !QDir().mkpath(result.dataFolder)) {
+    if (folderIsNew && !makePrivateFolder(result.dataFolder)) {
         result.error = QStringLiteral("The folder %1 could not be created.").arg(QDir::toNativeSeparators(folder));
         return result;
     }
@@ -61,6 +78,9 @@ DataFolderSetUp prepareDataFolder(const QString& folder, const QString& appFolde
         if ((result.error = copyTemplate(WageStore::kFileName, appFolder, result.dataFolder, false))) {
             return result;
         }
+        // The store is to hold SSNs and wages: its user alone reads it.
+        QFile::setPermissions(result.dataFolder + WageStore::kFileName,
+                              QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     }
     for (const QString& name : {kPfmlTemplateName, kSampleWagesName}) {
         if ((result.error = copyTemplate(name, appFolder, result.dataFolder, true))) {

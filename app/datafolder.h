@@ -22,6 +22,13 @@ struct DataFolderSetUp
 /// own store is never replaced); the two workbook templates are replaced every time.
 DataFolderSetUp SetUpDataFolder(const QString& documentsFolder, const QString& appFolder);
 
+/// The per-user data folder under `documentsFolder`, with a trailing separator.
+QString perUserDataFolder(const QString& documentsFolder);
+
+/// Creates `folder` and its parents when missing, the folder itself readable by its user alone (it holds SSNs
+/// and wages). Returns false when it could not be created.
+bool makePrivateFolder(const QString& folder);
+
 /// The same set-up for a data folder given as it is (the command line's --data-folder).
 DataFolderSetUp prepareDataFolder(const QString& folder, const QString& appFolder);
 

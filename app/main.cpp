@@ -13,11 +13,11 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName(QStringLiteral("Wagetrove"));
 
     const auto environment = wagetrove::StartupEnvironment::fromProcess();
-    wagetrove::SingleInstanceGuard guard(environment.documentsFolder);
+    const auto guard = wagetrove::SingleInstanceGuard::forEnvironment(environment);
     wagetrove::QtDialogs dialogs;
     wagetrove::Session session;
     wagetrove::MainWindowState state;
-    switch (wagetrove::runStartup(session, state, dialogs, environment, guard)) {
+    switch (wagetrove::runStartup(session, state, dialogs, environment, *guard)) {
     case wagetrove::StartupResult::AlreadyRunning:
         return 0;
     case wagetrove::StartupResult::Failed:

@@ -11,7 +11,6 @@
 #include "store/wagestore.h"
 
 #include <QCoreApplication>
-#include <QCryptographicHash>
 #include <QDir>
 #include <QStandardPaths>
 
@@ -85,21 +84,28 @@ StartupEnvironment StartupEnvironment::fromProcess()
     return environment;
 }
 
-SingleInstanceGuard::SingleInstanceGuard(const QString& documentsFolder)
+SingleInstanceGuard::SingleInstanceGuard(const QString& dataFolder)
+    : m_folder(withTrailingSeparator(QDir::fromNativeSeparators(dataFolder))),
+      m_lock(std::make_unique<QLockFile>(m_folder + QStringLiteral("wagetrove.lock")))
 {
-    // One lock per documents folder, outside it, so that it exists before the data folder does.
-    const QByteArray key =
-        QCryptographicHash::hash(QDir(documentsFolder).absolutePath().toUtf8(), QCryptographicHash::Sha1)
-            .toHex()
-            .left(16);
-    m_lock = std::make_unique<QLockFile>(QDir::tempPath() + QStringLiteral("/wagetrove-") + QString::fromLatin1(key) +
-                                         QStringLiteral(".lock"));
     m_lock->setStaleLockTime(0);
+}
+
+std::unique_ptr<SingleInstanceGuard> SingleInstanceGuard::forEnvironment(const StartupEnvironment& environment)
+{
+    return std::make_unique<SingleInstanceGuard>(
+        environment.dataFolder.isEmpty() ? perUserDataFolder(environment.documentsFolder) : environment.dataFolder);
 }
 
 bool SingleInstanceGuard::tryAcquire()
 {
-    return m_lock->isLocked() || m_lock->tryLock(0);
+    if (m_lock->isLocked()) {
+        return true;
+    }
+    if (!makePrivateFolder(m_folder)) {
+        return true;
+    }
+    return m_lock->tryLock(0) || m_lock->error() != QLockFile::LockFailedError;
 }
 
 QString applicationCaption()

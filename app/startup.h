@@ -26,15 +26,20 @@ struct StartupEnvironment
     static StartupEnvironment fromProcess();
 };
 
-/// Keeps a second copy of the program from running on the same documents folder.
+/// Keeps a second copy of the program from running on the same data folder, with a lock file inside it.
 class SingleInstanceGuard
 {
 public:
-    explicit SingleInstanceGuard(const QString& documentsFolder);
-    /// True when this process now holds the lock; false when another copy runs.
+    explicit SingleInstanceGuard(const QString& dataFolder);
+    /// The guard of the data folder a run over `environment` uses.
+    static std::unique_ptr<SingleInstanceGuard> forEnvironment(const StartupEnvironment& environment);
+    /// True when this process now holds the lock; false when another copy runs. The data folder is made
+    /// (private to its user) when missing. A folder that cannot be made or locked for another reason is left to
+    /// the start-up, which says what is wrong with it.
     bool tryAcquire();
 
 private:
+    QString m_folder;
     std::unique_ptr<QLockFile> m_lock;
 };
 

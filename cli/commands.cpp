@@ -562,8 +562,7 @@ private:
         }
         // The windows' guard, over the data folder the run uses: start-up empties the run's tables, which
         // must not happen under a window (or another run) that has loaded a quarter from the same folder.
-        m_guard = std::make_unique<SingleInstanceGuard>(m_line.dataFolder.isEmpty() ? environment.documentsFolder
-                                                                                    : m_line.dataFolder);
+        m_guard = SingleInstanceGuard::forEnvironment(environment);
         switch (runStartup(m_session, m_window, m_dialogs, environment, *m_guard)) {
         case StartupResult::Ready:
             return true;

@@ -220,6 +220,18 @@ void CompactWageStore(const QString& dataFolder, const std::function<void(Compac
     }
     reached(CompactionStep::StaleCopyRemoved);
 
+    // The copy is made empty with the store's permissions before anything is written into it, so that the
+    // SSNs and wages it is to hold are never readable by more users than the store is.
+    {
+        QFile copy(copyPath);
+        if (!copy.open(QIODevice::WriteOnly) || !copy.setPermissions(QFile::permissions(storePath))) {
+            const QString error = copy.errorString();
+            copy.close();
+            removeIfPresent(copyPath);
+            throw StoreError(QStringLiteral("The copy %1 could not be made, so the wage store was not compacted: %2")
+                                 .arg(QDir::toNativeSeparators(copyPath), error));
+        }
+    }
     {
         WageStore store;
         store.open(storePath);

@@ -12,6 +12,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 using namespace wagetrove;
 
 namespace {
@@ -149,20 +151,37 @@ private Q_SLOTS:
         const QString folder = documents() + QStringLiteral("/quarter folder");
         StartupEnvironment environment = test::startupEnvironment(documents());
         environment.dataFolder = folder;
-        SingleInstanceGuard guard(documents());
+        SingleInstanceGuard guard(folder);
         QCOMPARE(runStartup(*m_session, m_state, m_dialogs, environment, guard), StartupResult::Ready);
         QCOMPARE(m_session->DataFolder, folder + QLatin1Char('/'));
         QVERIFY(QFile::exists(folder + QStringLiteral("/Suta.mdb")));
         QVERIFY(!QFile::exists(dataFolder()));
     }
 
+    void firstStart_dataFolderAndStoreArePrivate()
+    {
+        QCOMPARE(start(), StartupResult::Ready);
+        struct stat folder
+        {
+        };
+        struct stat store
+        {
+        };
+        QVERIFY(::stat(QFile::encodeName(dataFolder()).constData(), &folder) == 0);
+        QVERIFY(::stat(QFile::encodeName(dataFolder() + QStringLiteral("Suta.mdb")).constData(), &store) == 0);
+        QCOMPARE(int(folder.st_mode & 0777), 0700);
+        QCOMPARE(int(store.st_mode & 0777), 0600);
+    }
+
     void secondCopy_endsSilently()
     {
-        SingleInstanceGuard running(documents());
+        SingleInstanceGuard running(dataFolder());
         QVERIFY(running.tryAcquire());
         QCOMPARE(start(), StartupResult::AlreadyRunning);
         QVERIFY(m_dialogs.calls().isEmpty());
-        QVERIFY(!QFile::exists(dataFolder()));
+        // The lock lives in the data folder it guards; nothing else is there.
+        QCOMPARE(QDir(dataFolder()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{QStringLiteral("wagetrove.lock")});
     }
 
     void defaultQuarter_isTheLastCompletedOne_data()

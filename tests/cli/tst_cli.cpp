@@ -326,6 +326,7 @@ private Q_SLOTS:
         // Another copy on the same data folder: the run does not touch the store it may be using.
         SingleInstanceGuard other(data());
         QVERIFY(other.tryAcquire());
+        QVERIFY(QFile::exists(data() + QStringLiteral("/wagetrove.lock")));
         QCOMPARE(cli(fileArguments(path(QStringLiteral("b.251")))).status, 3);
         QVERIFY(!QFile::exists(path(QStringLiteral("b.251"))));
     }

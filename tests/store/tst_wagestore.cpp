@@ -13,6 +13,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 using namespace wagetrove;
 
 namespace {
@@ -230,19 +232,27 @@ private Q_SLOTS:
     void compaction_keepsDataAndLeavesOneStore_data()
     {
         QTest::addColumn<QByteArray>("staleCopy");
-        QTest::newRow("no Temp.mdb") << QByteArray();
-        QTest::newRow("stale Temp.mdb") << QByteArray("half a store from an interrupted run");
+        QTest::addColumn<int>("permissions"); // the store's, octal, kept by the compacted store
+        QTest::newRow("no Temp.mdb, private") << QByteArray() << 0600;
+        QTest::newRow("stale Temp.mdb, group-readable") << QByteArray("half a store from an interrupted run") << 0640;
     }
 
     void compaction_keepsDataAndLeavesOneStore()
     {
         QFETCH(QByteArray, staleCopy);
+        QFETCH(int, permissions);
         fillStore();
         if (!staleCopy.isEmpty()) {
             writeBytes(m_folder + WageStore::kCompactFileName, staleCopy);
         }
+        QVERIFY(::chmod(QFile::encodeName(storePath()).constData(), mode_t(permissions)) == 0);
         CompactWageStore(m_folder);
         QCOMPARE(QDir(m_folder).entryList(QDir::Files), QStringList{WageStore::kFileName});
+        struct stat status
+        {
+        };
+        QVERIFY(::stat(QFile::encodeName(storePath()).constData(), &status) == 0);
+        QCOMPARE(int(status.st_mode & 0777), permissions);
         WageStore store;
         store.open(storePath());
         QCOMPARE(count(store.database(), schema::kEmployee), 3);

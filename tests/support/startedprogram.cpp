@@ -31,10 +31,10 @@ StartupResult StartedProgram::startProgram(QDate today, const QString& appFolder
     m_session.reset();
     m_session = std::make_unique<Session>();
     m_state = MainWindowState();
-    SingleInstanceGuard guard(m_documents->path());
     StartupEnvironment environment = startupEnvironment(m_documents->path(), today);
     environment.appFolder = appFolder;
-    return runStartup(*m_session, m_state, m_dialogs, environment, guard);
+    const auto guard = SingleInstanceGuard::forEnvironment(environment);
+    return runStartup(*m_session, m_state, m_dialogs, environment, *guard);
 }
 
 QString StartedProgram::dataFolder() const

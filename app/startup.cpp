@@ -45,7 +45,13 @@ StoreMaintenance maintainStore(Session& session, Dialogs& dialogs)
     const BusyScope busy(dialogs);
     const QString storePath = session.DataFolder + WageStore::kFileName;
     // A store that cannot be read is left alone for the user to rescue.
-    if (const auto problem = WageStore::problemWithFile(storePath)) {
+    std::optional<QString> problem;
+    try {
+        problem = WageStore::problemWithFile(storePath);
+    } catch (const StoreError& error) {
+        return {error.message(), std::nullopt};
+    }
+    if (problem) {
         return {QStringLiteral("The wage store %1 cannot be used: %2. Wagetrove has left the file untouched and will "
                                "now close. Move the file away to start with an empty store.")
                     .arg(QDir::toNativeSeparators(storePath), *problem),

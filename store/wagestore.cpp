@@ -34,6 +34,12 @@ bool hasSqliteHeader(const QString& filePath)
     return file.read(16) == QByteArrayLiteral("SQLite format 3\0");
 }
 
+QString inUseMessage(const QString& filePath)
+{
+    return QStringLiteral("The wage store %1 is in use by another program. Close it and try again.")
+        .arg(QDir::toNativeSeparators(filePath));
+}
+
 std::filesystem::path fsPath(const QString& filePath)
 {
     return std::filesystem::path(filePath.toStdU16String());
@@ -98,8 +104,7 @@ void WageStore::open(const QString& filePath)
         exec(m_db, QStringLiteral("PRAGMA locking_mode = EXCLUSIVE"));
         QSqlQuery lock(m_db);
         if (!lock.exec(QStringLiteral("BEGIN EXCLUSIVE")) || !lock.exec(QStringLiteral("COMMIT"))) {
-            throw StoreError(
-                QStringLiteral("The wage store %1 is in use by another program. Close it and try again.").arg(shown));
+            throw StoreError(inUseMessage(filePath));
         }
         schema::upgrade(m_db);
         if (const auto problem = schema::problemWith(m_db)) {
@@ -175,12 +180,27 @@ std::optional<QString> WageStore::problemWithFile(const QString& filePath)
     }
     const QString connectionName = nextConnectionName();
     std::optional<QString> problem;
+    bool inUse = false;
     try {
-        QSqlDatabase db = connect(connectionName, filePath, QStringLiteral("QSQLITE_OPEN_READONLY"));
-        problem = schema::problemWith(db);
+        QSqlDatabase db =
+            connect(connectionName, filePath, QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=1000"));
+        // A lock another program holds, of any kind, is told apart from a file that is not a store: the user's
+        // data must not be called damaged because it is open elsewhere.
+        QSqlQuery probe(db);
+        const QString code = probe.exec(QStringLiteral("SELECT count(*) FROM sqlite_master"))
+                                 ? QString()
+                                 : probe.lastError().nativeErrorCode();
+        probe = QSqlQuery();
+        inUse = code == QLatin1String("5") || code == QLatin1String("6");
+        if (!inUse) {
+            problem = schema::problemWith(db);
+        }
         disconnect(db, connectionName);
     } catch (const StoreError& error) {
         problem = error.message();
+    }
+    if (inUse) {
+        throw StoreError(inUseMessage(filePath));
     }
     return problem;
 }
@@ -248,7 +268,14 @@ void CompactWageStore(const QString& dataFolder, const std::function<void(Compac
     }
     reached(CompactionStep::CopyWritten);
 
-    if (const auto problem = WageStore::problemWithFile(copyPath)) {
+    std::optional<QString> problem;
+    try {
+        problem = WageStore::problemWithFile(copyPath);
+    } catch (const StoreError&) {
+        removeIfPresent(copyPath);
+        throw;
+    }
+    if (problem) {
         removeIfPresent(copyPath);
         throw StoreError(
             QStringLiteral("The compacted copy of the wage store was unusable (%1); the store was kept as it was.")

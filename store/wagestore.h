@@ -45,7 +45,8 @@ public:
     static void createEmpty(const QString& filePath);
 
     /// What makes the file unusable as a wage store ("the file is missing", "it is not a Wagetrove wage store",
-    /// "the table Employee is missing", ...), or nothing when it can be opened. Never changes the file.
+    /// "the table Employee is missing", ...), or nothing when it can be opened. Never changes the file. Throws
+    /// StoreError saying the store is in use when another program holds a lock on it, after a second's wait.
     static std::optional<QString> problemWithFile(const QString& filePath);
 
 private:

@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
@@ -134,6 +135,47 @@ private Q_SLOTS:
         QCOMPARE(m_dialogs.calls().first().icon, MessageIcon::Critical);
         QCOMPARE(m_dialogs.busyDepth(), 0);
         QCOMPARE(bytesOf(dataFolder() + WageStore::kFileName), notAStore);
+    }
+
+    void lockedStore_isCalledInUseAndKept_data()
+    {
+        QTest::addColumn<QStringList>("statements"); // run by another connection, which keeps its lock
+        QTest::newRow("reading") << QStringList{QStringLiteral("BEGIN"),
+                                                QStringLiteral("SELECT count(*) FROM Employee")};
+        QTest::newRow("about to write") << QStringList{QStringLiteral("BEGIN IMMEDIATE")};
+        QTest::newRow("exclusive") << QStringList{QStringLiteral("BEGIN EXCLUSIVE")};
+        QTest::newRow("exclusive locking mode")
+            << QStringList{QStringLiteral("PRAGMA locking_mode = EXCLUSIVE"), QStringLiteral("BEGIN EXCLUSIVE"),
+                           QStringLiteral("COMMIT")};
+    }
+    void lockedStore_isCalledInUseAndKept()
+    {
+        QFETCH(QStringList, statements);
+        QCOMPARE(start(), StartupResult::Ready);
+        m_session.reset();
+        const QByteArray before = bytesOf(dataFolder() + WageStore::kFileName);
+        {
+            QSqlDatabase other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("other program"));
+            other.setDatabaseName(dataFolder() + WageStore::kFileName);
+            QVERIFY(other.open());
+            QSqlQuery query(other);
+            for (const QString& statement : statements) {
+                QVERIFY2(query.exec(statement), qPrintable(statement));
+            }
+            query.finish();
+            m_dialogs.clear();
+            QCOMPARE(start(), StartupResult::Failed);
+            QCOMPARE(
+                m_dialogs.messages(),
+                QStringList{QStringLiteral("The wage store %1 is in use by another program. Close it and try again.")
+                                .arg(QDir::toNativeSeparators(dataFolder() + WageStore::kFileName))});
+            query = QSqlQuery();
+            other.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("other program"));
+        QCOMPARE(bytesOf(dataFolder() + WageStore::kFileName), before);
+        m_dialogs.clear();
+        QCOMPARE(start(), StartupResult::Ready);
     }
 
     void missingTemplate_isReported()

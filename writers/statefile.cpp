@@ -7,6 +7,8 @@
 #include "store/wagestore.h"
 #include "writers/fixedrecord.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QScopeGuard>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -61,6 +63,11 @@ StateFileContext::StateFileContext(QString unexpectedMessage, QString fileLabel)
 WriteFailure StateFileContext::unexpected() const
 {
     return {m_unexpectedMessage, true};
+}
+
+WriteFailure StateFileContext::outputFailure(const QString& path, const QString& reason) const
+{
+    return {m_unexpectedMessage + QStringLiteral("\r\n%1: %2").arg(QDir::toNativeSeparators(path), reason), true};
 }
 
 WriteFailure StateFileContext::valueFailure(const QString& where, const QString& reason) const
@@ -123,8 +130,11 @@ void StateFileContext::forEachStoredEmployee(WageStore& store, EmployeeOrder ord
 
 StateFile::StateFile(const QString& fileName, const StateFileContext& context) : m_file(fileName), m_context(context)
 {
+    if (QFileInfo(fileName).isDir()) {
+        throw m_context.outputFailure(fileName, QStringLiteral("it is a folder, not a file"));
+    }
     if (!m_file.open(QIODevice::WriteOnly)) {
-        throw m_context.unexpected();
+        throw m_context.outputFailure(fileName, m_file.errorString());
     }
 }
 
@@ -139,14 +149,14 @@ void StateFile::write(const FixedRecord& record, const QString& which)
 void StateFile::write(const QByteArray& bytes)
 {
     if (m_file.write(bytes) != bytes.size()) {
-        throw m_context.unexpected();
+        throw m_context.outputFailure(m_file.fileName(), m_file.errorString());
     }
 }
 
 void StateFile::commit()
 {
     if (!m_file.commit()) {
-        throw m_context.unexpected();
+        throw m_context.outputFailure(m_file.fileName(), m_file.errorString());
     }
 }
 

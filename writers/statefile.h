@@ -69,6 +69,8 @@ public:
     StateFileContext(QString unexpectedMessage, QString fileLabel);
 
     WriteFailure unexpected() const;
+    /// The unexpected-error message with a second line naming the file and the system's reason.
+    WriteFailure outputFailure(const QString& path, const QString& reason) const;
     WriteFailure valueFailure(const QString& where, const QString& reason) const;
 
     /// Removes the employees with nothing to report and hands every other one to `onEmployee`, in order.

@@ -3,6 +3,7 @@
 #include "tests/writers/writerfixture.h"
 #include "writers/createilicesafile.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTest>
 
@@ -335,17 +336,34 @@ private Q_SLOTS:
         QCOMPARE(m_dialogs.calls().first().title, kApplicationTitle);
     }
 
-    void failureToWrite_leavesNoFileAndShowsTheError()
+    void failureToWrite_leavesNoFileAndNamesThePathAndReason_data()
     {
+        QTest::addColumn<QString>("target"); // under the output folder
+        QTest::addColumn<QString>("reason");
         // Tests run as root, so a read-only folder would not stop the write: the target's folder is a file.
+        QTest::newRow("its folder is a file")
+            << QStringLiteral("not-a-folder/L1234567.242") << QStringLiteral("Not a directory");
+        QTest::newRow("its folder is missing")
+            << QStringLiteral("missing/L1234567.242") << QStringLiteral("No such file or directory");
+        QTest::newRow("it is a folder") << QStringLiteral("a-folder") << QStringLiteral("it is a folder, not a file");
+    }
+    void failureToWrite_leavesNoFileAndNamesThePathAndReason()
+    {
+        QFETCH(QString, target);
+        QFETCH(QString, reason);
         QFile blocker(m_out.filePath(QStringLiteral("not-a-folder")));
         QVERIFY(blocker.open(QIODevice::WriteOnly));
         blocker.close();
-        QVERIFY(!CreateILICESAFile(session(), m_dialogs, blocker.fileName() + QStringLiteral("/L1234567.242"), kToday));
+        QVERIFY(QDir(m_out.path()).mkdir(QStringLiteral("a-folder")));
+        const QString path = m_out.filePath(target);
+        QVERIFY(!CreateILICESAFile(session(), m_dialogs, path, kToday));
         QCOMPARE(m_dialogs.calls().size(), 1);
         QCOMPARE(m_dialogs.calls().first().text,
-                 QStringLiteral("Unexpected Error has occured in CreateICESAFile. Try Again."));
+                 QStringLiteral("Unexpected Error has occured in CreateICESAFile. Try Again.\r\n%1: %2")
+                     .arg(QDir::toNativeSeparators(path), reason));
         QCOMPARE(m_dialogs.calls().first().title, QStringLiteral("Error"));
+        QCOMPARE(QDir(m_out.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                 (QStringList{QStringLiteral("a-folder"), QStringLiteral("not-a-folder")}));
     }
 
     void missingStore_leavesTheExistingFileAndShowsTheError()

@@ -8,6 +8,9 @@
 #include "store/sqlutil.h"
 #include "store/storeerror.h"
 
+#include <algorithm>
+#include <optional>
+
 namespace wagetrove {
 namespace {
 
@@ -154,6 +157,31 @@ private:
             m_headerSeen = true;
             return;
         }
+        // Spreadsheet programs count formatted empty cells in the used range, so a sheet often ends in rows
+        // without a value. Those are not wage rows; an empty row with wage rows after it is read as any row is,
+        // and stops the import with its first empty amount.
+        if (isEmptyRow(row)) {
+            if (!m_firstEmptyRow) {
+                m_firstEmptyRow = std::make_pair(rowNumber, row);
+            }
+            return;
+        }
+        if (m_firstEmptyRow) {
+            const auto [emptyNumber, emptyRow] = *m_firstEmptyRow;
+            m_firstEmptyRow.reset();
+            wageRow(emptyNumber, emptyRow);
+        }
+        wageRow(rowNumber, row);
+    }
+
+    static bool isEmptyRow(const XlsxRow& row)
+    {
+        return std::all_of(row.begin(), row.end(),
+                           [](const XlsxCell& cell) { return !cell.uncachedFormula && cell.text.isEmpty(); });
+    }
+
+    void wageRow(int rowNumber, const XlsxRow& row)
+    {
         if (rowNumber == 2) {
             checkFirstRow(row);
         }
@@ -248,6 +276,7 @@ private:
     XlsxReader& m_workbook;
     BulkInsert* m_insert = nullptr;
     bool m_headerSeen = false;
+    std::optional<std::pair<int, XlsxRow>> m_firstEmptyRow;
     ImportedValues m_values;
 };
 

@@ -127,6 +127,28 @@ private Q_SLOTS:
                  QStringLiteral("BO Q DIAZ|70000000|0"));
     }
 
+    void emptyRowsAtTheEnd_areNotWageRows_data()
+    {
+        QTest::addColumn<test::SheetRows>("rows");
+        QTest::addColumn<int>("stored"); // employees afterwards, the earlier run's included
+        const QVariantList good = wageRow(QStringLiteral("12-3456789"), QStringLiteral("032024"), QStringLiteral("A"),
+                                          QVariant(), QStringLiteral("B"), 100, 100);
+        const QVariantList emptyTexts(12, QString());
+        QTest::newRow("two rows without cells")
+            << test::SheetRows{headerRow(), good, QVariantList(12), QVariantList(12)} << 2;
+        QTest::newRow("a row of empty texts") << test::SheetRows{headerRow(), good, good, emptyTexts} << 3;
+        QTest::newRow("only empty rows below the header") << test::SheetRows{headerRow(), emptyTexts} << 1;
+    }
+    void emptyRowsAtTheEnd_areNotWageRows()
+    {
+        QFETCH(test::SheetRows, rows);
+        QFETCH(int, stored);
+        import(workbook({rows}));
+        QVERIFY2(m_dialogs.messages().isEmpty(), qPrintable(m_dialogs.messages().join(QLatin1Char('|'))));
+        QVERIFY(!session().DataError);
+        QCOMPARE(employees(), stored);
+    }
+
     void onlyHeaders_importsNothingAndKeepsTheRate()
     {
         import(workbook({{ headerRow() }}));
@@ -190,6 +212,9 @@ private Q_SLOTS:
         QTest::newRow("amount that is not one")
             << QList<test::SheetRows>{{headerRow(), good, badMoney}} << false << false
             << QStringLiteral("Create Wages From File Type mismatch: cell H3");
+        QTest::newRow("an empty row between wage rows")
+            << QList<test::SheetRows>{{headerRow(), good, QVariantList(12), good}} << false << false
+            << QStringLiteral("Create Wages From File Type mismatch: cell H3 should hold an amount but holds \"\"");
         QTest::newRow("EIN other than QuickBooks'") << QList<test::SheetRows>{{headerRow(), good}} << true << false
                                                     << QStringLiteral("EIN in file doesn't match EIN in QB");
         QTest::newRow("employer header SUI Rate")

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QScopeGuard>
 #include <QStringList>
 #include <QUrl>
@@ -10,6 +11,7 @@
 #include <cmath>
 #include <cstring>
 #include <expat.h>
+#include <limits>
 #include <string>
 #include <string_view>
 #include <zip.h>
@@ -317,6 +319,8 @@ class PartHandler
 {
 public:
     XML_Parser m_parser = nullptr;
+    /// Where the last element, text or end began: the reader refuses a stretch without one that grows too long.
+    XML_Index m_lastEvent = 0;
     std::string m_text;
     bool m_collecting = false;
     bool m_stopped = false;
@@ -410,7 +414,9 @@ public:
 class SharedStringsHandler : public PartHandler
 {
 public:
-    std::vector<QString>* m_strings = nullptr;
+    XlsxSharedTexts* m_strings = nullptr;
+    size_t m_maxCount = 0;
+    QString m_decoded;
     int m_phoneticDepth = 0;
     int m_depth = 0;
     bool m_inItem = false;
@@ -435,9 +441,16 @@ public:
             m_collecting = false;
         } else if (m_inItem && isLocal(name, "si")) {
             m_inItem = false;
-            QString text;
-            assignUtf8(text, m_text);
-            m_strings->push_back(std::move(text));
+            assignUtf8(m_decoded, m_text);
+            if (m_strings->size() >= m_maxCount) {
+                return fail(QStringLiteral("the shared texts hold more than %1 texts, more than this program reads "
+                                           "from a workbook; the file is damaged or too large")
+                                .arg(m_maxCount));
+            }
+            if (!m_strings->add(m_decoded)) {
+                return fail(QStringLiteral("the shared texts are longer than this program reads from a workbook; the "
+                                           "file is damaged or too large"));
+            }
         }
         --m_depth;
     }
@@ -446,7 +459,7 @@ public:
 class SheetHandler : public PartHandler
 {
 public:
-    SheetHandler(QString label, int columnCount, const std::vector<QString>& sharedStrings, const XlsxRowHandler& onRow)
+    SheetHandler(QString label, int columnCount, const XlsxSharedTexts& sharedStrings, const XlsxRowHandler& onRow)
         : m_label(std::move(label)), m_columnCount(columnCount), m_sharedStrings(sharedStrings), m_onRow(onRow),
           m_row(size_t(columnCount)), m_blankRow(size_t(columnCount))
     {}
@@ -694,7 +707,7 @@ private:
                                            "hold; the file is damaged")
                                 .arg(m_label, cellName(m_column, m_rowNumber), excerpt(m_text)));
             }
-            cell.text = m_sharedStrings[index];
+            cell.text = m_sharedStrings.at(index);
             return;
         }
         case CellType::Boolean:
@@ -769,7 +782,7 @@ private:
 
     const QString m_label;
     const qint64 m_columnCount;
-    const std::vector<QString>& m_sharedStrings;
+    const XlsxSharedTexts& m_sharedStrings;
     const XlsxRowHandler& m_onRow;
     XlsxRow m_row;
     const XlsxRow m_blankRow;
@@ -798,6 +811,7 @@ template <class Handler>
 void XMLCALL onStart(void* handler, const XML_Char* name, const XML_Char** attributes)
 {
     auto* h = static_cast<Handler*>(handler);
+    h->m_lastEvent = XML_GetCurrentByteIndex(h->m_parser);
     if (!h->m_stopped) {
         h->start(name, attributes);
     }
@@ -807,6 +821,7 @@ template <class Handler>
 void XMLCALL onEnd(void* handler, const XML_Char* name)
 {
     auto* h = static_cast<Handler*>(handler);
+    h->m_lastEvent = XML_GetCurrentByteIndex(h->m_parser);
     if (!h->m_stopped) {
         h->end(name);
     }
@@ -815,6 +830,7 @@ void XMLCALL onEnd(void* handler, const XML_Char* name)
 void XMLCALL onText(void* handler, const XML_Char* text, int length)
 {
     auto* h = static_cast<PartHandler*>(handler);
+    h->m_lastEvent = XML_GetCurrentByteIndex(h->m_parser);
     if (h->m_collecting) {
         h->m_text.append(text, size_t(length));
         if (h->m_text.size() > kMaxTextBytes) {
@@ -894,6 +910,28 @@ XlsxReader::~XlsxReader()
     if (m_zip) {
         zip_discard(m_zip);
     }
+}
+
+void XlsxSharedTexts::clear()
+{
+    m_text.clear();
+    m_ends.clear();
+}
+
+bool XlsxSharedTexts::add(QStringView text)
+{
+    if (quint64(m_text.size()) + quint64(text.size()) > std::numeric_limits<quint32>::max()) {
+        return false;
+    }
+    m_text.append(text);
+    m_ends.push_back(quint32(m_text.size()));
+    return true;
+}
+
+QString XlsxSharedTexts::at(size_t index) const
+{
+    const qsizetype begin = index == 0 ? 0 : qsizetype(m_ends[index - 1]);
+    return m_text.mid(begin, qsizetype(m_ends[index]) - begin);
 }
 
 QString XlsxReader::failure(const QString& what) const
@@ -979,11 +1017,23 @@ std::optional<QString> XlsxReader::parsePart(const QString& partName, const QStr
         if (last) {
             return std::nullopt;
         }
+        // Expat scans a token it has not finished again with each new buffer: one endless token would take time
+        // that grows with its square.
+        if (unpacked - qint64(handler.m_lastEvent) > XlsxReader::kMaxTokenBytes) {
+            return failure(QStringLiteral("%1 holds more than %2 of XML without a cell in it (a comment or an "
+                                          "attribute far longer than a cell can hold), so the file is damaged")
+                               .arg(label, sizeText(XlsxReader::kMaxTokenBytes)));
+        }
     }
 }
 
 std::optional<QString> XlsxReader::openArchive()
 {
+    // A pipe or a device would block the reading or never end; a folder is no workbook.
+    const QFileInfo info(m_path);
+    if (info.exists() && !info.isFile()) {
+        return failure(QStringLiteral("it is not a file but a folder, a pipe or a device"));
+    }
     int error = 0;
     m_zip = zip_open(QFile::encodeName(m_path).constData(), ZIP_RDONLY, &error);
     if (m_zip) {
@@ -1112,6 +1162,7 @@ std::optional<QString> XlsxReader::loadSharedStrings()
     }
     SharedStringsHandler handler;
     handler.m_strings = &m_sharedStrings;
+    handler.m_maxCount = m_maxSharedTexts;
     if (std::optional<QString> failed =
             parsePart(m_sharedStringsPart, QStringLiteral("the shared texts (%1)").arg(m_sharedStringsPart),
                       m_maxPartSize / kSharedStringsShare, handler)) {

@@ -40,6 +40,22 @@ using XlsxRowHandler = std::function<bool(int rowNumber, const XlsxRow& row)>;
 /// are no zip archive or lack the workbook's parts, parts that are not well-formed XML or declare a document type,
 /// sheets reaching beyond kMaxRows rows or kMaxColumns columns, rows or cells out of order, a part that would
 /// unpack to more than the part size limit, and shared texts, which are held in memory, beyond a quarter of it.
+/// The shared texts of a workbook, kept in one buffer with the end of each: a sheet can hold millions of short
+/// texts, and a text object each would take many times their size.
+class XlsxSharedTexts
+{
+public:
+    void clear();
+    size_t size() const { return m_ends.size(); }
+    /// Appends a text; false when the buffer would pass what its positions can address.
+    bool add(QStringView text);
+    QString at(size_t index) const;
+
+private:
+    QString m_text;
+    std::vector<quint32> m_ends;
+};
+
 class XlsxReader
 {
 public:
@@ -50,6 +66,11 @@ public:
     static constexpr qint64 kDefaultMaxPartSize = qint64(1) << 30;
     /// The shared texts stay in memory, at several times their size in XML; they get this share of the limit.
     static constexpr int kSharedStringsShare = 4;
+    /// The most shared texts read: more than a full-height sheet of a dozen columns of different texts.
+    static constexpr size_t kDefaultMaxSharedTexts = size_t(1) << 24;
+    /// The longest stretch of XML read without one element, text or end in it (a comment, an attribute value):
+    /// far more than a cell can hold. A longer one is refused before more is read.
+    static constexpr qint64 kMaxTokenBytes = qint64(4) << 20;
 
     explicit XlsxReader(QString path);
     ~XlsxReader();
@@ -60,6 +81,8 @@ public:
 
     /// Lowers or raises the part size limit; checked against the declared size and the bytes actually unpacked.
     void setMaxPartSize(qint64 bytes) { m_maxPartSize = bytes; }
+    /// Lowers or raises the number of shared texts read.
+    void setMaxSharedTexts(size_t count) { m_maxSharedTexts = count; }
 
     /// Opens the workbook and reads its list of worksheets. Returns the failure message, or nothing.
     std::optional<QString> open();
@@ -101,12 +124,13 @@ private:
 
     QString m_path;
     qint64 m_maxPartSize = kDefaultMaxPartSize;
+    size_t m_maxSharedTexts = kDefaultMaxSharedTexts;
     zip* m_zip = nullptr;
     std::vector<Worksheet> m_worksheets;
     int m_activeSheet = 1;
     QString m_sharedStringsPart;
     bool m_sharedStringsLoaded = false;
-    std::vector<QString> m_sharedStrings;
+    XlsxSharedTexts m_sharedStrings;
 };
 
 } // namespace wagetrove

@@ -5,6 +5,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
 #include <zip.h>
 
 using wagetrove::XlsxReader;
@@ -418,6 +419,16 @@ private Q_SLOTS:
         QTest::newRow("text longer than any cell")
             << withSheet("<row><c t=\"inlineStr\"><is><t>" + QByteArray(1024 * 1024 + 1, 'x') + "</t></is></c></row>")
             << 1 << normal << "holds a text far longer than the 32,767 characters a cell can hold";
+        QTest::newRow("a comment longer than any cell")
+            << withSheet("<row r=\"1\"><c><v>1</v></c></row><!--" + QByteArray(20 << 20, 'x') + "-->") << 1 << normal
+            << "holds more than 4 MB of XML without a cell in it";
+        QTest::newRow("an attribute longer than any cell")
+            << withSheet("<row r=\"1\" spans=\"" + QByteArray(20 << 20, '1') + "\"/>") << 1 << normal
+            << "holds more than 4 MB of XML without a cell in it";
+        QTest::newRow("a folder") << m_dir.path() << 1 << normal << "it is not a file but a folder, a pipe or a device";
+        const QString pipe = m_dir.filePath(QStringLiteral("wages.xlsx"));
+        QTest::newRow("a pipe") << (::mkfifo(QFile::encodeName(pipe).constData(), 0600) == 0 ? pipe : QString()) << 1
+                                << normal << "it is not a file but a folder, a pipe or a device";
         QTest::newRow("packed data damaged") << tamperedZip(good, QStringLiteral("xl/worksheets/sheet1.xml"), false)
                                              << 1 << normal << "worksheet 1 (\"Wages\") cannot be unpacked";
         QTest::newRow("dimension past the last row")
@@ -457,6 +468,26 @@ private Q_SLOTS:
         QTest::newRow("sheet part missing")
             << writeZip(noSheetPart) << 1 << normal << "worksheet 1 (\"Wages\") is missing from the file";
     }
+    void sharedTexts_pastTheirCount_refused()
+    {
+        XlsxReader reader(writeZip(workbookWith(sheetXml("<row><c t=\"s\"><v>0</v></c></row>"),
+                                                "<si><t>a</t></si><si><t>b</t></si><si><t>c</t></si>")));
+        reader.setMaxSharedTexts(2);
+        const std::optional<QString> failure = reader.readRows(1, 1, [](int, const XlsxRow&) { return true; });
+        QVERIFY(failure.has_value());
+        QVERIFY2(failure->contains(QStringLiteral("the shared texts hold more than 2 texts")), qPrintable(*failure));
+        QStringList read;
+        XlsxReader fits(reader.path());
+        fits.setMaxSharedTexts(3);
+        QCOMPARE(fits.readRows(1, 1,
+                               [&read](int, const XlsxRow& row) {
+                                   read << row[0].text;
+                                   return true;
+                               }),
+                 std::nullopt);
+        QCOMPARE(read, QStringList{QStringLiteral("a")});
+    }
+
     void failures()
     {
         QFETCH(QString, path);

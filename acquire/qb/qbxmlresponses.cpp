@@ -97,35 +97,50 @@ public:
 private:
     static ResponseParser& self(void* data) { return *static_cast<ResponseParser*>(data); }
 
+    /// Records why the reading ends. libxml2 is stopped only once the callback is over (haltIfStopped()): stopping
+    /// it frees the input that the callback's attribute values still point into.
     void stop(const QString& reason)
     {
         if (m_stop.isEmpty()) {
             m_stop = reason;
         }
-        xmlStopParser(m_context);
+    }
+    void haltIfStopped()
+    {
+        if (!m_stop.isEmpty() && !m_halted) {
+            m_halted = true;
+            xmlStopParser(m_context);
+        }
     }
 
     static void onDoctype(void* data, const xmlChar*, const xmlChar*, const xmlChar*)
     {
         self(data).stop(QStringLiteral("it declares a document type, which a QuickBooks answer never does"));
+        self(data).haltIfStopped();
     }
 
     static void onEntity(void* data, const xmlChar*, int, const xmlChar*, const xmlChar*, xmlChar*)
     {
         self(data).stop(QStringLiteral("it declares an entity, which a QuickBooks answer never does"));
+        self(data).haltIfStopped();
     }
 
     static void onText(void* data, const xmlChar* text, int length)
     {
-        ResponseParser& parser = self(data);
+        self(data).text(text, length);
+        self(data).haltIfStopped();
+    }
+
+    void text(const xmlChar* text, int length)
+    {
         // Nothing inside a report's rows is text: the blanks between its millions of cells are not kept.
-        if (!parser.m_stop.isEmpty() || parser.m_inReportData) {
+        if (!m_stop.isEmpty() || m_inReportData) {
             return;
         }
-        parser.m_text.append(chars(text), length);
-        if (qint64(parser.m_text.size()) > parser.m_limits.maxTextBytes) {
-            parser.stop(QStringLiteral("a text of more than %1 characters is longer than any QuickBooks answer holds")
-                            .arg(parser.m_limits.maxTextBytes));
+        m_text.append(chars(text), length);
+        if (qint64(m_text.size()) > m_limits.maxTextBytes) {
+            stop(QStringLiteral("a text of more than %1 characters is longer than any QuickBooks answer holds")
+                     .arg(m_limits.maxTextBytes));
         }
     }
 
@@ -217,8 +232,13 @@ private:
                         int count, int, const xmlChar** attributes)
     {
         self(data).start(chars(name), count, attributes);
+        self(data).haltIfStopped();
     }
-    static void onEnd(void* data, const xmlChar*, const xmlChar*, const xmlChar*) { self(data).end(); }
+    static void onEnd(void* data, const xmlChar*, const xmlChar*, const xmlChar*)
+    {
+        self(data).end();
+        self(data).haltIfStopped();
+    }
 
     void start(const char* name, int count, const xmlChar** attributes)
     {
@@ -432,6 +452,7 @@ private:
     xmlParserCtxtPtr m_context = nullptr;
     std::vector<const char*> m_path; ///< libxml2 keeps each name in its dictionary while it parses
     bool m_inReportData = false;
+    bool m_halted = false;
     QByteArray m_text;
     QList<QbResponse> m_responses;
     QbResponse* m_response = nullptr;

@@ -273,6 +273,14 @@ private Q_SLOTS:
         QTest::newRow("oversized document") << QByteArray(1025, ' ') << QStringLiteral("larger than 1024 bytes");
         QTest::newRow("not XML") << QByteArray("Status OK") << QStringLiteral("could not be read");
         QTest::newRow("another root") << QByteArray("<html/>") << QStringLiteral("<html>, not <QBXML>");
+        QTest::newRow("no status, with the attributes after it")
+            << QByteArray("<QBXML><QBXMLMsgsRs><CompanyQueryRs requestID=\"0\" statusSeverity=\"Info\" "
+                          "statusMessage=\"Status OK\"/></QBXMLMsgsRs></QBXML>")
+            << QStringLiteral("no numeric statusCode");
+        QTest::newRow("oversized request id, with the attributes after it")
+            << QByteArray("<QBXML><QBXMLMsgsRs><CompanyQueryRs requestID=\"") + QByteArray(65, '7') +
+                   QByteArray("\" statusCode=\"0\" statusSeverity=\"Info\"/></QBXMLMsgsRs></QBXML>")
+            << QStringLiteral("longer than any QuickBooks answer holds");
         QTest::newRow("status not numeric")
             << QByteArray("<QBXML><QBXMLMsgsRs><HostQueryRs statusCode=\"OK\"/></QBXMLMsgsRs></QBXML>")
             << QStringLiteral("no numeric statusCode");

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QByteArray>
+#include <QtGlobal>
+
+#include <cstddef>
+#include <cstdint>
+
+namespace wagetrove::fuzz {
+
+/// Stops the run, as a crash the fuzzer reports and keeps the input of, when a property of the readers fails.
+inline void require(bool condition)
+{
+    if (!condition) {
+        __builtin_trap();
+    }
+}
+
+/// The fuzzer's input as the bytes a file or a request brings: a copy, ended by a zero as every QByteArray is.
+inline QByteArray bytesOf(const std::uint8_t* data, std::size_t size)
+{
+    return QByteArray(reinterpret_cast<const char*>(data), qsizetype(size));
+}
+
+/// Qt's warnings about damaged input would drown the fuzzer's own output; fatal messages still abort.
+inline void silenceQtMessages()
+{
+    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
+}
+
+} // namespace wagetrove::fuzz

@@ -8,6 +8,7 @@
 #include "cli/clidialogs.h"
 #include "common/inifile.h"
 #include "store/wagestore.h"
+#include "tests/support/cliprocess.h"
 #include "tests/support/scriptedpayrolldatawindows.h"
 #include "tests/support/startedprogram.h"
 #include "tests/support/webconnectorclient.h"
@@ -29,21 +30,7 @@ using namespace wagetrove;
 
 namespace {
 
-struct Run
-{
-    int status = -1;
-    QString out;
-    QString err;
-};
-
-const QStringList kSubmitter = {
-    QStringLiteral("submitter"),      QStringLiteral("--name"),     QStringLiteral("PAYROLL SERVICES LLC"),
-    QStringLiteral("--address"),      QStringLiteral("2 OAK AVE"),  QStringLiteral("--city"),
-    QStringLiteral("CHICAGO"),        QStringLiteral("--state"),    QStringLiteral("IL"),
-    QStringLiteral("--zip"),          QStringLiteral("60601"),      QStringLiteral("--contact"),
-    QStringLiteral("PAT DOE"),        QStringLiteral("--phone"),    QStringLiteral("312-555-0100"),
-    QStringLiteral("--ein"),          QStringLiteral("98-7654321"), QStringLiteral("--email"),
-    QStringLiteral("pat@example.com")};
+using Run = test::CliRun;
 
 QByteArray readAll(const QString& path)
 {
@@ -64,43 +51,18 @@ private:
     QString data() const { return path(QStringLiteral("data")); }
     QString sample() const { return data() + QLatin1Char('/') + kSampleWagesName; }
 
-    /// Starts the program over the test's data folder and a fixed day; never over a real home folder. `input` is
-    /// its standard input, closed after it: a run that waited for the keyboard would fail instead of hanging.
-    void startCli(QProcess& process, const QStringList& arguments, const QByteArray& input = {},
-                  const QString& today = QStringLiteral("2025-04-15")) const
+    test::CliProcess program() const
     {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("WAGETROVE_DOCUMENTS_DIR"), path(QStringLiteral("documents")));
-        process.setProcessEnvironment(environment);
-        process.setProcessChannelMode(QProcess::SeparateChannels);
-        process.setInputChannelMode(QProcess::ManagedInputChannel);
-        process.start(QStringLiteral(WAGETROVE_CLI),
-                      QStringList{QStringLiteral("--data-folder"), data(), QStringLiteral("--today"), today} +
-                          arguments);
-        process.write(input);
-        process.closeWriteChannel();
+        return test::CliProcess(QStringLiteral(WAGETROVE_CLI), data(), path(QStringLiteral("documents")));
     }
 
-    static Run finished(QProcess& process)
-    {
-        Run run;
-        if (!process.waitForFinished(60000)) {
-            process.kill();
-            process.waitForFinished();
-            return run;
-        }
-        run.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-        run.out = QString::fromUtf8(process.readAllStandardOutput());
-        run.err = QString::fromUtf8(process.readAllStandardError());
-        return run;
-    }
+    void startCli(QProcess& process, const QStringList& arguments) const { program().start(process, arguments); }
+    static Run finished(QProcess& process) { return test::CliProcess::finished(process); }
 
     Run cli(const QStringList& arguments, const QString& today = QStringLiteral("2025-04-15"),
             const QByteArray& input = {}) const
     {
-        QProcess process;
-        startCli(process, arguments, input, today);
-        return finished(process);
+        return program().run(arguments, today, input);
     }
 
     QStringList fileArguments(const QString& out) const
@@ -120,7 +82,7 @@ private:
 
     void fillSubmitter()
     {
-        const Run run = cli(kSubmitter);
+        const Run run = cli(test::CliProcess::submitterArguments());
         QCOMPARE(run.status, 0);
         QVERIFY(run.out.contains(QStringLiteral("EIN: 98-7654321\n")));
     }

@@ -81,12 +81,6 @@ QStringList readAll(const IniFile& ini, const QList<Key>& keys)
 
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***)
-{
-    wagetrove::fuzz::silenceQtMessages();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const QByteArray bytes = wagetrove::fuzz::bytesOf(data, size);

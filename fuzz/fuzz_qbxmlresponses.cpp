@@ -52,12 +52,6 @@ std::optional<QList<QbResponse>> parse(const QByteArray& document, const QbParse
 
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***)
-{
-    wagetrove::fuzz::silenceQtMessages();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const QByteArray document = wagetrove::fuzz::bytesOf(data, size);

@@ -129,14 +129,6 @@ void converse(const QByteArray& input)
 
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***)
-{
-    wagetrove::fuzz::silenceQtMessages();
-    (void)passwordRecordOnce();
-    (void)quickPasswordRecord();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const QByteArray body = wagetrove::fuzz::bytesOf(data, size);

@@ -111,12 +111,6 @@ void checkText(const QString& text, QByteArrayView bytes)
 
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***)
-{
-    wagetrove::fuzz::silenceQtMessages();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const QByteArray bytes = wagetrove::fuzz::bytesOf(data, size);

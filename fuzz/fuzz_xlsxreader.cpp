@@ -141,12 +141,6 @@ void readSheet(XlsxReader& reader, int sheet)
 
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***)
-{
-    wagetrove::fuzz::silenceQtMessages();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const QByteArray input = wagetrove::fuzz::bytesOf(data, size);

@@ -22,10 +22,11 @@ inline QByteArray bytesOf(const std::uint8_t* data, std::size_t size)
     return QByteArray(reinterpret_cast<const char*>(data), qsizetype(size));
 }
 
-/// Qt's warnings about damaged input would drown the fuzzer's own output; fatal messages still abort.
-inline void silenceQtMessages()
-{
+/// Qt's warnings about damaged input would drown the fuzzer's own output; fatal messages still abort. Every
+/// harness includes this header, so the handler is installed before the first input in each.
+inline const bool kQtMessagesSilenced = [] {
     qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
-}
+    return true;
+}();
 
 } // namespace wagetrove::fuzz

@@ -18,24 +18,8 @@ else
     harnesses=("${all_harnesses[@]}")
 fi
 
-bash scripts/install-deps.sh
 # clang 14 with libFuzzer and the sanitizer runtimes (libclang-rt-14-dev); unzip lays workbooks out as seeds.
-packages=(clang libclang-rt-14-dev unzip)
-missing=()
-for p in "${packages[@]}"; do
-    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
-        missing+=("$p")
-    fi
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    sudo=""
-    if [ "$(id -u)" -ne 0 ]; then
-        sudo="sudo"
-    fi
-    export DEBIAN_FRONTEND=noninteractive
-    $sudo apt-get update -qq
-    $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+bash scripts/install-deps.sh clang libclang-rt-14-dev unzip
 
 build="build-fuzz"
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-g -O1" \

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages that building and testing Wagetrove needs.
-# Only packages that are missing are installed, so a second run is quick.
+# Only packages that are missing are installed, so a second run is quick. Packages named as arguments are
+# installed too (fuzz/run.sh adds clang's).
 set -euo pipefail
 
 packages=(
@@ -25,6 +26,7 @@ packages=(
     fonts-dejavu-core
     python3-openpyxl
     libreoffice-calc-nogui
+    "$@"
 )
 
 missing=()

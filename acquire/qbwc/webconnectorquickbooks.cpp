@@ -201,20 +201,28 @@ void WebConnectorQuickBooks::reply(QHttpServerResponder& responder, const WebCon
                                             : QHttpServerResponder::StatusCode::InternalServerError);
 }
 
-void WebConnectorQuickBooks::waitFor(const std::function<bool()>& done)
+void WebConnectorQuickBooks::runEventsUntil(const std::function<bool()>& done)
 {
     QEventLoop loop;
+    // Each call of the Web Connector ends the loop at once; the tick looks at Cancel and the clock.
     QTimer tick;
     QObject::connect(&tick, &QTimer::timeout, &loop, &QEventLoop::quit);
     tick.start(100);
     m_loop = &loop;
     const auto leave = qScopeGuard([this] { m_loop = nullptr; });
-    for (;;) {
+    while (!done()) {
+        loop.exec();
+    }
+}
+
+void WebConnectorQuickBooks::waitFor(const std::function<bool()>& done)
+{
+    runEventsUntil([&] {
         if (!m_service.failure().isEmpty()) {
             throw QbError(m_service.failure());
         }
         if (done()) {
-            return;
+            return true;
         }
         if (m_access.waitCancelled && m_access.waitCancelled()) {
             throw QbError(QStringLiteral("The wait for the QuickBooks Web Connector was cancelled."));
@@ -223,8 +231,8 @@ void WebConnectorQuickBooks::waitFor(const std::function<bool()>& done)
             throw QbError(QStringLiteral("The QuickBooks Web Connector did not call within %1 seconds.")
                               .arg(m_access.waitSeconds));
         }
-        loop.exec();
-    }
+        return false;
+    });
 }
 
 void WebConnectorQuickBooks::beginSession()
@@ -259,16 +267,8 @@ void WebConnectorQuickBooks::closeConnection()
 {
     answerWaitingSendWithNothing();
     if (m_server && m_service.expectsClose()) {
-        QEventLoop loop;
-        QTimer tick;
-        QObject::connect(&tick, &QTimer::timeout, &loop, &QEventLoop::quit);
-        tick.start(100);
-        m_loop = &loop;
         const QDeadlineTimer deadline(kCloseWaitMs);
-        while (!m_service.closed() && !deadline.hasExpired()) {
-            loop.exec();
-        }
-        m_loop = nullptr;
+        runEventsUntil([&] { return m_service.closed() || deadline.hasExpired(); });
     }
     stopService();
 }

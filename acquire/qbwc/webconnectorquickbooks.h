@@ -62,6 +62,8 @@ public:
 private:
     void answer(const QByteArray& body, const QByteArray& soapAction, QHttpServerResponder&& responder);
     void reply(QHttpServerResponder& responder, const WebConnectorService::Reply& reply);
+    /// Runs the events (the service's calls among them) until `done`.
+    void runEventsUntil(const std::function<bool()>& done);
     /// Runs the events until `done`; throws QbError on the Web Connector's failure, a cancel or the time-out.
     void waitFor(const std::function<bool()>& done);
     void answerWaitingSendWithNothing();

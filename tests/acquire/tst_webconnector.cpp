@@ -99,19 +99,6 @@ private Q_SLOTS:
                    QStringLiteral("200 TICKET"),
                    QStringLiteral("500 soap:Client,Wagetrove already has a Web Connector session for this run."),
                    QStringLiteral("500 soap:Client,The ticket is not this run's: authenticate first.")};
-        QTest::newRow("connectionError, then the last error")
-            << QStringList{signIn,
-                           QStringLiteral("connectionError|ticket=TICKET|hresult=0x80040408|message=Could not start "
-                                          "QuickBooks."),
-                           QStringLiteral("getLastError|ticket=TICKET")}
-            << QStringList{QStringLiteral("200 TICKET"), QStringLiteral("200 done"),
-                           QStringLiteral("200 Could not start QuickBooks.")};
-        QTest::newRow("QuickBooks fails the request")
-            << QStringList{signIn, QStringLiteral("OFFER last <QBXML/>"),
-                           QStringLiteral("sendRequestXML|ticket=TICKET"),
-                           QStringLiteral("receiveResponseXML|ticket=TICKET|hresult=0x80040400|message=In use.")}
-            << QStringList{QStringLiteral("200 TICKET"), QStringLiteral("(none)"), QStringLiteral("200 <QBXML/>"),
-                           QStringLiteral("200 -101")};
         QTest::newRow("an answer nobody asked for, an unknown method")
             << QStringList{signIn, QStringLiteral("receiveResponseXML|ticket=TICKET|response=<QBXML/>"),
                            QStringLiteral("deleteCompany|ticket=TICKET")}

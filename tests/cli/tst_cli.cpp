@@ -578,7 +578,7 @@ private Q_SLOTS:
     {
         Run run = cli({QStringLiteral("--help")});
         QCOMPARE(run.status, 0);
-        for (const char* command : {"states", "submitter", "options", "file", "qwc", "Exit status"}) {
+        for (const char* command : {"states", "submitter", "options", "file", "Exit status"}) {
             QVERIFY(run.out.contains(QLatin1String(command)));
         }
         const std::pair<const char*, QStringList> commands[] = {
@@ -597,7 +597,6 @@ private Q_SLOTS:
                             "contact-name contact-phone contact-email")
                  .split(QLatin1Char(' '))},
             {"states", {QStringLiteral("writers")}},
-            {"qwc", {QStringLiteral("url"), QStringLiteral("user"), QStringLiteral("out")}},
         };
         for (const auto& [command, options] : commands) {
             run = cli({QLatin1String(command), QStringLiteral("--help")});

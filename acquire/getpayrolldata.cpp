@@ -56,6 +56,14 @@ void finishRun(Session& session, MainWindowState& window, Dialogs& dialogs)
     {
         const BusyScope busy(dialogs);
         RecalculateTotals(session);
+        try {
+            session.Store.commitRunChange();
+        } catch (const StoreError& error) {
+            session.DataError = true;
+            CloseWageStore(session);
+            dialogs.message(error.message(), kApplicationTitle, MessageIcon::Critical);
+            return;
+        }
         CloseWageStore(session);
     }
     dialogs.message(
@@ -65,10 +73,28 @@ void finishRun(Session& session, MainWindowState& window, Dialogs& dialogs)
     window.wageListingEnabled = true;
 }
 
+/// Begins the change that holds the run's rows and totals, committed when the run finishes; false (the store
+/// closed, the failure shown) when it cannot begin.
+bool beginRunChange(Session& session, Dialogs& dialogs)
+{
+    try {
+        session.Store.beginRunChange();
+        return true;
+    } catch (const StoreError& error) {
+        session.DataError = true;
+        CloseWageStore(session);
+        dialogs.message(error.message(), kApplicationTitle, MessageIcon::Critical);
+        return false;
+    }
+}
+
 /// The wages workbook's import into the open store; false when it stopped (the store is closed then).
 bool importSpreadsheet(Session& session, Dialogs& dialogs)
 {
     session.DataError = false;
+    if (!beginRunChange(session, dialogs)) {
+        return false;
+    }
     ImportWageSpreadsheet(session, dialogs);
     if (session.DataError) {
         CloseWageStore(session);
@@ -168,6 +194,10 @@ void readFromQuickBooks(Session& session, MainWindowState& window, Dialogs& dial
         return;
     }
 
+    if (!beginRunChange(session, dialogs)) {
+        quickBooks.close();
+        return;
+    }
     ReadEmployerInfo(session, responses.at(qbindex::kCompany));
     if (session.StandAlone) {
         quickBooks.close();

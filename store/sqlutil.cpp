@@ -46,23 +46,28 @@ QVariant scalar(QSqlDatabase& db, const QString& statement, const QVariantList& 
 
 Transaction::Transaction(QSqlDatabase& db) : m_db(db)
 {
-    if (!m_db.transaction()) {
-        throw StoreError(QStringLiteral("The wage store could not start a change: %1").arg(m_db.lastError().text()));
+    // A savepoint outside any transaction begins one; inside one, it nests.
+    QSqlQuery begin(m_db);
+    if (!begin.exec(QStringLiteral("SAVEPOINT change"))) {
+        throw StoreError(QStringLiteral("The wage store could not start a change: %1").arg(lastErrorText(begin)));
     }
     m_open = true;
 }
 
 Transaction::~Transaction()
 {
-    if (m_open) {
-        m_db.rollback();
+    if (m_open && m_db.isOpen()) {
+        QSqlQuery undo(m_db);
+        undo.exec(QStringLiteral("ROLLBACK TO change"));
+        undo.exec(QStringLiteral("RELEASE change"));
     }
 }
 
 void Transaction::commit()
 {
-    if (!m_db.commit()) {
-        throw StoreError(QStringLiteral("The wage store could not save a change: %1").arg(m_db.lastError().text()));
+    QSqlQuery release(m_db);
+    if (!release.exec(QStringLiteral("RELEASE change"))) {
+        throw StoreError(QStringLiteral("The wage store could not save a change: %1").arg(lastErrorText(release)));
     }
     m_open = false;
 }

@@ -24,7 +24,9 @@ void exec(QSqlDatabase& db, const QString& statement, const QVariantList& values
 /// The first column of the first row of a query; throws StoreError on failure.
 QVariant scalar(QSqlDatabase& db, const QString& statement, const QVariantList& values = {});
 
-/// One transaction; rolled back on destruction unless committed, so that a failure leaves the store as it was.
+/// One change to the store, all or nothing: rolled back on destruction unless committed, so that a failure leaves
+/// the store as it was. A change begun inside another becomes part of it (a savepoint): it is undone alone, and
+/// kept only when the outer change is committed.
 class Transaction
 {
 public:

@@ -118,8 +118,24 @@ void WageStore::open(const QString& filePath)
 
 void WageStore::close()
 {
+    m_runChange.reset();
     disconnect(m_db, m_connectionName);
     m_filePath.clear();
+}
+
+void WageStore::beginRunChange()
+{
+    if (!m_runChange) {
+        m_runChange = std::make_unique<Transaction>(m_db);
+    }
+}
+
+void WageStore::commitRunChange()
+{
+    if (m_runChange) {
+        m_runChange->commit();
+        m_runChange.reset();
+    }
 }
 
 bool WageStore::isOpen() const
@@ -233,8 +249,11 @@ void CompactWageStore(const QString& dataFolder, const std::function<void(Compac
         }
     };
 
+    // A copy killed while being written leaves its journal too; SQLite would roll it into the next copy.
+    const QString copyJournalPath = copyPath + QStringLiteral("-journal");
     removeIfPresent(copyPath);
-    if (QFileInfo::exists(copyPath)) {
+    removeIfPresent(copyJournalPath);
+    if (QFileInfo::exists(copyPath) || QFileInfo::exists(copyJournalPath)) {
         throw StoreError(QStringLiteral("The old copy %1 could not be removed, so the wage store was not compacted.")
                              .arg(QDir::toNativeSeparators(copyPath)));
     }

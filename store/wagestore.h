@@ -1,10 +1,13 @@
 #pragma once
 
+#include "store/sqlutil.h"
+
 #include <QSqlDatabase>
 #include <QString>
 
 #include <functional>
 #include <initializer_list>
+#include <memory>
 #include <optional>
 
 namespace wagetrove {
@@ -35,6 +38,12 @@ public:
     /// The open connection; only valid while open.
     QSqlDatabase& database();
 
+    /// Begins the change that holds one Get Payroll Data run's rows and totals, so that a run stopped midway, by a
+    /// failure or by the process being killed, leaves the store as it was before the run. close() rolls back a
+    /// change not committed; beginning it again inside it changes nothing. Throws StoreError.
+    void beginRunChange();
+    void commitRunChange();
+
     /// Runs one of the store's named action queries in its own transaction; throws StoreError on failure.
     void runStoredQuery(const QString& name);
     /// Runs several named action queries in one transaction: all take effect or none does.
@@ -53,6 +62,7 @@ private:
     QString m_connectionName;
     QString m_filePath;
     QSqlDatabase m_db;
+    std::unique_ptr<Transaction> m_runChange;
 };
 
 /// The steps of compaction, for callers that observe it (tests inject failures between the steps).

@@ -4,6 +4,7 @@
 #include "app/statecatalogue.h"
 #include "common/formats.h"
 #include "store/schema.h"
+#include "store/sqlutil.h"
 #include "store/storeerror.h"
 #include "store/wagestore.h"
 
@@ -79,17 +80,21 @@ void RecalculateTotals(Session& session)
             // Skipped like every failing step: the sums below still run.
         }
         sumEmployees(session, db);
-        db.transaction();
-        QSqlQuery rows(db);
-        rows.setForwardOnly(true);
-        if (rows.exec(QStringLiteral("SELECT rowid, [Name], [FirstName], [MiddleName], [LastName] FROM [Employee] "
-                                     "WHERE [StateCode] = ' '"))) {
-            while (rows.next()) {
-                completeRow(db, rows, session.ToMonthYear);
+        try {
+            Transaction transaction(db);
+            QSqlQuery rows(db);
+            rows.setForwardOnly(true);
+            if (rows.exec(QStringLiteral("SELECT rowid, [Name], [FirstName], [MiddleName], [LastName] FROM "
+                                         "[Employee] WHERE [StateCode] = ' '"))) {
+                while (rows.next()) {
+                    completeRow(db, rows, session.ToMonthYear);
+                }
             }
+            rows.finish();
+            transaction.commit();
+        } catch (const StoreError&) {
+            // Skipped like every failing step: the totals above stand.
         }
-        rows.finish();
-        db.commit();
     }
 
     TotalsWindowBoxes& boxes = session.Form3;

@@ -1,5 +1,6 @@
 #include "app/session.h"
 #include "store/schema.h"
+#include "store/sqlutil.h"
 #include "store/storeerror.h"
 #include "store/wagestore.h"
 #include "tests/support/testenvironment.h"
@@ -229,21 +230,66 @@ private Q_SLOTS:
         QVERIFY(second.isOpen());
     }
 
+    void runChange_keptOnlyWhenCommitted_data()
+    {
+        QTest::addColumn<bool>("innerCommitted");
+        QTest::addColumn<bool>("runCommitted");
+        QTest::addColumn<int>("employees"); // of the three the store held, plus one added by each change kept
+        QTest::newRow("both committed") << true << true << 5;
+        QTest::newRow("inner undone alone") << false << true << 4;
+        QTest::newRow("run closed uncommitted") << true << false << 3;
+    }
+    void runChange_keptOnlyWhenCommitted()
+    {
+        QFETCH(bool, innerCommitted);
+        QFETCH(bool, runCommitted);
+        QFETCH(int, employees);
+        fillStore();
+        {
+            WageStore store;
+            store.open(storePath());
+            store.beginRunChange();
+            store.beginRunChange();
+            run(store.database(), QStringLiteral("INSERT INTO Employee (Name) VALUES ('IN THE RUN')"));
+            {
+                Transaction inner(store.database());
+                run(store.database(), QStringLiteral("INSERT INTO Employee (Name) VALUES ('IN A STEP')"));
+                if (innerCommitted) {
+                    inner.commit();
+                }
+            }
+            if (runCommitted) {
+                store.commitRunChange();
+            }
+        }
+        WageStore store;
+        store.open(storePath());
+        QCOMPARE(count(store.database(), schema::kEmployee), employees);
+    }
+
     void compaction_keepsDataAndLeavesOneStore_data()
     {
         QTest::addColumn<QByteArray>("staleCopy");
-        QTest::addColumn<int>("permissions"); // the store's, octal, kept by the compacted store
-        QTest::newRow("no Temp.mdb, private") << QByteArray() << 0600;
-        QTest::newRow("stale Temp.mdb, group-readable") << QByteArray("half a store from an interrupted run") << 0640;
+        QTest::addColumn<QByteArray>("staleJournal"); // Temp.mdb-journal
+        QTest::addColumn<int>("permissions");         // the store's, octal, kept by the compacted store
+        QTest::newRow("no Temp.mdb, private") << QByteArray() << QByteArray() << 0600;
+        QTest::newRow("stale Temp.mdb, group-readable")
+            << QByteArray("half a store from an interrupted run") << QByteArray() << 0640;
+        QTest::newRow("stale Temp.mdb and its journal")
+            << QByteArray("half a store") << QByteArray("the journal of a copy killed while written") << 0600;
     }
 
     void compaction_keepsDataAndLeavesOneStore()
     {
         QFETCH(QByteArray, staleCopy);
+        QFETCH(QByteArray, staleJournal);
         QFETCH(int, permissions);
         fillStore();
         if (!staleCopy.isEmpty()) {
             writeBytes(m_folder + WageStore::kCompactFileName, staleCopy);
+        }
+        if (!staleJournal.isEmpty()) {
+            writeBytes(m_folder + WageStore::kCompactFileName + QStringLiteral("-journal"), staleJournal);
         }
         QVERIFY(::chmod(QFile::encodeName(storePath()).constData(), mode_t(permissions)) == 0);
         CompactWageStore(m_folder);

@@ -7,6 +7,8 @@
 #include "app/settings.h"
 #include "common/dialogs.h"
 #include "common/numerictext.h"
+#include "forms/fillwagelisting.h"
+#include "forms/openfilledpdf.h"
 #include "store/storeerror.h"
 #include "store/wagestore.h"
 
@@ -148,9 +150,11 @@ StartupResult runStartup(Session& session, MainWindowState& window, Dialogs& dia
     session.SettingsFile = session.DataFolder + QStringLiteral("suta.ini");
     session.DataFolderShort = session.DataFolder;
 
+    // Pages of a wage listing that a killed run left behind; only one run uses a data folder at a time.
+    RemoveFilledInPages(session.DataFolder, kFilledWageListingName);
+
     // Every session starts with empty Employer and Employee tables and a compacted store. A store that
     // cannot be read is left alone for the user to rescue.
-    // Every session starts with empty Employer and Employee tables and a compacted store.
     const StoreMaintenance maintenance = maintainStore(session, dialogs);
     if (maintenance.fatal) {
         showError(dialogs, *maintenance.fatal);

@@ -110,7 +110,12 @@ private Q_SLOTS:
             QVERIFY(query.exec(QStringLiteral("INSERT INTO StateIDTable (EIN, State) VALUES ('12-3456789', 'TX')")));
             QVERIFY(query.exec(QStringLiteral("UPDATE Submitter SET Name = 'KEEP ME'")));
         }
+        // A killed wage listing's pages go; the listing the user last opened stays.
+        QVERIFY(writeBytes(dataFolder() + QStringLiteral("FilledInWL3.pdf"), "page 3"));
+        QVERIFY(writeBytes(dataFolder() + QStringLiteral("FilledInWL.pdf"), "the listing"));
         QCOMPARE(start(), StartupResult::Ready);
+        QVERIFY(!QFile::exists(dataFolder() + QStringLiteral("FilledInWL3.pdf")));
+        QCOMPARE(bytesOf(dataFolder() + QStringLiteral("FilledInWL.pdf")), QByteArray("the listing"));
         WageStore store;
         store.open(dataFolder() + WageStore::kFileName);
         QCOMPARE(rows(store.database(), QStringLiteral("Employee")), 0);

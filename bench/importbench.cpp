@@ -4,7 +4,7 @@
 #include "app/session.h"
 #include "bench/quietdialogs.h"
 #include "store/wagestore.h"
-#include "tests/support/workbookwriter.h"
+#include "tests/support/generatedpayroll.h"
 #include "totals/recalculatetotals.h"
 
 #include <QCoreApplication>
@@ -15,40 +15,8 @@
 
 #include <sys/resource.h>
 
-namespace {
-
 using namespace wagetrove;
 using bench::QuietDialogs;
-
-/// A wages workbook of `rows` employees for quarter 1 of 2025.
-bool writeBenchmarkWorkbook(const QString& path, int rows)
-{
-    test::SheetRows sheet;
-    sheet.reserve(rows + 1);
-    QVariantList headers;
-    for (const QString& header : wagesSheetHeaders()) {
-        headers << header;
-    }
-    sheet << headers;
-    for (int i = 0; i < rows; ++i) {
-        const double gross = (100000 + (i * 7919) % 2500000) / 100.0;
-        sheet << QVariantList{QStringLiteral("12-3456789"),
-                              2.7,
-                              QString::number(100000000 + i),
-                              QStringLiteral("FIRST%1").arg(i),
-                              i % 3 == 0 ? QVariant() : QVariant(QStringLiteral("M")),
-                              QStringLiteral("LAST%1").arg(i),
-                              QStringLiteral("032025"),
-                              gross,
-                              gross,
-                              true,
-                              true,
-                              i % 5 != 0};
-    }
-    return test::writeWorkbook(path, {sheet});
-}
-
-} // namespace
 
 int main(int argc, char* argv[])
 {
@@ -60,7 +28,7 @@ int main(int argc, char* argv[])
     // The workbook is written by a second run of this program, so that its memory does not count here.
     const QStringList arguments = QCoreApplication::arguments();
     if (arguments.size() == 4 && arguments[1] == QStringLiteral("--write-workbook")) {
-        return writeBenchmarkWorkbook(arguments[2], arguments[3].toInt()) ? 0 : 1;
+        return test::writeGeneratedWorkbook(arguments[2], arguments[3].toInt()) ? 0 : 1;
     }
     QTemporaryDir folder;
     const QString workbook = folder.filePath(QStringLiteral("wages.xlsx"));

@@ -9,14 +9,12 @@
 #include "app/session.h"
 #include "bench/quietdialogs.h"
 #include "store/wagestore.h"
+#include "tests/support/generatedpayroll.h"
 
 #include <QCoreApplication>
 #include <QDate>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTextStream>
@@ -35,61 +33,6 @@ public:
     std::optional<SuiItemChoice> chooseSuiItem(const QStringList&, const QString&) override { return std::nullopt; }
     std::optional<QString> chooseSwhItem(const QStringList&) override { return std::nullopt; }
 };
-
-QString money(qint64 cents)
-{
-    return QStringLiteral("%1.%2").arg(cents / 100).arg(cents % 100, 2, 10, QLatin1Char('0'));
-}
-
-/// The company as the simulated QuickBooks reads it: every employee paid each Friday of quarter 1 of 2025.
-QByteArray company(int employees)
-{
-    QJsonArray people;
-    QJsonArray paychecks;
-    for (int i = 0; i < employees; ++i) {
-        const QString name = QStringLiteral("Employee%1 Q Last%2").arg(i).arg((i * 7919) % employees);
-        people.append(QJsonObject{{QStringLiteral("name"), name},
-                                  {QStringLiteral("firstName"), QStringLiteral("Employee%1").arg(i)},
-                                  {QStringLiteral("middleName"), QStringLiteral("Q")},
-                                  {QStringLiteral("lastName"), QStringLiteral("Last%1").arg((i * 7919) % employees)},
-                                  {QStringLiteral("ssn"), QStringLiteral("9%1-%2-%3")
-                                                              .arg(i / 1000000 % 100, 2, 10, QLatin1Char('0'))
-                                                              .arg(i / 10000 % 100, 2, 10, QLatin1Char('0'))
-                                                              .arg(i % 10000, 4, 10, QLatin1Char('0'))}});
-        const qint64 weekly = 50000 + (qint64(i) * 7919) % 150000;
-        for (QDate friday(2025, 1, 3); friday <= QDate(2025, 3, 28); friday = friday.addDays(7)) {
-            const QJsonObject wage{{QStringLiteral("item"), QStringLiteral("Hourly Rate")},
-                                   {QStringLiteral("amount"), money(weekly)},
-                                   {QStringLiteral("hours"), QStringLiteral("40")}};
-            const QJsonObject sui{{QStringLiteral("item"), QStringLiteral("IL - Unemployment Company")},
-                                  {QStringLiteral("incomeSubjectToTax"), money(weekly)},
-                                  {QStringLiteral("wageBase"), money(weekly)},
-                                  {QStringLiteral("rate"), QStringLiteral("3.175")},
-                                  {QStringLiteral("amount"), money(weekly * 3175 / 100000)}};
-            paychecks.append(QJsonObject{{QStringLiteral("employee"), name},
-                                         {QStringLiteral("date"), friday.toString(Qt::ISODate)},
-                                         {QStringLiteral("hours"), QStringLiteral("40")},
-                                         {QStringLiteral("lines"), QJsonArray{wage, sui}}});
-        }
-    }
-    const QJsonArray items{QJsonObject{{QStringLiteral("name"), QStringLiteral("Hourly Rate")},
-                                       {QStringLiteral("kind"), QStringLiteral("wage")}},
-                           QJsonObject{{QStringLiteral("name"), QStringLiteral("IL - Unemployment Company")},
-                                       {QStringLiteral("kind"), QStringLiteral("nonwage")},
-                                       {QStringLiteral("type"), QStringLiteral("Tax")}}};
-    const QJsonObject address{{QStringLiteral("addr1"), QStringLiteral("1 Main St")},
-                              {QStringLiteral("city"), QStringLiteral("Chicago")},
-                              {QStringLiteral("state"), QStringLiteral("IL")},
-                              {QStringLiteral("postalCode"), QStringLiteral("60601")}};
-    return QJsonDocument(QJsonObject{{QStringLiteral("company"),
-                                      QJsonObject{{QStringLiteral("name"), QStringLiteral("Bench Company")},
-                                                  {QStringLiteral("ein"), QStringLiteral("36-1234567")},
-                                                  {QStringLiteral("address"), address}}},
-                                     {QStringLiteral("employees"), people},
-                                     {QStringLiteral("payrollItems"), items},
-                                     {QStringLiteral("paychecks"), paychecks}})
-        .toJson(QJsonDocument::Compact);
-}
 
 /// The run's session for Illinois, quarter 1 of 2025, over `folder`.
 void prepare(Session& session, MainWindowState& window, const QString& folder)
@@ -112,7 +55,7 @@ int writeAnswer(const QString& path, int employees)
     prepare(session, window, QStringLiteral("."));
     session.FromDate = window.fromText;
     session.ToDate = window.toText;
-    auto quickBooks = SimulatedQuickBooks::fromJson(company(employees));
+    auto quickBooks = SimulatedQuickBooks::fromJson(test::generatedCompany(employees));
     quickBooks->openConnection(QStringLiteral("bench"), QStringLiteral("bench"));
     quickBooks->beginSession();
     QFile file(path);

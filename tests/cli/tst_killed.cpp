@@ -1,0 +1,265 @@
+// Kills wagetrove-cli with SIGKILL at points spread over whole runs (start-up and compaction, an import, a
+// QuickBooks load and each kind of file) and checks after every kill that the wage store opens whole and holds
+// one complete state, that the output holds the old file or the new one, that nothing but the store's own
+// recovery files is left, and that the next run succeeds.
+#include "tests/support/cliprocess.h"
+#include "tests/support/generatedpayroll.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace wagetrove;
+
+namespace {
+
+constexpr int kPointsPerRun = 20;
+
+QByteArray readAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
+}
+
+QStringList entries(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name);
+}
+
+/// What the store holds, read as the next run would open it: a hot journal is rolled back first.
+QString storeState(const QString& path)
+{
+    QString state;
+    {
+        QSqlDatabase database = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("killed"));
+        database.setDatabaseName(path);
+        if (!database.open()) {
+            return QStringLiteral("unopenable: ") + database.lastError().text();
+        }
+        QSqlQuery query(database);
+        const auto value = [&query](const QString& statement) {
+            return query.exec(statement) && query.next() ? query.value(0).toString() : QStringLiteral("?");
+        };
+        // Every Employee and Employer row, in order, condensed to a digest; the Submitter row as it stands.
+        QCryptographicHash rows(QCryptographicHash::Sha256);
+        int count = 0;
+        for (const QString& table : {QStringLiteral("Employee"), QStringLiteral("Employer")}) {
+            QSqlQuery all(database);
+            if (all.exec(QStringLiteral("SELECT * FROM %1 ORDER BY rowid").arg(table))) {
+                while (all.next()) {
+                    count += table == QLatin1String("Employee") ? 1 : 0;
+                    for (int column = 0; column < all.record().count(); ++column) {
+                        rows.addData(all.value(column).toString().toUtf8() + '\t');
+                    }
+                }
+            }
+        }
+        state = value(QStringLiteral("PRAGMA integrity_check")) + QStringLiteral("|%1|").arg(count) +
+                QString::fromLatin1(rows.result().toHex().left(16)) + QLatin1Char('|') +
+                value(QStringLiteral("SELECT EIN || '|' || Name FROM Submitter"));
+        database.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("killed"));
+    return state;
+}
+
+} // namespace
+
+class TestKilled : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    int m_kills = 0;
+    int m_row = 0;
+    int m_scenarios = 0; // scenarios run to their end
+
+    QString path(const QString& name) const { return m_dir.filePath(name); }
+    QString data() const { return path(QStringLiteral("data")); }
+    QString outFolder() const { return path(QStringLiteral("out%1").arg(m_row)); }
+    test::CliProcess program() const
+    {
+        return test::CliProcess(QStringLiteral(WAGETROVE_CLI), data(), path(QStringLiteral("documents")));
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        QVERIFY(test::writeGeneratedWorkbook(path(QStringLiteral("a.xlsx")), 1500));
+        QVERIFY(test::writeGeneratedWorkbook(path(QStringLiteral("b.xlsx")), 1650));
+        // A wage listing takes far longer per employee than a file.
+        QVERIFY(test::writeGeneratedWorkbook(path(QStringLiteral("a-small.xlsx")), 200));
+        QVERIFY(test::writeGeneratedWorkbook(path(QStringLiteral("b-small.xlsx")), 230));
+        QCOMPARE(program().run(test::CliProcess::submitterArguments()).status, 0);
+        // Two QuickBooks answers, saved as the support file of runs against simulated companies.
+        for (const auto& [name, employees] : {std::pair{"a", 500}, std::pair{"b", 550}}) {
+            QFile company(path(QStringLiteral("company.json")));
+            QVERIFY(company.open(QIODevice::WriteOnly) && company.write(test::generatedCompany(employees)) > 0);
+            company.close();
+            const test::CliRun run = program().run(
+                {QStringLiteral("file"), QStringLiteral("--state"), QStringLiteral("IL"), QStringLiteral("--quarter"),
+                 QStringLiteral("1"), QStringLiteral("--year"), QStringLiteral("2025"), QStringLiteral("--quickbooks"),
+                 QStringLiteral("simulated:") + company.fileName(), QStringLiteral("--support-file"),
+                 QStringLiteral("--out"), path(QStringLiteral("scratch.txt"))});
+            QVERIFY2(run.status == 0, qPrintable(run.err));
+            QVERIFY(QFile::rename(data() + QStringLiteral("/QBData.xml"),
+                                  path(QStringLiteral("%1.qbxml").arg(QLatin1String(name)))));
+        }
+    }
+
+    void cleanupTestCase()
+    {
+        qInfo("%d runs killed in all", m_kills);
+        if (m_scenarios == 6) {
+            QVERIFY(m_kills >= 100);
+        }
+    }
+
+    void killedAnywhere_leavesAWholeState_data()
+    {
+        // A command with %1 for its input ("a" or "b") and the output it writes; an empty output is a command
+        // that writes none (it is killed in its start-up and compaction, and each following run imports again).
+        QTest::addColumn<QStringList>("command");
+        QTest::addColumn<QString>("output");
+        const QString il = QStringLiteral("il.txt");
+        QTest::newRow("import and fixed-width file")
+            << QStringList{QStringLiteral("file"), QStringLiteral("--state"), QStringLiteral("IL"),
+                           QStringLiteral("--wages"), QStringLiteral("%1.xlsx")}
+            << il;
+        QTest::newRow("start-up and compaction after an import") << QStringList{QStringLiteral("submitter")} << il;
+        QTest::newRow("QuickBooks load") << QStringList{QStringLiteral("file"), QStringLiteral("--state"),
+                                                        QStringLiteral("IL"), QStringLiteral("--quickbooks"),
+                                                        QStringLiteral("replay:%1.qbxml")}
+                                         << il;
+        QTest::newRow("CSV file") << QStringList{QStringLiteral("file"),      QStringLiteral("--state"),
+                                                 QStringLiteral("WA"),        QStringLiteral("--wages"),
+                                                 QStringLiteral("%1.xlsx"),   QStringLiteral("--state-id"),
+                                                 QStringLiteral("123456789"), QStringLiteral("--hours-for-zero"),
+                                                 QStringLiteral("520")}
+                                  << QStringLiteral("wa.csv");
+        QTest::newRow("wage listing PDF")
+            << QStringList{QStringLiteral("wage-listing"), QStringLiteral("--state"), QStringLiteral("IL"),
+                           QStringLiteral("--wages"), QStringLiteral("%1-small.xlsx")}
+            << QStringLiteral("listing.pdf");
+        QTest::newRow("PFML workbook") << QStringList{QStringLiteral("file"), QStringLiteral("--state"),
+                                                      QStringLiteral("MA-PFML"), QStringLiteral("--wages"),
+                                                      QStringLiteral("%1.xlsx")}
+                                       << QStringLiteral("pfml.xlsx");
+    }
+    void killedAnywhere_leavesAWholeState()
+    {
+        QFETCH(QStringList, command);
+        QFETCH(QString, output);
+        const bool writes = command.first() != QLatin1String("submitter");
+        ++m_row;
+        QVERIFY(QDir().mkpath(outFolder()));
+        const QString out = outFolder() + QLatin1Char('/') + output;
+        const QString store = data() + QStringLiteral("/Suta.mdb");
+        const QStringList fileRun = {QStringLiteral("file"), QStringLiteral("--state"), QStringLiteral("IL"),
+                                     QStringLiteral("--wages"), QStringLiteral("%1.xlsx")};
+        const auto commandFor = [this, &out](QStringList arguments, const QString& input) {
+            for (QString& argument : arguments) {
+                argument.replace(QLatin1String("%1"), path(input));
+            }
+            if (arguments.first() != QLatin1String("submitter")) {
+                arguments << QStringLiteral("--quarter") << QStringLiteral("1") << QStringLiteral("--year")
+                          << QStringLiteral("2025") << QStringLiteral("--out") << out;
+            }
+            return arguments;
+        };
+        // A whole run: its failure, or nothing; `took` is set to its time when it runs the killed command.
+        qint64 took = 0;
+        const auto fullRun = [&](const QStringList& arguments, const QString& input) {
+            QElapsedTimer timer;
+            timer.start();
+            const test::CliRun run = program().run(commandFor(arguments, input));
+            if (arguments == command) {
+                took = timer.elapsed();
+            }
+            return run.status == 0 ? QString() : run.err;
+        };
+
+        // The whole runs: each input's file and store, the data folder's files, and how long a run takes.
+        QHash<QString, QByteArray> bytes;
+        QHash<QString, QString> states;
+        QHash<QString, QString> loaded;
+        for (const QString& input : {QStringLiteral("a"), QStringLiteral("b")}) {
+            const QString failure = fullRun(writes ? command : fileRun, input);
+            QVERIFY2(failure.isEmpty(), qPrintable(failure));
+            bytes[input] = readAll(out);
+            states[input] = storeState(store);
+            // Answering "Enter Total Hours" is a step of its own after the load: the store as the load left it
+            // is whole too.
+            const qsizetype hours = command.indexOf(QStringLiteral("--hours-for-zero"));
+            if (hours >= 0) {
+                QStringList unanswered = command;
+                unanswered.remove(hours, 2);
+                QCOMPARE(program().run(commandFor(unanswered, input)).status, 2);
+                loaded[input] = storeState(store);
+                QVERIFY(fullRun(command, input).isEmpty());
+            }
+        }
+        QVERIFY(bytes[QStringLiteral("a")] != bytes[QStringLiteral("b")]);
+        // The store as every start leaves it, with the tables of the last run emptied.
+        QVERIFY(fullRun({QStringLiteral("submitter")}, {}).isEmpty());
+        const QString emptied = storeState(store);
+        QVERIFY(fullRun(writes ? command : fileRun, QStringLiteral("b")).isEmpty());
+        const QStringList dataFiles = entries(data());
+
+        QString before = QStringLiteral("b");
+        int kills = 0;
+        for (int point = 0; point < kPointsPerRun; ++point) {
+            const QString input = before == QLatin1String("a") ? QStringLiteral("b") : QStringLiteral("a");
+            // Spread over the last whole run's time, which the machine's load changes from run to run.
+            const int delay = int(took * (point + 0.5) / kPointsPerRun);
+            QProcess process;
+            program().start(process, commandFor(command, input));
+            if (!process.waitForFinished(delay)) {
+                process.kill();
+                QVERIFY(process.waitForFinished(10000));
+                kills += process.exitStatus() == QProcess::CrashExit ? 1 : 0;
+            }
+            const QString where = QStringLiteral("killed after %1 ms of %2 ms").arg(delay).arg(took);
+
+            for (const QString& name : entries(data())) {
+                // The store's rollback journal, and what the next start removes: the single-run lock, a
+                // compaction's copy and its journal, and a wage listing's pages.
+                const bool recovery =
+                    name == QLatin1String("Suta.mdb-journal") || name.startsWith(QLatin1String("Temp.mdb")) ||
+                    name == QLatin1String("wagetrove.lock") || name.startsWith(QLatin1String("FilledInWL"));
+                QVERIFY2(dataFiles.contains(name) || recovery, qPrintable(where + QStringLiteral(": left ") + name));
+            }
+            const QString state = storeState(store);
+            QVERIFY2(state == states[before] || state == emptied ||
+                         (writes && (state == states[input] || state == loaded.value(input))),
+                     qPrintable(where + QStringLiteral(": the store holds ") + state));
+            const QByteArray file = readAll(out);
+            QVERIFY2(file == bytes[before] || (writes && file == bytes[input]),
+                     qPrintable(where + QStringLiteral(": the output holds %1 other bytes").arg(file.size())));
+            QCOMPARE(entries(outFolder()), QStringList{output});
+
+            // The next run succeeds, over whatever the killed one left.
+            const QString failure = fullRun(writes ? command : fileRun, input);
+            QVERIFY2(failure.isEmpty(), qPrintable(where + QStringLiteral(", then: ") + failure));
+            QCOMPARE(readAll(out), bytes[input]);
+            QCOMPARE(storeState(store), states[input]);
+            QCOMPARE(entries(data()), dataFiles);
+            before = input;
+        }
+        QVERIFY2(kills >= kPointsPerRun - 3, qPrintable(QStringLiteral("only %1 runs were killed").arg(kills)));
+        m_kills += kills;
+        m_scenarios += 1;
+    }
+};
+
+QTEST_GUILESS_MAIN(TestKilled)
+#include "tst_killed.moc"

@@ -1,0 +1,419 @@
+// Bad inputs and faults given to wagetrove-cli as a user's files would be: each run ends within 10 seconds with
+// the expected exit status and message, leaves the output it was to replace as it was, leaves nothing else in
+// the output folder, and leaves the wage store usable with its Submitter row.
+#include "tests/support/cliprocess.h"
+#include "tests/support/testenvironment.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sys/stat.h>
+#include <zip.h>
+
+using namespace wagetrove;
+
+namespace {
+
+#ifdef __SANITIZE_ADDRESS__
+constexpr qint64 kSlowestMs = 30000; // the sanitizers' instrumented build runs several times slower
+#else
+constexpr qint64 kSlowestMs = 10000;
+#endif
+
+QByteArray readAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool writeAll(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+/// The parts of a zip file, in order.
+QList<std::pair<QByteArray, QByteArray>> zipParts(const QString& path)
+{
+    QList<std::pair<QByteArray, QByteArray>> parts;
+    int error = 0;
+    zip_t* archive = zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY, &error);
+    for (zip_int64_t i = 0; archive && i < zip_get_num_entries(archive, 0); ++i) {
+        zip_stat_t stat;
+        zip_stat_index(archive, zip_uint64_t(i), 0, &stat);
+        QByteArray content(qsizetype(stat.size), '\0');
+        zip_file_t* file = zip_fopen_index(archive, zip_uint64_t(i), 0);
+        zip_fread(file, content.data(), stat.size);
+        zip_fclose(file);
+        parts.append({QByteArray(stat.name), content});
+    }
+    if (archive) {
+        zip_discard(archive);
+    }
+    return parts;
+}
+
+bool writeZip(const QString& path, const QList<std::pair<QByteArray, QByteArray>>& parts)
+{
+    int error = 0;
+    zip_t* archive = zip_open(QFile::encodeName(path).constData(), ZIP_CREATE | ZIP_TRUNCATE, &error);
+    if (!archive) {
+        return false;
+    }
+    for (const auto& [name, content] : parts) {
+        zip_source_t* source = zip_source_buffer(archive, content.constData(), zip_uint64_t(content.size()), 0);
+        zip_file_add(archive, name.constData(), source, 0);
+    }
+    return zip_close(archive) == 0;
+}
+
+} // namespace
+
+class TestBadInputs : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    int m_inputs = 0;
+
+    QString path(const QString& name) const { return m_dir.filePath(name); }
+    QString sample() const { return test::programFolder() + QStringLiteral("/12-3456789-Sample-Wages.xlsx"); }
+    QString nextInput(const QString& suffix)
+    {
+        return path(QStringLiteral("inputs/%1.%2").arg(++m_inputs).arg(suffix));
+    }
+
+    /// The sample workbook with `find` replaced by `replace` in one part (xl/worksheets/sheetN.xml for "sheetN").
+    QString workbook(const QByteArray& part, const QByteArray& find, const QByteArray& replace)
+    {
+        auto parts = zipParts(sample());
+        for (auto& [name, content] : parts) {
+            if (name == part || name == "xl/worksheets/" + part + ".xml") {
+                const qsizetype at = content.indexOf(find);
+                if (at < 0) {
+                    qFatal("\"%s\" is not in %s", find.constData(), name.constData());
+                }
+                content.replace(at, find.size(), replace);
+            }
+        }
+        const QString file = nextInput(QStringLiteral("xlsx"));
+        return writeZip(file, parts) ? file : QString();
+    }
+
+    QString fileOf(const QByteArray& bytes, const QString& suffix = QStringLiteral("bin"))
+    {
+        const QString file = nextInput(suffix);
+        return writeAll(file, bytes) ? file : QString();
+    }
+
+    /// The demo company's QuickBooks answer with every `find` replaced by `replace` (only the first when not
+    /// `all`), then every `find2` by `replace2`.
+    QString answer(const QByteArray& find, const QByteArray& replace, bool all = true, const QByteArray& find2 = {},
+                   const QByteArray& replace2 = {})
+    {
+        QByteArray bytes = m_answer;
+        const qsizetype at = bytes.indexOf(find);
+        if (at < 0) {
+            qFatal("\"%s\" is not in the answer", find.constData());
+        }
+        if (all) {
+            bytes.replace(find, replace);
+        } else {
+            bytes.replace(at, find.size(), replace);
+        }
+        if (!find2.isEmpty()) {
+            bytes.replace(find2, replace2);
+        }
+        return fileOf(bytes, QStringLiteral("xml"));
+    }
+
+    QByteArray m_answer;
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        QVERIFY(QDir().mkpath(path(QStringLiteral("inputs"))));
+        // The demo company's answer, saved as the support file of a run against the simulated company.
+        const test::CliProcess cli(QStringLiteral(WAGETROVE_CLI), path(QStringLiteral("answer")),
+                                   path(QStringLiteral("documents")));
+        QCOMPARE(cli.run(test::CliProcess::submitterArguments()).status, 0);
+        const test::CliRun run = cli.run(
+            {QStringLiteral("file"), QStringLiteral("--state"), QStringLiteral("IL"), QStringLiteral("--quarter"),
+             QStringLiteral("1"), QStringLiteral("--year"), QStringLiteral("2025"), QStringLiteral("--quickbooks"),
+             QStringLiteral("simulated:%1/demo-company.json").arg(test::programFolder()),
+             QStringLiteral("--support-file"), QStringLiteral("--hours-for-zero"), QStringLiteral("520"),
+             QStringLiteral("--out"), path(QStringLiteral("answer.txt"))});
+        QVERIFY2(run.status == 0, qPrintable(run.err));
+        m_answer = readAll(path(QStringLiteral("answer/QBData.xml")));
+        QVERIFY(m_answer.contains("<PayrollDetailReportQueryRs"));
+    }
+
+    void badInput_data()
+    {
+        // Where the input goes: "wages" (--wages), "replay" (--quickbooks replay:), "store" (Suta.mdb), "settings"
+        // (suta.ini) or "out" (--out itself); the run's extra arguments; its exit status and a message it shows.
+        QTest::addColumn<QString>("place");
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<QStringList>("extra");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("message");
+        const QStringList none;
+        const QString sheetRefused = QStringLiteral("Wagetrove: Create Wages From File ");
+
+        // Workbooks damaged, truncated, encrypted, inflated or of the wrong kind.
+        QTest::newRow("empty file") << "wages" << fileOf({}) << none << 3 << sheetRefused;
+        QTest::newRow("text file") << "wages" << fileOf("EIN,SUI Rate\n") << none << 3 << sheetRefused;
+        QTest::newRow("truncated workbook")
+            << "wages" << fileOf(readAll(sample()).first(1500)) << none << 3 << sheetRefused;
+        QTest::newRow("encrypted workbook")
+            << "wages" << fileOf(QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + QByteArray(4096, '\0')) << none
+            << 3 << sheetRefused;
+        QTest::newRow("missing workbook") << "wages" << path(QStringLiteral("none.xlsx")) << none << 3 << sheetRefused;
+        QTest::newRow("folder as workbook") << "wages" << path(QStringLiteral("inputs")) << none << 3 << sheetRefused;
+        const QString pipe = path(QStringLiteral("pipe.xlsx"));
+        QTest::newRow("pipe as workbook")
+            << "wages" << (::mkfifo(QFile::encodeName(pipe).constData(), 0600) == 0 ? pipe : QString()) << none << 3
+            << sheetRefused;
+        QTest::newRow("sheet inflating 1,000-fold")
+            << "wages" << workbook("sheet1", "</sheetData>", "</sheetData>" + QByteArray(300 << 20, ' ')) << none << 0
+            << QString();
+        QTest::newRow("entity bomb")
+            << "wages"
+            << workbook("sheet1", "<worksheet",
+                        "<!DOCTYPE w [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;\">]><worksheet")
+            << none << 3 << sheetRefused;
+        QTest::newRow("external entity") << "wages"
+                                         << workbook(
+                                                "sheet1", "<worksheet",
+                                                "<!DOCTYPE w [<!ENTITY x SYSTEM \"file:///etc/passwd\">]><worksheet")
+                                         << none << 3 << sheetRefused;
+        QTest::newRow("broken sheet XML")
+            << "wages" << workbook("sheet1", "</row>", "</rw>") << none << 3 << sheetRefused;
+        QTest::newRow("comment of 100 MB")
+            << "wages" << workbook("sheet1", "</sheetData>", "<!--" + QByteArray(100 << 20, 'x') + "--></sheetData>")
+            << none << 3 << sheetRefused;
+        QTest::newRow("workbook part missing")
+            << "wages" << workbook("xl/workbook.xml", "<sheets>", "<shets>") << none << 3 << sheetRefused;
+        QTest::newRow("first sheet's entry renamed")
+            << "wages" << workbook("xl/workbook.xml", "<sheet ", "<notasheet ") << none << 3
+            << QStringLiteral("Wagetrove: Invalid Format of Wages Spreadsheet");
+        QTest::newRow("control character in a name")
+            << "wages" << workbook("sheet1", ">JOHN<", ">JO\x01HN<") << none << 3 << sheetRefused;
+        // Wrong cell types, odd money and dates.
+        QTest::newRow("header renamed") << "wages" << workbook("sheet1", ">GrossWages<", ">Gross<") << none << 3
+                                        << QStringLiteral("Wagetrove: Invalid Format of Wages Spreadsheet");
+        QTest::newRow("text for an amount")
+            << "wages"
+            << workbook("sheet1", "<c r=\"H2\"><v>12500.5</v>", "<c r=\"H2\" t=\"inlineStr\"><is><t>lots</t></is>")
+            << none << 3 << sheetRefused;
+        QTest::newRow("amount with two points")
+            << "wages"
+            << workbook("sheet1", "<c r=\"H2\"><v>12500.5</v>", "<c r=\"H2\" t=\"inlineStr\"><is><t>1.2.3</t></is>")
+            << none << 3 << sheetRefused;
+        QTest::newRow("amount of 1e308") << "wages"
+                                         << workbook("sheet1", "<c r=\"H2\"><v>12500.5</v>", "<c r=\"H2\"><v>1e308</v>")
+                                         << none << 3 << sheetRefused;
+        QTest::newRow("amount not a number")
+            << "wages" << workbook("sheet1", "<c r=\"H2\"><v>12500.5</v>", "<c r=\"H2\"><v>NaN</v>") << none << 3
+            << sheetRefused;
+        QTest::newRow("negative amount") << "wages"
+                                         << workbook("sheet1", "<c r=\"H2\"><v>12500.5</v>", "<c r=\"H2\"><v>-5</v>")
+                                         << none << 3
+                                         << QStringLiteral("The amount -5 is negative and cannot be written");
+        QTest::newRow("rate as text") << "wages"
+                                      << workbook("sheet1", "<c r=\"B2\"><v>2.7</v>",
+                                                  "<c r=\"B2\" t=\"inlineStr\"><is><t>high</t></is>")
+                                      << none << 3 << sheetRefused;
+        QTest::newRow("quarter ending month 13") << "wages" << workbook("sheet1", ">032025<", ">132025<") << none << 3
+                                                 << QStringLiteral("Quarter ending period on file");
+        QTest::newRow("quarter ending in letters") << "wages" << workbook("sheet1", ">032025<", ">MARCH!<") << none << 3
+                                                   << QStringLiteral("Quarter ending period on file");
+        QTest::newRow("boolean month as text")
+            << "wages"
+            << workbook("sheet1", "<c r=\"J2\" t=\"b\"><v>1</v>", "<c r=\"J2\" t=\"inlineStr\"><is><t>maybe</t></is>")
+            << none << 3 << sheetRefused;
+        QTest::newRow("shared text out of range")
+            << "wages"
+            << workbook("sheet1", "<c r=\"D2\" t=\"inlineStr\"><is><t xml:space=\"preserve\">JOHN</t></is>",
+                        "<c r=\"D2\" t=\"s\"><v>99</v>")
+            << none << 3 << sheetRefused;
+        QTest::newRow("row beyond the last")
+            << "wages" << workbook("sheet1", "<row r=\"15\"", "<row r=\"1048577\"") << none << 3 << sheetRefused;
+        QTest::newRow("blank row between rows")
+            << "wages" << workbook("sheet1", "<row r=\"3\"", "<row r=\"4\"") << none << 3 << sheetRefused;
+        // Bad SSNs and EINs: the checks before filing stop the run.
+        QTest::newRow("SSN of eight digits")
+            << "wages" << workbook("sheet1", ">123456789<", ">12345678<") << none << 1 << QString();
+        QTest::newRow("SSN in letters") << "wages" << workbook("sheet1", ">123456789<", ">ABCDEFGHI<") << none << 1
+                                        << QString();
+        QTest::newRow("employer EIN in letters")
+            << "wages" << workbook("sheet2", ">12-3456789<", ">AB-CDEFGHI<") << none << 1 << QString();
+
+        // Damaged and locked stores, damaged settings.
+        QTest::newRow("store of random bytes")
+            << "store" << fileOf(QByteArray(8192, '\x5a')) << none << 3 << QStringLiteral("not a Wagetrove wage store");
+        QTest::newRow("store truncated") << "store" << QStringLiteral("truncated") << none << 3
+                                         << QStringLiteral("cannot be used");
+        QTest::newRow("store empty") << "store" << fileOf({}) << none << 3 << QStringLiteral("cannot be used");
+        QTest::newRow("store is a folder")
+            << "store" << path(QStringLiteral("inputs")) << none << 3 << QStringLiteral("cannot be used");
+        QTest::newRow("settings of binary bytes")
+            << "settings" << fileOf(QByteArray("\0\xff\xfe[Options\0", 12)) << none << 0 << QString();
+        QTest::newRow("settings with a huge line")
+            << "settings" << fileOf("[Options]\r\nLastState=" + QByteArray(10 << 20, '9') + "\r\n") << none << 0
+            << QString();
+        QTest::newRow("settings with odd values")
+            << "settings" << fileOf("[Options]\r\nLastState=-7\r\nQBWCWait=abc\r\nStandAlonenoqb=perhaps\r\n") << none
+            << 0 << QString();
+        QTest::newRow("settings is a folder") << "settings" << path(QStringLiteral("inputs")) << none << 0 << QString();
+
+        // Outputs that cannot be written.
+        QTest::newRow("output folder missing") << "out" << path(QStringLiteral("missing/a.txt")) << none << 3
+                                               << QStringLiteral("No such file or directory");
+        QTest::newRow("output names a folder")
+            << "out" << path(QStringLiteral("inputs")) << none << 3 << QStringLiteral("Wagetrove");
+        QTest::newRow("output is the workbook") << "out" << sample() << none << 2 << QStringLiteral("wagetrove-cli");
+
+        // QuickBooks answers cut short, of the wrong shape, out of order, without column descriptions, with unknown
+        // columns, with values that are not numbers, and huge.
+        const QString qbRefused = QStringLiteral("Wagetrove could not get the payroll data from QuickBooks.");
+        QTest::newRow("answer empty") << "replay" << fileOf({}, QStringLiteral("xml")) << none << 3 << qbRefused;
+        QTest::newRow("answer cut short")
+            << "replay" << fileOf(m_answer.first(m_answer.size() / 2), QStringLiteral("xml")) << none << 3 << qbRefused;
+        QTest::newRow("answer of another root") << "replay" << answer("<QBXML>", "<QBXMLX>") << none << 3 << qbRefused;
+        QTest::newRow("answer not XML") << "replay" << fileOf("{\"employees\": []}", QStringLiteral("xml")) << none << 3
+                                        << qbRefused;
+        QTest::newRow("answer with a document type")
+            << "replay" << answer("<QBXML>", "<!DOCTYPE QBXML [<!ENTITY x SYSTEM \"file:///etc/passwd\">]><QBXML>")
+            << none << 3 << qbRefused;
+        QTest::newRow("answer with an undeclared entity")
+            << "replay" << answer("Tarrow Demo Company", "&x;") << none << 3 << qbRefused;
+        QTest::newRow("answers in the wrong order")
+            << "replay" << answer("<CompanyQueryRs requestID=\"0\"", "<CompanyQueryRs requestID=\"1\"") << none << 3
+            << qbRefused;
+        QTest::newRow("an answer missing")
+            << "replay" << answer("<PayrollItemNonWageQueryRs", "<!--") << none << 3 << qbRefused;
+        // The detail report is read by the column numbers the request asked for.
+        QTest::newRow("report without column descriptions")
+            << "replay" << answer("<ColDesc ", "<Unknown ", true, "</ColDesc>", "</Unknown>") << none << 0 << QString();
+        QTest::newRow("cell of a column no description has")
+            << "replay" << answer("<ColData colID=\"5\"", "<ColData colID=\"55\"") << none << 3
+            << QStringLiteral("is negative and cannot be written");
+        QTest::newRow("amounts that are not numbers")
+            << "replay" << answer("colID=\"5\" value=\"", "colID=\"5\" value=\"x") << none << 3
+            << QStringLiteral("Unexpected Error has occured in LoadSUTAData. Try Again.");
+        QTest::newRow("dates that are not dates")
+            << "replay" << answer("value=\"2025-01-15\"", "value=\"someday\"") << none << 3 << QString();
+        QTest::newRow("an error status from QuickBooks")
+            << "replay"
+            << answer("statusCode=\"0\" statusSeverity=\"Info\" statusMessage=\"Status OK\">\n<ReportRet",
+                      "statusCode=\"3120\" statusSeverity=\"Error\" statusMessage=\"Object not found\">\n<ReportRet")
+            << none << 3 << QStringLiteral("Object not found");
+        QTest::newRow("text over 64 MiB")
+            << "replay" << answer("Tarrow Demo Company", QByteArray(65 << 20, 'x')) << none << 3 << qbRefused;
+        QByteArray rows;
+        rows.reserve(10000000 * 10);
+        for (int i = 0; i < 10000000; ++i) {
+            rows += "<DataRow/>";
+        }
+        QTest::newRow("report of 10 million rows")
+            << "replay" << answer("<DataRow rowNumber=\"2\">", rows + "<DataRow rowNumber=\"2\">", false) << none << 0
+            << QString();
+        rows = QByteArray();
+        QTest::newRow("replay file missing") << "replay" << path(QStringLiteral("none.xml")) << none << 3 << qbRefused;
+        QTest::newRow("simulated company not JSON")
+            << "simulated" << fileOf("{\"company\": ", QStringLiteral("json")) << none << 3
+            << QStringLiteral("could not be read: it is not valid JSON");
+        QTest::newRow("unknown connection") << "connection" << QStringLiteral("ftp:somewhere") << none << 3
+                                            << QStringLiteral("does not say how to reach QuickBooks");
+        QTest::newRow("web connector port out of range")
+            << "connection" << QStringLiteral("webconnector:99999") << none << 3 << QStringLiteral("Wagetrove");
+    }
+
+    void badInput()
+    {
+        QFETCH(QString, place);
+        QFETCH(QString, input);
+        QFETCH(QStringList, extra);
+        QFETCH(int, status);
+        QFETCH(QString, message);
+        QVERIFY(!input.isEmpty());
+
+        QTemporaryDir run;
+        const QString data = run.filePath(QStringLiteral("data"));
+        const test::CliProcess cli(QStringLiteral(WAGETROVE_CLI), data, run.filePath(QStringLiteral("documents")));
+        QCOMPARE(cli.run(test::CliProcess::submitterArguments()).status, 0);
+        const QString store = data + QStringLiteral("/Suta.mdb");
+        if (place == QLatin1String("store")) {
+            QVERIFY(QFile::remove(store));
+            if (input == QLatin1String("truncated")) {
+                QVERIFY(writeAll(store, readAll(test::programFolder() + QStringLiteral("/Suta.mdb")).first(5000)));
+            } else if (QFileInfo(input).isDir()) {
+                QVERIFY(QDir().mkpath(store));
+            } else {
+                QVERIFY(QFile::copy(input, store));
+            }
+        } else if (place == QLatin1String("settings")) {
+            if (QFileInfo(input).isDir()) {
+                QVERIFY(QDir().mkpath(data + QStringLiteral("/suta.ini")));
+            } else {
+                QVERIFY(QFile::copy(input, data + QStringLiteral("/suta.ini")));
+            }
+        }
+        const QByteArray storeBefore = readAll(store);
+
+        // The file the run is to replace, in a folder of its own.
+        const QString outFolder = run.filePath(QStringLiteral("out"));
+        QVERIFY(QDir().mkpath(outFolder));
+        const QString old = outFolder + QStringLiteral("/L1234567.251");
+        QVERIFY(writeAll(old, "the last quarter's file"));
+        const QString out = place == QLatin1String("out") ? input : old;
+
+        QStringList arguments = {QStringLiteral("file"),
+                                 QStringLiteral("--state"),
+                                 QStringLiteral("IL"),
+                                 QStringLiteral("--quarter"),
+                                 QStringLiteral("1"),
+                                 QStringLiteral("--year"),
+                                 QStringLiteral("2025"),
+                                 QStringLiteral("--hours-for-zero"),
+                                 QStringLiteral("520"),
+                                 QStringLiteral("--out"),
+                                 out};
+        if (place == QLatin1String("replay")) {
+            arguments << QStringLiteral("--quickbooks") << QStringLiteral("replay:") + input;
+        } else if (place == QLatin1String("simulated")) {
+            arguments << QStringLiteral("--quickbooks") << QStringLiteral("simulated:") + input;
+        } else if (place == QLatin1String("connection")) {
+            arguments << QStringLiteral("--quickbooks") << input;
+        } else {
+            arguments << QStringLiteral("--wages") << (place == QLatin1String("wages") ? input : sample());
+        }
+        QElapsedTimer timer;
+        timer.start();
+        const test::CliRun result = cli.run(arguments + extra);
+        const qint64 took = timer.elapsed();
+        qInfo("%lld ms, status %d: %s", took, result.status, qPrintable(result.err.left(300)));
+
+        QCOMPARE(result.status, status);
+        QVERIFY2(result.err.contains(message), qPrintable(result.err));
+        QVERIFY2(took < kSlowestMs, qPrintable(QStringLiteral("took %1 ms").arg(took)));
+        if (status != 0) {
+            QCOMPARE(readAll(old), QByteArray("the last quarter's file"));
+        }
+        QCOMPARE(QDir(outFolder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+                 QStringList{QStringLiteral("L1234567.251")});
+        if (place == QLatin1String("store") && status != 0) {
+            QCOMPARE(readAll(store), storeBefore);
+        } else if (place != QLatin1String("store")) {
+            QVERIFY(cli.run({QStringLiteral("submitter")}).out.contains(QStringLiteral("EIN: 98-7654321\n")));
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestBadInputs)
+#include "tst_badinputs.moc"

@@ -15,7 +15,14 @@ QStringList readLines(const QString& path)
     if (!file.open(QIODevice::ReadOnly)) {
         return {};
     }
-    const QString text = QString::fromUtf8(file.readAll());
+    QString text = QString::fromUtf8(file.readAll());
+    // Every byte order mark before the first line goes, not only the first: one left would hide the first
+    // header until a rewrite dropped the one before it.
+    qsizetype marks = 0;
+    while (marks < text.size() && text.at(marks) == QChar(QChar::ByteOrderMark)) {
+        ++marks;
+    }
+    text.remove(0, marks);
     QStringList lines = text.split(QLatin1Char('\n'));
     for (QString& line : lines) {
         if (line.endsWith(QLatin1Char('\r'))) {

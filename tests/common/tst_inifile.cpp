@@ -81,6 +81,29 @@ private Q_SLOTS:
         QCOMPARE(contentOf(path), QByteArray("[Options]\r\nMessage=Y\r\nRemitID=42\r\n\r\n[Other]\r\nX=1\r\n"));
         QCOMPARE(ini.read(QStringLiteral("Other"), QStringLiteral("RemitID")), QString());
     }
+
+    void write_readsBackAsWritten_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QByteArray>("written"); // the file after LastState=11 is written into [Options]
+        QTest::newRow("byte order mark") << QByteArray("\xEF\xBB\xBF[Options]\r\nLastState=3\r\n")
+                                         << QByteArray("[Options]\r\nLastState=11\r\n");
+        // Found by fuzzing: the first mark was dropped on reading, the second made the header no header until
+        // the rewritten file lost the first, and the old value came back.
+        QTest::newRow("two byte order marks, the section twice")
+            << QByteArray("\xEF\xBB\xBF\xEF\xBB\xBF[Options]\nLastState=3\n[Options]\nLastState=5\n")
+            << QByteArray("[Options]\r\nLastState=11\r\n[Options]\r\nLastState=5\r\n");
+    }
+    void write_readsBackAsWritten()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QByteArray, written);
+        const QString path = fileWith(content);
+        const IniFile ini(path);
+        QVERIFY(ini.write(QStringLiteral("Options"), QStringLiteral("LastState"), QStringLiteral("11")));
+        QCOMPARE(ini.read(QStringLiteral("Options"), QStringLiteral("LastState")), QStringLiteral("11"));
+        QCOMPARE(contentOf(path), written);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestIniFile)

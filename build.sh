@@ -40,12 +40,13 @@ test)
     ;;
 bench)
     cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release
-    cmake --build build-bench -j"$jobs" --target importbench pfmlbench wagelistingbench quickbooksbench
+    cmake --build build-bench -j"$jobs" --target importbench pfmlbench wagelistingbench quickbooksbench commandbench
     status=0
     build-bench/bench/importbench || status=$?
     build-bench/bench/pfmlbench || status=$?
     build-bench/bench/wagelistingbench || status=$?
     build-bench/bench/quickbooksbench || status=$?
+    build-bench/bench/commandbench || status=$?
     exit "$status"
     ;;
 *)

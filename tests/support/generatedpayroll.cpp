@@ -59,8 +59,16 @@ bool writeGeneratedWorkbook(const QString& path, int employees)
     return writeWorkbook(path, {sheet, employer});
 }
 
-QByteArray generatedCompany(int employees)
+QByteArray generatedCompany(int employees, PayPeriod period)
 {
+    QList<QDate> paydays;
+    if (period == PayPeriod::Weekly) {
+        for (QDate friday(2025, 1, 3); friday <= QDate(2025, 3, 28); friday = friday.addDays(7)) {
+            paydays.append(friday);
+        }
+    } else {
+        paydays = {QDate(2025, 1, 31), QDate(2025, 2, 28), QDate(2025, 3, 31)};
+    }
     QJsonArray people;
     QJsonArray paychecks;
     for (int i = 0; i < employees; ++i) {
@@ -73,18 +81,18 @@ QByteArray generatedCompany(int employees)
                                                               .arg(i / 1000000 % 100, 2, 10, QLatin1Char('0'))
                                                               .arg(i / 10000 % 100, 2, 10, QLatin1Char('0'))
                                                               .arg(i % 10000, 4, 10, QLatin1Char('0'))}});
-        const qint64 weekly = 50000 + (qint64(i) * 7919) % 150000;
-        for (QDate friday(2025, 1, 3); friday <= QDate(2025, 3, 28); friday = friday.addDays(7)) {
+        const qint64 pay = 50000 + (qint64(i) * 7919) % 150000;
+        for (const QDate& payday : paydays) {
             const QJsonObject wage{{QStringLiteral("item"), QStringLiteral("Hourly Rate")},
-                                   {QStringLiteral("amount"), money(weekly)},
+                                   {QStringLiteral("amount"), money(pay)},
                                    {QStringLiteral("hours"), QStringLiteral("40")}};
             const QJsonObject sui{{QStringLiteral("item"), QStringLiteral("IL - Unemployment Company")},
-                                  {QStringLiteral("incomeSubjectToTax"), money(weekly)},
-                                  {QStringLiteral("wageBase"), money(weekly)},
+                                  {QStringLiteral("incomeSubjectToTax"), money(pay)},
+                                  {QStringLiteral("wageBase"), money(pay)},
                                   {QStringLiteral("rate"), QStringLiteral("3.175")},
-                                  {QStringLiteral("amount"), money(weekly * 3175 / 100000)}};
+                                  {QStringLiteral("amount"), money(pay * 3175 / 100000)}};
             paychecks.append(QJsonObject{{QStringLiteral("employee"), name},
-                                         {QStringLiteral("date"), friday.toString(Qt::ISODate)},
+                                         {QStringLiteral("date"), payday.toString(Qt::ISODate)},
                                          {QStringLiteral("hours"), QStringLiteral("40")},
                                          {QStringLiteral("lines"), QJsonArray{wage, sui}}});
         }

@@ -6,6 +6,8 @@
 #   ./build.sh test   installs what is missing, builds with the sanitizers and runs every test, then runs each
 #                     fuzzing harness for a short smoke time (FUZZ_SECONDS, 15 by default; 0 skips it)
 #   ./build.sh bench  installs what is missing, builds optimised and runs the benchmarks
+#   ./build.sh package  installs what is missing, builds optimised and makes the Debian package
+#                     (build-release/package/wagetrove_*.deb), then checks it installed into a fresh root
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -49,8 +51,13 @@ bench)
     build-bench/bench/commandbench || status=$?
     exit "$status"
     ;;
+package)
+    cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF
+    cmake --build build-release -j"$jobs"
+    exec bash scripts/check-package.sh build-release
+    ;;
 *)
-    echo "usage: ./build.sh [run|gui|test|bench]" >&2
+    echo "usage: ./build.sh [run|gui|test|bench|package]" >&2
     exit 2
     ;;
 esac

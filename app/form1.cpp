@@ -1,6 +1,7 @@
 #include "app/form1.h"
 
 #include "acquire/getpayrolldata.h"
+#include "app/about.h"
 #include "app/commands.h"
 #include "app/createfile.h"
 #include "app/leavewatcher.h"
@@ -15,6 +16,7 @@
 #include "totals/form3.h"
 #include "writers/frmtxmag.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QGridLayout>
@@ -22,6 +24,8 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalBlocker>
@@ -105,7 +109,13 @@ void Form1::buildLayout()
     frameLayout->addLayout(quarters);
     frameLayout->addLayout(dates);
 
+    // The window's buttons are the program's commands; the menu bar holds only what is about the program.
+    auto* menuBar = new QMenuBar(this);
+    m_aboutAction = menuBar->addMenu(QStringLiteral("&Help"))->addAction(QStringLiteral("&About Wagetrove"));
+    m_aboutAction->setObjectName(QStringLiteral("aboutAction"));
+
     auto* layout = new QVBoxLayout(this);
+    layout->setMenuBar(menuBar);
     layout->addWidget(frame);
     for (const CommandButton& entry : kCommandButtons) {
         auto* commandButton = new QPushButton(QLatin1String(entry.caption), this);
@@ -161,6 +171,7 @@ void Form1::connectHandlers()
     connect(button(MainCommand::WageListing), &QPushButton::clicked, this,
             [this] { WageListingCommand(m_session, m_dialogs, topLevelWindowTitles); });
     connect(button(MainCommand::Exit), &QPushButton::clicked, this, &Form1::exitClicked);
+    connect(m_aboutAction, &QAction::triggered, this, [this] { AboutCommand(m_session, m_dialogs); });
     connect(button(MainCommand::WebSite), &QPushButton::clicked, this,
             [this] { OpenWebSiteCommand(m_session, m_dialogs); });
     connect(button(MainCommand::SubmitterOptions), &QPushButton::clicked, this, [this] {

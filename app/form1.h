@@ -7,6 +7,7 @@
 
 #include <array>
 
+class QAction;
 class QComboBox;
 class QLineEdit;
 class QPushButton;
@@ -48,6 +49,7 @@ private:
     QLineEdit* m_text1 = nullptr;
     QLineEdit* m_text2 = nullptr;
     std::array<QPushButton*, 9> m_commands{};
+    QAction* m_aboutAction = nullptr;
 };
 
 } // namespace wagetrove

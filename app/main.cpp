@@ -7,8 +7,18 @@
 #include <QTextStream>
 #include <QTimer>
 
+#include <cstring>
+
 int main(int argc, char* argv[])
 {
+    // Answered before the application object exists, so that it needs no display.
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--version") == 0) {
+            QTextStream(stdout) << QStringLiteral("wagetrove ") << wagetrove::applicationVersion() << '\n';
+            return 0;
+        }
+    }
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Wagetrove"));
 

@@ -78,7 +78,7 @@ struct Session
     QDate Today;           ///< today as start-up took it (fixed by tests and scripts)
 
     // Folders and files. Folders end with a separator.
-    QString AppFolder;
+    QString AppFolder; ///< the files that ship with the program: share/wagetrove when installed
     QString DataFolder;
     QString DataFolderShort;
     QString SettingsFile;

@@ -5,6 +5,7 @@
 #include "app/period.h"
 #include "app/session.h"
 #include "app/settings.h"
+#include "app/shippedfiles.h"
 #include "common/dialogs.h"
 #include "common/numerictext.h"
 #include "forms/fillwagelisting.h"
@@ -80,7 +81,7 @@ StoreMaintenance maintainStore(Session& session, Dialogs& dialogs)
 StartupEnvironment StartupEnvironment::fromProcess()
 {
     StartupEnvironment environment;
-    environment.appFolder = QCoreApplication::applicationDirPath();
+    environment.appFolder = shippedFilesFolder(QCoreApplication::applicationDirPath());
     const QString documents = qEnvironmentVariable("WAGETROVE_DOCUMENTS_DIR");
     environment.documentsFolder =
         documents.isEmpty() ? QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) : documents;
@@ -116,9 +117,14 @@ bool SingleInstanceGuard::tryAcquire()
     return m_lock->tryLock(0) || m_lock->error() != QLockFile::LockFailedError;
 }
 
+QString applicationVersion()
+{
+    return QStringLiteral("%1.%2").arg(WAGETROVE_VERSION_MAJOR).arg(WAGETROVE_VERSION_MINOR);
+}
+
 QString applicationCaption()
 {
-    return QStringLiteral("Wagetrove %1.%2").arg(WAGETROVE_VERSION_MAJOR).arg(WAGETROVE_VERSION_MINOR);
+    return QStringLiteral("Wagetrove ") + applicationVersion();
 }
 
 StartupResult runStartup(Session& session, MainWindowState& window, Dialogs& dialogs,

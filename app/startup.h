@@ -16,13 +16,13 @@ struct Session;
 /// scripts set these instead of touching a real home folder.
 struct StartupEnvironment
 {
-    QString appFolder;       ///< the folder holding Suta.mdb and the workbook templates that ship with the program
+    QString appFolder;       ///< the folder holding Suta.mdb and the other files that ship with the program
     QString documentsFolder; ///< the user's documents folder
     QString dataFolder;      ///< when set, the data folder itself instead of the one under the documents folder
     QDate today;
 
-    /// The running program's folder, the user's documents folder and the clock, unless the environment
-    /// variables WAGETROVE_DOCUMENTS_DIR and WAGETROVE_TODAY (YYYY-MM-DD) override the last two.
+    /// The running program's shipped files (shippedFilesFolder), the user's documents folder and the clock, unless
+    /// the environment variables WAGETROVE_DOCUMENTS_DIR and WAGETROVE_TODAY (YYYY-MM-DD) override the last two.
     static StartupEnvironment fromProcess();
 };
 
@@ -50,7 +50,10 @@ enum class StartupResult
     Failed,         ///< the user was told why; end
 };
 
-/// "Wagetrove" and the release's major and minor version, e.g. "Wagetrove 1.0".
+/// The release's major and minor version, e.g. "1.0".
+QString applicationVersion();
+
+/// "Wagetrove" and the release's version, e.g. "Wagetrove 1.0".
 QString applicationCaption();
 
 /// Everything before the user's first click: the data folder and its templates, the store's maintenance, the

@@ -62,6 +62,7 @@ Global options:
   --today YYYY-MM-DD  today's date for everything that uses it: dates inside files, proposed names, the
                       default quarter
   --help              this text; COMMAND --help describes a command
+  --version           the program's version
 
 Exit status:
   0  done (for file: the file was written)
@@ -316,6 +317,7 @@ struct CommandLine
     QString dataFolder;
     std::optional<QDate> today;
     bool help = false;
+    bool version = false;
     const CommandSpec* command = nullptr;
     QHash<QString, QString> values;
 
@@ -365,6 +367,11 @@ CommandLine parseCommandLine(const QStringList& arguments)
             ++index;
             continue;
         }
+        if (arguments.at(index) == QLatin1String("--version")) {
+            line.version = true;
+            ++index;
+            continue;
+        }
         if (!arguments.at(index).startsWith(QLatin1String("--"))) {
             throw UsageError{QStringLiteral("Unknown option %1.").arg(arguments.at(index))};
         }
@@ -386,7 +393,7 @@ CommandLine parseCommandLine(const QStringList& arguments)
         }
     }
     if (index >= arguments.size()) {
-        if (line.help) {
+        if (line.help || line.version) {
             return line;
         }
         throw UsageError{QStringLiteral("No command given.")};
@@ -1193,6 +1200,10 @@ CliStatus runCommandLine(const QStringList& arguments, QTextStream& out, QTextSt
         const CommandLine line = parseCommandLine(arguments);
         if (line.help) {
             out << (line.command == nullptr ? kMainHelp : *line.command->help);
+            return CliStatus::Done;
+        }
+        if (line.version) {
+            out << kProgram << ' ' << applicationVersion() << '\n';
             return CliStatus::Done;
         }
         CliRun run(line, out, errors);

@@ -3,11 +3,18 @@
 # workbook is filed through wagetrove-cli into demo-output/, and the demo company's quarter from the simulated
 # QuickBooks for the states it has employees in, over a fresh data folder and a fixed day, so
 # that every run writes the same bytes. Needs no display.
-#   scripts/demo.sh [BUILD_DIR]   (default: build; DEMO_OUTPUT chooses another folder than demo-output)
+#   scripts/demo.sh [DIR]   DIR holds bin/wagetrove-cli: a build folder (default: build) or an installation's
+#                           prefix such as /usr; DEMO_OUTPUT chooses another folder than demo-output
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-cli="$(realpath "${1:-build}")/bin/wagetrove-cli"
+programs="$(realpath "${1:-build}")"
+cli="$programs/bin/wagetrove-cli"
+# The demo company ships with the program: in share/wagetrove when installed, next to it in a build folder.
+company="$programs/share/wagetrove/demo-company.json"
+if [ ! -f "$company" ]; then
+    company="$programs/bin/demo-company.json"
+fi
 output="${DEMO_OUTPUT:-demo-output}"
 data="$output/data"
 files="$output/files"
@@ -61,7 +68,6 @@ qb_data="$output/quickbooks-data"
 qb_files="$output/quickbooks-files"
 rm -rf "$qb_data" "$qb_files"
 mkdir -p "$qb_files"
-company="$(dirname "$cli")/demo-company.json"
 "$cli" --data-folder "$qb_data" --today 2025-04-15 submitter --name "PAYROLL SERVICES LLC" --address "2 OAK AVE" \
     --city CHICAGO --state IL --zip 60601 --contact "PAT DOE" --phone 312-555-0100 --ein 98-7654321 \
     --email pat@example.com >/dev/null

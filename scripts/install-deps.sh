@@ -26,6 +26,14 @@ packages=(
     fonts-dejavu-core
     python3-openpyxl
     libreoffice-calc-nogui
+    # Packaging: the 256 px icon is rendered from its SVG, CPack's Debian generator finds the programs' shared
+    # libraries with file and dpkg-shlibdeps, and the package's test checks the result with the validators.
+    librsvg2-bin
+    dpkg-dev
+    file
+    lintian
+    desktop-file-utils
+    appstream
     "$@"
 )
 

@@ -15,6 +15,7 @@
 #include "totals/form3.h"
 #include "writers/frmtxmag.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QFile>
@@ -156,6 +157,27 @@ private Q_SLOTS:
         QCOMPARE(m_dialogs.calls().last().title, QStringLiteral("Browser not started"));
         QCOMPARE(m_dialogs.calls().last().icon, MessageIcon::Exclamation);
     }
+
+    void aboutBox_showsVersionDataFolderAndLicence()
+    {
+        auto* about = m_form->findChild<QAction*>(QStringLiteral("aboutAction"));
+        QVERIFY(about != nullptr);
+        QCOMPARE(about->text(), QStringLiteral("&About Wagetrove"));
+        about->trigger();
+        QCOMPARE(m_dialogs.calls().size(), 1);
+        const test::DialogCall& shown = m_dialogs.calls().first();
+        QCOMPARE(shown.title, QStringLiteral("About Wagetrove"));
+        QCOMPARE(shown.icon, MessageIcon::Information);
+        QCOMPARE(shown.text,
+                 QStringLiteral("Wagetrove 1.0\n\nData folder: ") + m_documents->path() +
+                     QStringLiteral("/Tarrow Software/Wagetrove\n"
+                                    "It holds your wage store, settings and workbook templates. Uninstalling "
+                                    "Wagetrove leaves it in place.\n\n"
+                                    "Copyright 2026 The Wagetrove developers. All rights reserved.\n"
+                                    "Wagetrove is proprietary software: it may be copied, modified or distributed "
+                                    "only with the written permission of its copyright holders."));
+    }
+
     void loadWages_thenViewTotals()
     {
         start("[Options]\r\nStandAlonenoqb=Y\r\n");

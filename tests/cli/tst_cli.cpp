@@ -608,6 +608,23 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(data()));
     }
 
+    void version_printedWithoutTouchingTheDataFolder_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::newRow("alone") << QStringList{QStringLiteral("--version")};
+        QTest::newRow("before a command") << QStringList{QStringLiteral("--version"), QStringLiteral("states")};
+    }
+
+    void version_printedWithoutTouchingTheDataFolder()
+    {
+        QFETCH(QStringList, arguments);
+        const Run run = cli(arguments);
+        QCOMPARE(run.status, 0);
+        QCOMPARE(run.out, QStringLiteral("wagetrove-cli 1.0\n"));
+        QCOMPARE(run.err, QString());
+        QVERIFY(!QFile::exists(data()));
+    }
+
     void cliDialogs_neverWaitForAnAnswer()
     {
         QString log;

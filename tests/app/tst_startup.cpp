@@ -3,6 +3,7 @@
 #include "app/session.h"
 #include "app/startup.h"
 #include "store/wagestore.h"
+#include "tests/support/filebytes.h"
 #include "tests/support/startedprogram.h"
 #include "tests/support/testenvironment.h"
 
@@ -19,17 +20,8 @@ using namespace wagetrove;
 
 namespace {
 
-QByteArray bytesOf(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeBytes(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
+using test::bytesOf;
+using test::writeBytes;
 
 int rows(QSqlDatabase& db, const QString& table)
 {

@@ -3,6 +3,7 @@
 #include "store/sqlutil.h"
 #include "store/storeerror.h"
 #include "store/wagestore.h"
+#include "tests/support/filebytes.h"
 #include "tests/support/testenvironment.h"
 
 #include <QDir>
@@ -20,6 +21,9 @@ using namespace wagetrove;
 
 namespace {
 
+using test::bytesOf;
+using test::writeBytes;
+
 QSqlQuery run(QSqlDatabase& db, const QString& sql)
 {
     QSqlQuery query(db);
@@ -33,19 +37,6 @@ int count(QSqlDatabase& db, const QString& table)
 {
     QSqlQuery query = run(db, QStringLiteral("SELECT count(*) FROM [%1]").arg(table));
     return query.next() ? query.value(0).toInt() : -1;
-}
-
-QByteArray bytesOf(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeBytes(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
 }
 
 } // namespace
@@ -286,10 +277,10 @@ private Q_SLOTS:
         QFETCH(int, permissions);
         fillStore();
         if (!staleCopy.isEmpty()) {
-            writeBytes(m_folder + WageStore::kCompactFileName, staleCopy);
+            QVERIFY(writeBytes(m_folder + WageStore::kCompactFileName, staleCopy));
         }
         if (!staleJournal.isEmpty()) {
-            writeBytes(m_folder + WageStore::kCompactFileName + QStringLiteral("-journal"), staleJournal);
+            QVERIFY(writeBytes(m_folder + WageStore::kCompactFileName + QStringLiteral("-journal"), staleJournal));
         }
         QVERIFY(::chmod(QFile::encodeName(storePath()).constData(), mode_t(permissions)) == 0);
         CompactWageStore(m_folder);
@@ -345,7 +336,7 @@ private Q_SLOTS:
     {
         QFETCH(QByteArray, content);
         QFETCH(QString, problem);
-        writeBytes(storePath(), content);
+        QVERIFY(writeBytes(storePath(), content));
         const auto found = WageStore::problemWithFile(storePath());
         QVERIFY(found.has_value());
         QVERIFY2(found->contains(problem), qPrintable(*found));

@@ -132,20 +132,9 @@ int main(int argc, char* argv[])
     const QStringList global = {cli, QStringLiteral("--data-folder"), data, QStringLiteral("--today"),
                                 QStringLiteral("2025-04-15")};
     const auto file = [&](const QString& state, const QStringList& source, const QString& out) {
-        return global +
-               QStringList{QStringLiteral("file"),
-                           QStringLiteral("--state"),
-                           state,
-                           QStringLiteral("--quarter"),
-                           QStringLiteral("1"),
-                           QStringLiteral("--year"),
-                           QStringLiteral("2025"),
-                           QStringLiteral("--hours-for-zero"),
-                           QStringLiteral("520"),
-                           QStringLiteral("--state-id"),
-                           QStringLiteral("1234567"),
-                           QStringLiteral("--out"),
-                           path(out)} +
+        return global + test::CliProcess::quarterFile(state, path(out)) +
+               QStringList{QStringLiteral("--state-id"), QStringLiteral("1234567"), QStringLiteral("--hours-for-zero"),
+                           QStringLiteral("520")} +
                source;
     };
     const QStringList fromWages = {QStringLiteral("--wages"), wages};

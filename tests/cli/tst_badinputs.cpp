@@ -2,7 +2,9 @@
 // the expected exit status and message, leaves the output it was to replace as it was, leaves nothing else in
 // the output folder, and leaves the wage store usable with its Submitter row.
 #include "tests/support/cliprocess.h"
+#include "tests/support/filebytes.h"
 #include "tests/support/testenvironment.h"
+#include "tests/support/workbookwriter.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -11,64 +13,19 @@
 #include <QTest>
 
 #include <sys/stat.h>
-#include <zip.h>
 
 using namespace wagetrove;
 
 namespace {
+
+using test::bytesOf;
+using test::writeBytes;
 
 #ifdef __SANITIZE_ADDRESS__
 constexpr qint64 kSlowestMs = 30000; // the sanitizers' instrumented build runs several times slower
 #else
 constexpr qint64 kSlowestMs = 10000;
 #endif
-
-QByteArray readAll(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeAll(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-/// The parts of a zip file, in order.
-QList<std::pair<QByteArray, QByteArray>> zipParts(const QString& path)
-{
-    QList<std::pair<QByteArray, QByteArray>> parts;
-    int error = 0;
-    zip_t* archive = zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY, &error);
-    for (zip_int64_t i = 0; archive && i < zip_get_num_entries(archive, 0); ++i) {
-        zip_stat_t stat;
-        zip_stat_index(archive, zip_uint64_t(i), 0, &stat);
-        QByteArray content(qsizetype(stat.size), '\0');
-        zip_file_t* file = zip_fopen_index(archive, zip_uint64_t(i), 0);
-        zip_fread(file, content.data(), stat.size);
-        zip_fclose(file);
-        parts.append({QByteArray(stat.name), content});
-    }
-    if (archive) {
-        zip_discard(archive);
-    }
-    return parts;
-}
-
-bool writeZip(const QString& path, const QList<std::pair<QByteArray, QByteArray>>& parts)
-{
-    int error = 0;
-    zip_t* archive = zip_open(QFile::encodeName(path).constData(), ZIP_CREATE | ZIP_TRUNCATE, &error);
-    if (!archive) {
-        return false;
-    }
-    for (const auto& [name, content] : parts) {
-        zip_source_t* source = zip_source_buffer(archive, content.constData(), zip_uint64_t(content.size()), 0);
-        zip_file_add(archive, name.constData(), source, 0);
-    }
-    return zip_close(archive) == 0;
-}
 
 } // namespace
 
@@ -89,7 +46,7 @@ class TestBadInputs : public QObject
     /// The sample workbook with `find` replaced by `replace` in one part (xl/worksheets/sheetN.xml for "sheetN").
     QString workbook(const QByteArray& part, const QByteArray& find, const QByteArray& replace)
     {
-        auto parts = zipParts(sample());
+        auto parts = test::zipParts(sample());
         for (auto& [name, content] : parts) {
             if (name == part || name == "xl/worksheets/" + part + ".xml") {
                 const qsizetype at = content.indexOf(find);
@@ -100,13 +57,13 @@ class TestBadInputs : public QObject
             }
         }
         const QString file = nextInput(QStringLiteral("xlsx"));
-        return writeZip(file, parts) ? file : QString();
+        return test::writeZip(file, parts) ? file : QString();
     }
 
     QString fileOf(const QByteArray& bytes, const QString& suffix = QStringLiteral("bin"))
     {
         const QString file = nextInput(suffix);
-        return writeAll(file, bytes) ? file : QString();
+        return writeBytes(file, bytes) ? file : QString();
     }
 
     /// The demo company's QuickBooks answer with every `find` replaced by `replace` (only the first when not
@@ -141,14 +98,13 @@ private Q_SLOTS:
         const test::CliProcess cli(QStringLiteral(WAGETROVE_CLI), path(QStringLiteral("answer")),
                                    path(QStringLiteral("documents")));
         QCOMPARE(cli.run(test::CliProcess::submitterArguments()).status, 0);
-        const test::CliRun run = cli.run(
-            {QStringLiteral("file"), QStringLiteral("--state"), QStringLiteral("IL"), QStringLiteral("--quarter"),
-             QStringLiteral("1"), QStringLiteral("--year"), QStringLiteral("2025"), QStringLiteral("--quickbooks"),
-             QStringLiteral("simulated:%1/demo-company.json").arg(test::programFolder()),
-             QStringLiteral("--support-file"), QStringLiteral("--hours-for-zero"), QStringLiteral("520"),
-             QStringLiteral("--out"), path(QStringLiteral("answer.txt"))});
+        const test::CliRun run =
+            cli.run(test::CliProcess::quarterFile(QStringLiteral("IL"), path(QStringLiteral("answer.txt")))
+                    << QStringLiteral("--quickbooks")
+                    << QStringLiteral("simulated:%1/demo-company.json").arg(test::programFolder())
+                    << QStringLiteral("--support-file") << QStringLiteral("--hours-for-zero") << QStringLiteral("520"));
         QVERIFY2(run.status == 0, qPrintable(run.err));
-        m_answer = readAll(path(QStringLiteral("answer/QBData.xml")));
+        m_answer = bytesOf(path(QStringLiteral("answer/QBData.xml")));
         QVERIFY(m_answer.contains("<PayrollDetailReportQueryRs"));
     }
 
@@ -168,7 +124,7 @@ private Q_SLOTS:
         QTest::newRow("empty file") << "wages" << fileOf({}) << none << 3 << sheetRefused;
         QTest::newRow("text file") << "wages" << fileOf("EIN,SUI Rate\n") << none << 3 << sheetRefused;
         QTest::newRow("truncated workbook")
-            << "wages" << fileOf(readAll(sample()).first(1500)) << none << 3 << sheetRefused;
+            << "wages" << fileOf(bytesOf(sample()).first(1500)) << none << 3 << sheetRefused;
         QTest::newRow("encrypted workbook")
             << "wages" << fileOf(QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + QByteArray(4096, '\0')) << none
             << 3 << sheetRefused;
@@ -351,7 +307,7 @@ private Q_SLOTS:
         if (place == QLatin1String("store")) {
             QVERIFY(QFile::remove(store));
             if (input == QLatin1String("truncated")) {
-                QVERIFY(writeAll(store, readAll(test::programFolder() + QStringLiteral("/Suta.mdb")).first(5000)));
+                QVERIFY(writeBytes(store, bytesOf(test::programFolder() + QStringLiteral("/Suta.mdb")).first(5000)));
             } else if (QFileInfo(input).isDir()) {
                 QVERIFY(QDir().mkpath(store));
             } else {
@@ -364,26 +320,17 @@ private Q_SLOTS:
                 QVERIFY(QFile::copy(input, data + QStringLiteral("/suta.ini")));
             }
         }
-        const QByteArray storeBefore = readAll(store);
+        const QByteArray storeBefore = bytesOf(store);
 
         // The file the run is to replace, in a folder of its own.
         const QString outFolder = run.filePath(QStringLiteral("out"));
         QVERIFY(QDir().mkpath(outFolder));
         const QString old = outFolder + QStringLiteral("/L1234567.251");
-        QVERIFY(writeAll(old, "the last quarter's file"));
+        QVERIFY(writeBytes(old, "the last quarter's file"));
         const QString out = place == QLatin1String("out") ? input : old;
 
-        QStringList arguments = {QStringLiteral("file"),
-                                 QStringLiteral("--state"),
-                                 QStringLiteral("IL"),
-                                 QStringLiteral("--quarter"),
-                                 QStringLiteral("1"),
-                                 QStringLiteral("--year"),
-                                 QStringLiteral("2025"),
-                                 QStringLiteral("--hours-for-zero"),
-                                 QStringLiteral("520"),
-                                 QStringLiteral("--out"),
-                                 out};
+        QStringList arguments = test::CliProcess::quarterFile(QStringLiteral("IL"), out)
+                                << QStringLiteral("--hours-for-zero") << QStringLiteral("520");
         if (place == QLatin1String("replay")) {
             arguments << QStringLiteral("--quickbooks") << QStringLiteral("replay:") + input;
         } else if (place == QLatin1String("simulated")) {
@@ -403,12 +350,12 @@ private Q_SLOTS:
         QVERIFY2(result.err.contains(message), qPrintable(result.err));
         QVERIFY2(took < kSlowestMs, qPrintable(QStringLiteral("took %1 ms").arg(took)));
         if (status != 0) {
-            QCOMPARE(readAll(old), QByteArray("the last quarter's file"));
+            QCOMPARE(bytesOf(old), QByteArray("the last quarter's file"));
         }
         QCOMPARE(QDir(outFolder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
                  QStringList{QStringLiteral("L1234567.251")});
         if (place == QLatin1String("store") && status != 0) {
-            QCOMPARE(readAll(store), storeBefore);
+            QCOMPARE(bytesOf(store), storeBefore);
         } else if (place != QLatin1String("store")) {
             QVERIFY(cli.run({QStringLiteral("submitter")}).out.contains(QStringLiteral("EIN: 98-7654321\n")));
         }

@@ -9,6 +9,7 @@
 #include "common/inifile.h"
 #include "store/wagestore.h"
 #include "tests/support/cliprocess.h"
+#include "tests/support/filebytes.h"
 #include "tests/support/scriptedpayrolldatawindows.h"
 #include "tests/support/startedprogram.h"
 #include "tests/support/webconnectorclient.h"
@@ -30,13 +31,9 @@ using namespace wagetrove;
 
 namespace {
 
-using Run = test::CliRun;
+using test::bytesOf;
 
-QByteArray readAll(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
+using Run = test::CliRun;
 
 } // namespace
 
@@ -67,17 +64,7 @@ private:
 
     QStringList fileArguments(const QString& out) const
     {
-        return {QStringLiteral("file"),
-                QStringLiteral("--state"),
-                QStringLiteral("IL"),
-                QStringLiteral("--quarter"),
-                QStringLiteral("1"),
-                QStringLiteral("--year"),
-                QStringLiteral("2025"),
-                QStringLiteral("--wages"),
-                sample(),
-                QStringLiteral("--out"),
-                out};
+        return test::CliProcess::quarterFile(QStringLiteral("IL"), out) << QStringLiteral("--wages") << sample();
     }
 
     void fillSubmitter()
@@ -105,7 +92,7 @@ private Q_SLOTS:
         const QString output = QString::fromUtf8(demo.readAllStandardOutput() + demo.readAllStandardError());
         QVERIFY2(demo.exitStatus() == QProcess::NormalExit && demo.exitCode() == 0, qPrintable(output));
         QVERIFY2(output.contains(QStringLiteral("Total Wages               $136,356.89\n")), qPrintable(output));
-        const QByteArray bytes = readAll(path(QStringLiteral("demo/files/L1234567.251")));
+        const QByteArray bytes = bytesOf(path(QStringLiteral("demo/files/L1234567.251")));
         QCOMPARE(bytes.size(), 18 * 276);
 
         // The windows' path over the same workbook, Submitter row and day, run in this process.
@@ -128,7 +115,7 @@ private Q_SLOTS:
         const QString windows = path(QStringLiteral("windows.251"));
         m_dialogs.fileNext(windows);
         CreateFileCommand(*m_session, m_dialogs, [this] { CreateTransmitterFile(*m_session, m_dialogs, [] {}); });
-        QCOMPARE(bytes, readAll(windows));
+        QCOMPARE(bytes, bytesOf(windows));
     }
 
     void sameDay_sameBytes()
@@ -139,20 +126,21 @@ private Q_SLOTS:
         QVERIFY(first.out.contains(QStringLiteral("File written: ") + path(QStringLiteral("first.251"))));
         QVERIFY(first.err.contains(QStringLiteral(
             "Wagetrove: File Successfully Created. Now log into Illinois Website and upload this file.")));
-        const QByteArray bytes = readAll(path(QStringLiteral("first.251")));
+        const QByteArray bytes = bytesOf(path(QStringLiteral("first.251")));
         QCOMPARE(bytes.size(), 18 * 276);
         // The same day gives the same bytes; another day dates the file differently.
         QCOMPARE(cli(fileArguments(path(QStringLiteral("second.251")))).status, 0);
-        QCOMPARE(readAll(path(QStringLiteral("second.251"))), bytes);
+        QCOMPARE(bytesOf(path(QStringLiteral("second.251"))), bytes);
         QCOMPARE(cli(fileArguments(path(QStringLiteral("later.251"))), QStringLiteral("2025-04-16")).status, 0);
-        QVERIFY(readAll(path(QStringLiteral("later.251"))) != bytes);
+        QVERIFY(bytesOf(path(QStringLiteral("later.251"))) != bytes);
     }
 
     void corrections_reachTheFileThroughTheirBoxes()
     {
         fillSubmitter();
         QDir().mkpath(path(QStringLiteral("out")));
-        QStringList arguments = fileArguments(QString()).mid(0, 9);
+        QStringList arguments = fileArguments(QString());
+        arguments.remove(arguments.indexOf(QStringLiteral("--out")), 2);
         arguments << QStringLiteral("--out-dir") << path(QStringLiteral("out")) << QStringLiteral("--state-id")
                   << QStringLiteral(" 7654321 ") << QStringLiteral("--rate") << QStringLiteral("3.1")
                   << QStringLiteral("--transmitter-name") << QStringLiteral("BOOKS R US") << QStringLiteral("--json");
@@ -172,7 +160,7 @@ private Q_SLOTS:
         QVERIFY(result.value(QStringLiteral("findings")).toArray().isEmpty());
         QCOMPARE(result.value(QStringLiteral("messages")).toArray().last().toObject().value(QStringLiteral("title")),
                  QJsonValue(QStringLiteral("Wagetrove")));
-        const QByteArray bytes = readAll(written);
+        const QByteArray bytes = bytesOf(written);
         QCOMPARE(bytes.size(), 18 * 276);
         QVERIFY(bytes.contains("BOOKS R US"));
         QCOMPARE(bytes.mid(16 * 276 + 267, 7), QByteArray("7654321"));
@@ -183,7 +171,8 @@ private Q_SLOTS:
     {
         fillSubmitter();
         QDir().mkpath(path(QStringLiteral("out")));
-        QStringList arguments = fileArguments(QString()).mid(0, 9);
+        QStringList arguments = fileArguments(QString());
+        arguments.remove(arguments.indexOf(QStringLiteral("--out")), 2);
         arguments[2] = QStringLiteral("MA-PFML");
         arguments << QStringLiteral("--out-dir") << path(QStringLiteral("out")) << QStringLiteral("--med-percent")
                   << QStringLiteral("50") << QStringLiteral("--family-percent") << QStringLiteral("100");
@@ -218,7 +207,7 @@ private Q_SLOTS:
         QVERIFY(!run.err.contains(QStringLiteral("Not opened")));
         QVERIFY(QDir(data()).entryList({QStringLiteral("FilledIn*.pdf")}, QDir::Files).isEmpty());
         if (status == 0) {
-            QVERIFY(readAll(path(out)).startsWith("%PDF-"));
+            QVERIFY(bytesOf(path(out)).startsWith("%PDF-"));
         }
     }
 
@@ -276,7 +265,7 @@ private Q_SLOTS:
         notAWorkbook.write("not a workbook");
         notAWorkbook.close();
         QStringList arguments = fileArguments(path(QStringLiteral("a.251")));
-        arguments[8] = notAWorkbook.fileName();
+        arguments[arguments.indexOf(sample())] = notAWorkbook.fileName();
         QCOMPARE(cli(arguments).status, 3);
         QVERIFY(!QFile::exists(path(QStringLiteral("a.251"))));
 
@@ -295,19 +284,8 @@ private Q_SLOTS:
 
     QStringList quickBooksArguments(const QString& state, const QString& connection, const QString& out) const
     {
-        return {QStringLiteral("file"),
-                QStringLiteral("--state"),
-                state,
-                QStringLiteral("--quarter"),
-                QStringLiteral("1"),
-                QStringLiteral("--year"),
-                QStringLiteral("2025"),
-                QStringLiteral("--quickbooks"),
-                connection,
-                QStringLiteral("--out"),
-                out,
-                QStringLiteral("--hours-for-zero"),
-                QStringLiteral("520")};
+        return test::CliProcess::quarterFile(state, out) << QStringLiteral("--quickbooks") << connection
+                                                         << QStringLiteral("--hours-for-zero") << QStringLiteral("520");
     }
 
     QString demoCompany() const { return QStringLiteral("simulated:%1/demo-company.json").arg(test::programFolder()); }
@@ -337,7 +315,7 @@ private Q_SLOTS:
         const Run simulated = cli(quickBooksArguments(state, demoCompany(), path(QStringLiteral("simulated.out"))) +
                                   answers + QStringList{QStringLiteral("--support-file")});
         QVERIFY2(simulated.status == 0, qPrintable(simulated.err));
-        const QByteArray bytes = readAll(path(QStringLiteral("simulated.out")));
+        const QByteArray bytes = bytesOf(path(QStringLiteral("simulated.out")));
         QVERIFY(bytes.size() > 100);
         QVERIFY(QFile::copy(data() + QStringLiteral("/QBData.xml"), path(QStringLiteral("saved.xml"))));
 
@@ -347,10 +325,10 @@ private Q_SLOTS:
                 answers);
         QVERIFY2(replayed.status == 0, qPrintable(replayed.err));
         if (state != QLatin1String("MA-PFML")) {
-            QCOMPARE(readAll(path(QStringLiteral("replayed.out"))), bytes);
+            QCOMPARE(bytesOf(path(QStringLiteral("replayed.out"))), bytes);
         } else {
             // The workbook carries the time it was written; the sheets themselves are the same.
-            QCOMPARE(readAll(path(QStringLiteral("replayed.out"))).size(), bytes.size());
+            QCOMPARE(bytesOf(path(QStringLiteral("replayed.out"))).size(), bytes.size());
         }
     }
 
@@ -367,7 +345,7 @@ private Q_SLOTS:
             cli({QStringLiteral("qwc"), QStringLiteral("--url"), QStringLiteral("http://localhost:8089/qbwc"),
                  QStringLiteral("--out"), path(QStringLiteral("wagetrove.qwc"))});
         QCOMPARE(qwc.status, 0);
-        QVERIFY(readAll(path(QStringLiteral("wagetrove.qwc"))).contains("<UserName>bookkeeper</UserName>"));
+        QVERIFY(bytesOf(path(QStringLiteral("wagetrove.qwc"))).contains("<UserName>bookkeeper</UserName>"));
 
         const Run simulated =
             cli(quickBooksArguments(QStringLiteral("IL"), demoCompany(), path(QStringLiteral("simulated.out"))));
@@ -397,9 +375,9 @@ private Q_SLOTS:
         const Run filed = finished(run);
         QVERIFY2(filed.status == 0, qPrintable(filed.err));
         QCOMPARE(client.calls().last(), QStringLiteral("closeConnection=Wagetrove has the payroll data."));
-        QCOMPARE(readAll(path(QStringLiteral("webconnector.out"))), readAll(path(QStringLiteral("simulated.out"))));
+        QCOMPARE(bytesOf(path(QStringLiteral("webconnector.out"))), bytesOf(path(QStringLiteral("simulated.out"))));
         // The password itself is kept nowhere and shown nowhere.
-        for (const QString& text : {QString::fromUtf8(readAll(data() + QStringLiteral("/suta.ini"))), set.out, set.err,
+        for (const QString& text : {QString::fromUtf8(bytesOf(data() + QStringLiteral("/suta.ini"))), set.out, set.err,
                                     qwc.out, filed.out, filed.err + QString::fromUtf8(waiting)}) {
             QVERIFY(!text.contains(password));
         }
@@ -443,7 +421,7 @@ private Q_SLOTS:
             state = extra.at(1);
             extra = extra.mid(2);
         } else if (extra == QStringList{QStringLiteral("--version-36")}) {
-            QByteArray company = readAll(test::programFolder() + QStringLiteral("/demo-company.json"));
+            QByteArray company = bytesOf(test::programFolder() + QStringLiteral("/demo-company.json"));
             company.replace("\"majorVersion\": \"34\"", "\"majorVersion\": \"36\"");
             QFile file(path(QStringLiteral("newer.json")));
             QVERIFY(file.open(QIODevice::WriteOnly) && file.write(company) > 0);
@@ -464,9 +442,9 @@ private Q_SLOTS:
     void outputOverWhatTheRunReads_refused()
     {
         fillSubmitter();
-        const QByteArray workbook = readAll(sample());
+        const QByteArray workbook = bytesOf(sample());
         QCOMPARE(cli(fileArguments(sample())).status, 2);
-        QCOMPARE(readAll(sample()), workbook);
+        QCOMPARE(bytesOf(sample()), workbook);
         QCOMPARE(cli(fileArguments(data() + QStringLiteral("/Suta.mdb"))).status, 2);
         QVERIFY(cli({QStringLiteral("submitter")}).out.contains(QStringLiteral("EIN: 98-7654321\n")));
     }

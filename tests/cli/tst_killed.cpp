@@ -3,6 +3,7 @@
 // one complete state, that the output holds the old file or the new one, that nothing but the store's own
 // recovery files is left, and that the next run succeeds.
 #include "tests/support/cliprocess.h"
+#include "tests/support/filebytes.h"
 #include "tests/support/generatedpayroll.h"
 
 #include <QCryptographicHash>
@@ -21,13 +22,9 @@ using namespace wagetrove;
 
 namespace {
 
-constexpr int kPointsPerRun = 24;
+using test::bytesOf;
 
-QByteArray readAll(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
-}
+constexpr int kPointsPerRun = 24;
 
 QStringList entries(const QString& folder)
 {
@@ -105,11 +102,10 @@ private Q_SLOTS:
             QFile company(path(QStringLiteral("company.json")));
             QVERIFY(company.open(QIODevice::WriteOnly) && company.write(test::generatedCompany(employees)) > 0);
             company.close();
-            const test::CliRun run = program().run(
-                {QStringLiteral("file"), QStringLiteral("--state"), QStringLiteral("IL"), QStringLiteral("--quarter"),
-                 QStringLiteral("1"), QStringLiteral("--year"), QStringLiteral("2025"), QStringLiteral("--quickbooks"),
-                 QStringLiteral("simulated:") + company.fileName(), QStringLiteral("--support-file"),
-                 QStringLiteral("--out"), path(QStringLiteral("scratch.txt"))});
+            const test::CliRun run =
+                program().run(test::CliProcess::quarterFile(QStringLiteral("IL"), path(QStringLiteral("scratch.txt")))
+                              << QStringLiteral("--quickbooks") << QStringLiteral("simulated:") + company.fileName()
+                              << QStringLiteral("--support-file"));
             QVERIFY2(run.status == 0, qPrintable(run.err));
             QVERIFY(QFile::rename(data() + QStringLiteral("/QBData.xml"),
                                   path(QStringLiteral("%1.qbxml").arg(QLatin1String(name)))));
@@ -195,7 +191,7 @@ private Q_SLOTS:
         for (const QString& input : {QStringLiteral("a"), QStringLiteral("b")}) {
             const QString failure = fullRun(writes ? command : fileRun, input);
             QVERIFY2(failure.isEmpty(), qPrintable(failure));
-            bytes[input] = readAll(out);
+            bytes[input] = bytesOf(out);
             states[input] = storeState(store);
             // Answering "Enter Total Hours" is a step of its own after the load: the store as the load left it
             // is whole too.
@@ -242,7 +238,7 @@ private Q_SLOTS:
             QVERIFY2(state == states[before] || state == emptied ||
                          (writes && (state == states[input] || state == loaded.value(input))),
                      qPrintable(where + QStringLiteral(": the store holds ") + state));
-            const QByteArray file = readAll(out);
+            const QByteArray file = bytesOf(out);
             QVERIFY2(file == bytes[before] || (writes && file == bytes[input]),
                      qPrintable(where + QStringLiteral(": the output holds %1 other bytes").arg(file.size())));
             QCOMPARE(entries(outFolder()), QStringList{output});
@@ -250,7 +246,7 @@ private Q_SLOTS:
             // The next run succeeds, over whatever the killed one left.
             const QString failure = fullRun(writes ? command : fileRun, input);
             QVERIFY2(failure.isEmpty(), qPrintable(where + QStringLiteral(", then: ") + failure));
-            QCOMPARE(readAll(out), bytes[input]);
+            QCOMPARE(bytesOf(out), bytes[input]);
             QCOMPARE(storeState(store), states[input]);
             QCOMPARE(entries(data()), dataFiles);
             before = input;

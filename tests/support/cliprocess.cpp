@@ -44,6 +44,13 @@ CliRun CliProcess::run(const QStringList& arguments, const QString& today, const
     return finished(process);
 }
 
+QStringList CliProcess::quarterFile(const QString& state, const QString& out)
+{
+    return {QStringLiteral("file"),      QStringLiteral("--state"), state,
+            QStringLiteral("--quarter"), QStringLiteral("1"),       QStringLiteral("--year"),
+            QStringLiteral("2025"),      QStringLiteral("--out"),   out};
+}
+
 const QStringList& CliProcess::submitterArguments()
 {
     static const QStringList arguments = {

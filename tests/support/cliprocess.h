@@ -32,6 +32,10 @@ public:
     CliRun run(const QStringList& arguments, const QString& today = QStringLiteral("2025-04-15"),
                const QByteArray& input = {}) const;
 
+    /// `file` for `state`'s first quarter of 2025, writing `out`; the source of the wages (--wages or
+    /// --quickbooks) follows.
+    static QStringList quarterFile(const QString& state, const QString& out);
+
     /// The Submitter fields every filing needs, as the submitter command sets them.
     static const QStringList& submitterArguments();
 

@@ -2,6 +2,8 @@
 
 #include "common/xlsxreader.h"
 
+#include <QFile>
+
 #include <string>
 #include <vector>
 #include <zip.h>
@@ -57,7 +59,7 @@ std::string sheetXml(const SheetRows& rows)
 
 bool writeWorkbook(const QString& path, const QList<SheetRows>& sheets)
 {
-    std::vector<std::pair<std::string, std::string>> parts;
+    ZipParts parts;
     std::string types = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<Types "
                         "xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\"><Default "
                         "Extension=\"rels\" ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/>"
@@ -78,25 +80,50 @@ bool writeWorkbook(const QString& path, const QList<SheetRows>& sheets)
                      "\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/worksheet\" "
                      "Target=\"worksheets/sheet" +
                      n + ".xml\"/>";
-        parts.emplace_back("xl/worksheets/sheet" + n + ".xml", sheetXml(sheets[i]));
+        parts.append({QByteArray::fromStdString("xl/worksheets/sheet" + n + ".xml"),
+                      QByteArray::fromStdString(sheetXml(sheets[i]))});
     }
-    parts.emplace_back("[Content_Types].xml", types + "</Types>");
-    parts.emplace_back("_rels/.rels",
-                       "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<Relationships "
-                       "xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\"><Relationship "
-                       "Id=\"rId1\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/"
-                       "officeDocument\" Target=\"xl/workbook.xml\"/></Relationships>");
-    parts.emplace_back("xl/workbook.xml", workbook + "</sheets></workbook>");
-    parts.emplace_back("xl/_rels/workbook.xml.rels", relations + "</Relationships>");
+    parts.append({QByteArray("[Content_Types].xml"), QByteArray::fromStdString(types + "</Types>")});
+    parts.append({QByteArray("_rels/.rels"),
+                  QByteArray("<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<Relationships "
+                             "xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\"><Relationship "
+                             "Id=\"rId1\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/"
+                             "officeDocument\" Target=\"xl/workbook.xml\"/></Relationships>")});
+    parts.append({QByteArray("xl/workbook.xml"), QByteArray::fromStdString(workbook + "</sheets></workbook>")});
+    parts.append({QByteArray("xl/_rels/workbook.xml.rels"), QByteArray::fromStdString(relations + "</Relationships>")});
+    return writeZip(path, parts);
+}
 
+ZipParts zipParts(const QString& path)
+{
+    ZipParts parts;
     int error = 0;
-    zip_t* archive = zip_open(path.toLocal8Bit().constData(), ZIP_CREATE | ZIP_TRUNCATE, &error);
+    zip_t* archive = zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY, &error);
+    for (zip_int64_t i = 0; archive && i < zip_get_num_entries(archive, 0); ++i) {
+        zip_stat_t stat;
+        zip_stat_index(archive, zip_uint64_t(i), 0, &stat);
+        QByteArray content(qsizetype(stat.size), '\0');
+        zip_file_t* file = zip_fopen_index(archive, zip_uint64_t(i), 0);
+        zip_fread(file, content.data(), stat.size);
+        zip_fclose(file);
+        parts.append({QByteArray(stat.name), content});
+    }
+    if (archive) {
+        zip_discard(archive);
+    }
+    return parts;
+}
+
+bool writeZip(const QString& path, const ZipParts& parts)
+{
+    int error = 0;
+    zip_t* archive = zip_open(QFile::encodeName(path).constData(), ZIP_CREATE | ZIP_TRUNCATE, &error);
     if (archive == nullptr) {
         return false;
     }
-    for (const auto& [name, text] : parts) {
-        zip_source_t* source = zip_source_buffer(archive, text.data(), text.size(), 0);
-        if (source == nullptr || zip_file_add(archive, name.c_str(), source, ZIP_FL_ENC_UTF_8) < 0) {
+    for (const auto& [name, content] : parts) {
+        zip_source_t* source = zip_source_buffer(archive, content.constData(), zip_uint64_t(content.size()), 0);
+        if (source == nullptr || zip_file_add(archive, name.constData(), source, ZIP_FL_ENC_UTF_8) < 0) {
             zip_source_free(source);
             zip_discard(archive);
             return false;

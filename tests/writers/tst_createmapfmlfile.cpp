@@ -12,8 +12,6 @@
 #include <QStandardPaths>
 #include <QTest>
 
-#include <zip.h>
-
 using namespace wagetrove;
 using test::contentsOf;
 
@@ -34,19 +32,8 @@ const QStringList kFilledRows{QStringLiteral("123456789|AL|ADAMS|||5|0|50|100"),
 QMap<QString, QByteArray> partsOf(const QString& path)
 {
     QMap<QString, QByteArray> parts;
-    int error = 0;
-    zip_t* archive = zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY, &error);
-    for (zip_int64_t i = 0; archive && i < zip_get_num_entries(archive, 0); ++i) {
-        zip_stat_t stat;
-        zip_stat_index(archive, zip_uint64_t(i), 0, &stat);
-        QByteArray bytes(qsizetype(stat.size), '\0');
-        zip_file_t* file = zip_fopen_index(archive, zip_uint64_t(i), 0);
-        zip_fread(file, bytes.data(), stat.size);
-        zip_fclose(file);
-        parts.insert(QString::fromUtf8(stat.name), bytes);
-    }
-    if (archive) {
-        zip_discard(archive);
+    for (const auto& [name, content] : test::zipParts(path)) {
+        parts.insert(QString::fromUtf8(name), content);
     }
     return parts;
 }

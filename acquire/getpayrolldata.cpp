@@ -50,6 +50,14 @@ bool openStore(Session& session, Dialogs& dialogs)
     }
 }
 
+/// A run the store stopped: the store closed, its failure shown.
+void stopOnStoreError(Session& session, Dialogs& dialogs, const StoreError& error)
+{
+    session.DataError = true;
+    CloseWageStore(session);
+    dialogs.message(error.message(), kApplicationTitle, MessageIcon::Critical);
+}
+
 /// The totals, the store closed and the result buttons enabled: the end of every run that gathered its data.
 void finishRun(Session& session, MainWindowState& window, Dialogs& dialogs)
 {
@@ -59,9 +67,7 @@ void finishRun(Session& session, MainWindowState& window, Dialogs& dialogs)
         try {
             session.Store.commitRunChange();
         } catch (const StoreError& error) {
-            session.DataError = true;
-            CloseWageStore(session);
-            dialogs.message(error.message(), kApplicationTitle, MessageIcon::Critical);
+            stopOnStoreError(session, dialogs, error);
             return;
         }
         CloseWageStore(session);
@@ -81,9 +87,7 @@ bool beginRunChange(Session& session, Dialogs& dialogs)
         session.Store.beginRunChange();
         return true;
     } catch (const StoreError& error) {
-        session.DataError = true;
-        CloseWageStore(session);
-        dialogs.message(error.message(), kApplicationTitle, MessageIcon::Critical);
+        stopOnStoreError(session, dialogs, error);
         return false;
     }
 }

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "store/sqlutil.h"
-
 #include <QSqlDatabase>
 #include <QString>
 
@@ -13,6 +11,7 @@
 namespace wagetrove {
 
 struct Session;
+class Transaction;
 
 /// The wage store: one SQLite file named Suta.mdb holding the tables Employee, Employer, Submitter and
 /// StateIDTable and the named action queries. While open, the file is locked for this connection alone.

@@ -22,6 +22,9 @@
 namespace wagetrove {
 namespace {
 
+/// How long a lock file without its owner's details stays someone's: far longer than writing one takes.
+constexpr int kUnfinishedLockAgeMs = 200;
+
 void showError(Dialogs& dialogs, const QString& text)
 {
     dialogs.message(text, kApplicationTitle, MessageIcon::Critical);
@@ -114,7 +117,25 @@ bool SingleInstanceGuard::tryAcquire()
     if (!makePrivateFolder(m_folder)) {
         return true;
     }
-    return m_lock->tryLock(0) || m_lock->error() != QLockFile::LockFailedError;
+    if (m_lock->tryLock(0)) {
+        return true;
+    }
+    if (m_lock->error() != QLockFile::LockFailedError) {
+        return true;
+    }
+    // A lock file without its owner's details is one being written this moment, or one left by a copy killed
+    // while it wrote it. Only the second is still there, with no process holding it, after a moment: it is taken
+    // over then, while a lock some copy holds is never taken however old it is.
+    qint64 pid = 0;
+    QString host;
+    QString application;
+    if (m_lock->getLockInfo(&pid, &host, &application)) {
+        return false;
+    }
+    m_lock->setStaleLockTime(kUnfinishedLockAgeMs);
+    const bool acquired = m_lock->tryLock(2 * kUnfinishedLockAgeMs);
+    m_lock->setStaleLockTime(0);
+    return acquired || m_lock->error() != QLockFile::LockFailedError;
 }
 
 QString applicationVersion()

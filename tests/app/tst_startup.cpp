@@ -14,7 +14,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace wagetrove;
 
@@ -221,6 +224,31 @@ private Q_SLOTS:
         // The lock lives in the data folder it guards; nothing else is there.
         QCOMPARE(QDir(dataFolder()).entryList(QDir::Files | QDir::Hidden),
                  QStringList{QStringLiteral("wagetrove.lock")});
+    }
+
+    void leftLockFile_data()
+    {
+        QTest::addColumn<QByteArray>("contents");
+        QTest::addColumn<bool>("held"); // by a live lock on the file
+        QTest::addColumn<StartupResult>("result");
+        QTest::newRow("killed while writing it") << QByteArray() << false << StartupResult::Ready;
+        QTest::newRow("being written") << QByteArray() << true << StartupResult::AlreadyRunning;
+        QTest::newRow("of a process that has ended")
+            << QByteArray("2147483646\nwagetrove-cli\n\n") << false << StartupResult::Ready;
+    }
+    void leftLockFile()
+    {
+        QFETCH(QByteArray, contents);
+        QFETCH(bool, held);
+        QFETCH(StartupResult, result);
+        QVERIFY(QDir().mkpath(dataFolder()));
+        const QString lock = dataFolder() + QStringLiteral("wagetrove.lock");
+        QVERIFY(writeBytes(lock, contents));
+        const int descriptor = ::open(QFile::encodeName(lock).constData(), O_RDWR);
+        QVERIFY(descriptor >= 0);
+        QVERIFY(!held || ::flock(descriptor, LOCK_EX | LOCK_NB) == 0);
+        QCOMPARE(start(), result);
+        ::close(descriptor);
     }
 
     void defaultQuarter_isTheLastCompletedOne_data()

@@ -21,10 +21,12 @@ namespace {
 using test::bytesOf;
 using test::writeBytes;
 
+// A bound for hangs, not a speed target: the machines tests run on are shared, and a loaded one runs the
+// slowest row several times slower than an idle one.
 #ifdef __SANITIZE_ADDRESS__
-constexpr qint64 kSlowestMs = 30000; // the sanitizers' instrumented build runs several times slower
+constexpr qint64 kSlowestMs = 120000; // the sanitizers' instrumented build runs several times slower
 #else
-constexpr qint64 kSlowestMs = 10000;
+constexpr qint64 kSlowestMs = 40000;
 #endif
 
 } // namespace

@@ -77,6 +77,9 @@ void Form3::applyLayout(const TotalsLayout& layout)
     for (int i = 0; i < 16; ++i) {
         label(i + 1)->setText(*captions[i]);
     }
+    for (int number = 1; number <= 13; ++number) {
+        text(number)->setReadOnly(isComputedBox(m_session, number));
+    }
     label(13)->setVisible(layout.countyVisible);
     text(10)->setVisible(layout.countyVisible);
     text(10)->setEnabled(layout.text10Enabled);
@@ -99,31 +102,15 @@ void Form3::loadTexts()
 
 void Form3::watchFields()
 {
+    m_inForce = m_session.Form3;
     auto* watcher = new LeaveWatcher(this);
-    for (int number : {1, 3, 4}) {
+    for (int number : {1, 3, 4, 6, 8, 9, 10}) {
         watcher->watch(text(number), [this, number]() -> QWidget* {
-            return leaveMonthCount(boxText(number), m_dialogs) ? text(number) : nullptr;
+            const bool back = leaveTotalsBox(m_session, m_dialogs, number, m_inForce);
+            loadTexts();
+            return back ? text(number) : nullptr;
         });
     }
-    watcher->watch(text(6), [this]() -> QWidget* {
-        const bool back = leaveRate(m_session, m_dialogs);
-        loadTexts();
-        return back ? text(6) : nullptr;
-    });
-    watcher->watch(text(8), [this]() -> QWidget* {
-        leaveEin(m_session, m_dialogs);
-        loadTexts();
-        return nullptr;
-    });
-    watcher->watch(text(9), [this]() -> QWidget* {
-        leaveStateId(m_session, m_dialogs);
-        loadTexts();
-        return nullptr;
-    });
-    watcher->watch(text(10), [this]() -> QWidget* {
-        leaveCountyCode(m_session, m_dialogs);
-        return nullptr;
-    });
 }
 
 void ShowTotalsWindow(Session& session, Dialogs& dialogs, const QString& fromBox, const QString& toBox, QWidget* parent)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/session.h"
 #include "totals/totalslayout.h"
 
 #include <QDialog>
@@ -13,7 +14,6 @@ class QPushButton;
 namespace wagetrove {
 
 class Dialogs;
-struct Session;
 
 /// The totals window. Shows the session's totals boxes with a layout computed by the core and hands every
 /// edit and every check back to the core, so what the user corrects here is what is filed.
@@ -40,6 +40,7 @@ private:
     std::array<QLabel*, 16> m_labels{};
     std::array<QLineEdit*, 13> m_texts{};
     QPushButton* m_command1 = nullptr;
+    TotalsWindowBoxes m_inForce; ///< the box texts as last accepted, shown again when a check refuses a text
 };
 
 /// View Totals: lays the totals window out for the session's state and the main window's period and shows it

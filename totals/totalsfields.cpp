@@ -72,13 +72,13 @@ bool leaveRate(Session& session, Dialogs& dialogs)
     return false;
 }
 
-void leaveEin(Session& session, Dialogs& dialogs)
+bool leaveEin(Session& session, Dialogs& dialogs)
 {
     QString& ein = session.Form3.Text8;
     ein = ein.trimmed();
     if (!isDashedEin(ein)) {
         tell(dialogs, QStringLiteral("EIN must be in xx-xxxxxxx format."));
-        return;
+        return true;
     }
     if (session.StandAlone) {
         // The session mirrors the settings file, so the next wages import compares against the corrected EIN.
@@ -89,6 +89,7 @@ void leaveEin(Session& session, Dialogs& dialogs)
                 kApplicationTitle, MessageIcon::Exclamation);
         }
     }
+    return false;
 }
 
 std::optional<QString> stateIdProblem(const Session& session, const QString& stateId)
@@ -124,27 +125,79 @@ std::optional<QString> stateIdProblem(const Session& session, const QString& sta
     return std::nullopt;
 }
 
-void leaveStateId(Session& session, Dialogs& dialogs)
+bool leaveStateId(Session& session, Dialogs& dialogs)
 {
     QString& stateId = session.Form3.Text9;
     stateId = stateId.trimmed();
     if (const auto problem = stateIdProblem(session, stateId)) {
         tell(dialogs, *problem);
-        return;
+        return true;
     }
     writeBack(session, dialogs, StateIdField::StateID, stateId, true);
+    return false;
 }
 
-void leaveCountyCode(Session& session, Dialogs& dialogs)
+bool leaveCountyCode(Session& session, Dialogs& dialogs)
 {
     if (stateOf(session) == StateItem::Kentucky) {
-        return;
+        return false;
     }
     if (!isNumeric(session.Form3.Text10)) {
         tell(dialogs, QStringLiteral("County must be numeric"));
-        return;
+        return true;
     }
     writeBack(session, dialogs, StateIdField::CountyCode, session.Form3.Text10, false);
+    return false;
+}
+
+bool leaveTotalsBox(Session& session, Dialogs& dialogs, int number, TotalsWindowBoxes& inForce)
+{
+    bool refused = false;
+    bool focusBack = false;
+    switch (number) {
+    case 1:
+    case 3:
+    case 4:
+        refused = focusBack = leaveMonthCount(session.Form3.box(number), dialogs);
+        break;
+    case 6:
+        refused = focusBack = leaveRate(session, dialogs);
+        break;
+    case 8:
+        refused = leaveEin(session, dialogs);
+        break;
+    case 9:
+        refused = leaveStateId(session, dialogs);
+        break;
+    case 10:
+        refused = leaveCountyCode(session, dialogs);
+        break;
+    default:
+        return false;
+    }
+    if (refused) {
+        session.Form3.box(number) = inForce.box(number);
+    } else {
+        inForce = session.Form3;
+    }
+    return focusBack;
+}
+
+bool isComputedBox(const Session& session, int number)
+{
+    switch (number) {
+    case 2:
+    case 5:
+    case 12:
+    case 13:
+        return true;
+    case 7: {
+        const StateItem state = stateOf(session);
+        return state != StateItem::Florida && state != StateItem::MassachusettsPFML;
+    }
+    default:
+        return false;
+    }
 }
 
 } // namespace wagetrove

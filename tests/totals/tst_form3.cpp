@@ -134,7 +134,13 @@ private Q_SLOTS:
         QTest::keyClick(rate, Qt::Key_Tab);
         QCOMPARE(m_dialogs.messages(), QStringList{QStringLiteral("Invalid Unemployment Rate.")});
         QTRY_COMPARE(QApplication::focusWidget(), rate);
+        QCOMPARE(rate->text(), QStringLiteral("3.4"));
         QCOMPARE(m_window->text(7)->text(), QStringLiteral("$340.00"));
+
+        // Typing into a computed box changes nothing.
+        QVERIFY(m_window->text(5)->isReadOnly());
+        QTest::keyClicks(m_window->text(5), QStringLiteral("1"));
+        QCOMPARE(m_store->session().Form3.Text5, QStringLiteral("$10,000.00"));
     }
 };
 

@@ -216,6 +216,79 @@ private Q_SLOTS:
         QCOMPARE(setting(session(), QStringLiteral("FedID")), QStringLiteral("98-7654321"));
     }
 
+    void refusedText_givesWayToTheTextInForce_data()
+    {
+        QTest::addColumn<int>("state");
+        QTest::addColumn<int>("box");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("shown"); // the box's text afterwards, and the text in force
+        QTest::addColumn<bool>("focusBack");
+        const int il = int(StateItem::Illinois);
+        QTest::newRow("month count refused") << il << 1 << QStringLiteral("twelve") << QStringLiteral("5") << true;
+        QTest::newRow("month count kept") << il << 4 << QStringLiteral("12") << QStringLiteral("12") << false;
+        QTest::newRow("rate refused") << il << 6 << QStringLiteral("abc") << QStringLiteral("2.7") << true;
+        QTest::newRow("rate kept") << il << 6 << QStringLiteral("3") << QStringLiteral("3") << false;
+        QTest::newRow("PFML percent unchecked")
+            << int(StateItem::MassachusettsPFML) << 6 << QStringLiteral("sixty") << QStringLiteral("sixty") << false;
+        QTest::newRow("EIN refused") << il << 8 << QStringLiteral("123456789") << QStringLiteral("12-3456789") << false;
+        QTest::newRow("EIN trimmed") << il << 8 << QStringLiteral(" 98-7654321 ") << QStringLiteral("98-7654321")
+                                     << false;
+        QTest::newRow("State ID refused")
+            << int(StateItem::SouthCarolina) << 9 << QStringLiteral("12345") << QStringLiteral("654321") << false;
+        QTest::newRow("county refused") << int(StateItem::Texas) << 10 << QStringLiteral("20A") << QStringLiteral("201")
+                                        << false;
+        QTest::newRow("no check of its own") << il << 2 << QStringLiteral("$1.00") << QStringLiteral("$1.00") << false;
+    }
+
+    void refusedText_givesWayToTheTextInForce()
+    {
+        QFETCH(int, state);
+        QFETCH(int, box);
+        QFETCH(QString, typed);
+        QFETCH(QString, shown);
+        QFETCH(bool, focusBack);
+        choose(session(), static_cast<StateItem>(state));
+        TotalsWindowBoxes& boxes = session().Form3;
+        boxes.Text1 = QStringLiteral("5");
+        boxes.Text2 = QStringLiteral("$9.00");
+        boxes.Text6 = QStringLiteral("2.7");
+        boxes.Text9 = QStringLiteral("654321");
+        boxes.Text10 = QStringLiteral("201");
+        TotalsWindowBoxes inForce = boxes;
+        boxes.box(box) = typed;
+        QCOMPARE(leaveTotalsBox(session(), m_dialogs, box, inForce), focusBack);
+        QCOMPARE(boxes.box(box), shown);
+        // A box without a check leaves the texts in force as they were.
+        QCOMPARE(inForce.box(box), box == 2 ? QStringLiteral("$9.00") : shown);
+    }
+
+    void computedBoxes_data()
+    {
+        QTest::addColumn<int>("state");
+        QTest::addColumn<int>("box");
+        QTest::addColumn<bool>("computed");
+        const int il = int(StateItem::Illinois);
+        QTest::newRow("total wages") << il << 2 << true;
+        QTest::newRow("taxable wages") << il << 5 << true;
+        QTest::newRow("tax due") << il << 7 << true;
+        QTest::newRow("Florida tax due") << int(StateItem::Florida) << 7 << false;
+        QTest::newRow("PFML family percent") << int(StateItem::MassachusettsPFML) << 7 << false;
+        QTest::newRow("Kentucky surcharge rate") << int(StateItem::Kentucky) << 12 << true;
+        QTest::newRow("Quest withholding amount") << int(StateItem::MassachusettsQuest) << 13 << true;
+        QTest::newRow("month count") << il << 3 << false;
+        QTest::newRow("rate") << il << 6 << false;
+        QTest::newRow("Texas out-of-county") << int(StateItem::Texas) << 11 << false;
+    }
+
+    void computedBoxes()
+    {
+        QFETCH(int, state);
+        QFETCH(int, box);
+        QFETCH(bool, computed);
+        choose(session(), static_cast<StateItem>(state));
+        QCOMPARE(isComputedBox(session(), box), computed);
+    }
+
     void monthCounts_mustBeNumeric()
     {
         QVERIFY(!leaveMonthCount(QStringLiteral("12"), m_dialogs));

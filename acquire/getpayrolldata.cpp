@@ -75,6 +75,7 @@ void finishRun(Session& session, MainWindowState& window, Dialogs& dialogs)
     dialogs.message(
         QStringLiteral("Program has gathered all the data. Click the View Totals button and check the amounts"),
         kApplicationTitle);
+    session.LoadedStatePosition = session.StatePosition;
     window.resultsEnabled = true;
     window.wageListingEnabled = true;
 }

@@ -1,5 +1,6 @@
 #include "app/createfile.h"
 
+#include "app/savefolder.h"
 #include "app/session.h"
 #include "app/statecatalogue.h"
 #include "common/dialogs.h"
@@ -55,15 +56,30 @@ bool isCreateFileOffered(StateItem item)
            item == StateItem::MassachusettsPFML || item == StateItem::Connecticut || item == StateItem::Washington;
 }
 
+bool confirmOtherState(const Session& session, Dialogs& dialogs)
+{
+    if (session.LoadedStatePosition < 0 || session.LoadedStatePosition == session.StatePosition) {
+        return true;
+    }
+    return dialogs.message(QStringLiteral("The wages were loaded for %1. Create the %2 file from them?")
+                               .arg(stateAt(session.LoadedStatePosition).name, stateAt(session.StatePosition).name),
+                           kApplicationTitle, MessageIcon::Question, MessageButtons::YesNoDefaultNo) == Answer::Yes;
+}
+
 void CreateFileCommand(Session& session, Dialogs& dialogs, const std::function<void()>& showTransmitterWindow)
 {
     session.ChecksPassed = false;
+    if (!confirmOtherState(session, dialogs)) {
+        return;
+    }
     PreFilingValidation(session, dialogs);
     if (session.ChecksPassed) {
         if (const auto target = mainWindowTargetFor(session)) {
             // Cancelling the dialog ends the command without a file and without a message.
-            if (const auto path = dialogs.saveFile({target->dialogTitle, target->proposedName, QString(), true})) {
+            if (const auto path = dialogs.saveFile(
+                    {target->dialogTitle, target->proposedName, QString(), true, stateFileFolder(session)})) {
                 if (target->writer(session, dialogs, *path)) {
+                    rememberStateFile(session, *path);
                     dialogs.message(target->pathInMessage ? *path + QLatin1Char(' ') + target->successMessage
                                                           : target->successMessage,
                                     kApplicationTitle);

@@ -31,9 +31,13 @@ std::optional<MainWindowTarget> mainWindowTargetFor(const Session& session);
 /// Whether this release writes the state's file, so that Create File is offered for it.
 bool isCreateFileOffered(StateItem item);
 
-/// Create File: runs the checks before filing and, when they find nothing, hands over to the state's writer
-/// (through `showTransmitterWindow` for the states filed with an ICESA transmitter file). The store the checks
-/// opened is closed again whatever happens.
+/// Asks before filing the wages loaded for one state under another state's layout; true to go on. No question
+/// when the wages were loaded for the session's state or none were loaded in this process.
+bool confirmOtherState(const Session& session, Dialogs& dialogs);
+
+/// Create File: asks first when the wages were loaded for another state, then runs the checks before filing and, when
+/// they find nothing, hands over to the state's writer (through `showTransmitterWindow` for the states filed with an
+/// ICESA transmitter file). The store the checks opened is closed again whatever happens.
 void CreateFileCommand(Session& session, Dialogs& dialogs, const std::function<void()>& showTransmitterWindow);
 
 } // namespace wagetrove

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
@@ -39,6 +40,7 @@ QMessageBox::StandardButtons toQt(MessageButtons buttons)
     case MessageButtons::OkCancel:
         return QMessageBox::Ok | QMessageBox::Cancel;
     case MessageButtons::YesNo:
+    case MessageButtons::YesNoDefaultNo:
         return QMessageBox::Yes | QMessageBox::No;
     case MessageButtons::YesNoCancel:
         return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
@@ -69,6 +71,12 @@ QFileDialog::Options fileOptions(const FileDialogRequest& request)
     return request.promptOverwrite ? QFileDialog::Options() : QFileDialog::DontConfirmOverwrite;
 }
 
+/// The proposed name in the request's folder; a proposed name that is a path of its own is kept.
+QString startPath(const FileDialogRequest& request)
+{
+    return request.folder.isEmpty() ? request.proposedName : QDir(request.folder).filePath(request.proposedName);
+}
+
 std::optional<QString> chosen(const QString& path)
 {
     return path.isEmpty() ? std::nullopt : std::optional<QString>(path);
@@ -84,6 +92,9 @@ QWidget* QtDialogs::owner()
 Answer QtDialogs::message(const QString& text, const QString& title, MessageIcon icon, MessageButtons buttons)
 {
     QMessageBox box(toQt(icon), title, text, toQt(buttons), owner());
+    if (buttons == MessageButtons::YesNoDefaultNo) {
+        box.setDefaultButton(QMessageBox::No);
+    }
     return fromQt(box.exec());
 }
 
@@ -96,13 +107,13 @@ std::optional<QString> QtDialogs::input(const QString& prompt, const QString& ti
 
 std::optional<QString> QtDialogs::saveFile(const FileDialogRequest& request)
 {
-    return chosen(QFileDialog::getSaveFileName(owner(), request.title, request.proposedName, request.filter, nullptr,
+    return chosen(QFileDialog::getSaveFileName(owner(), request.title, startPath(request), request.filter, nullptr,
                                                fileOptions(request)));
 }
 
 std::optional<QString> QtDialogs::openFile(const FileDialogRequest& request)
 {
-    return chosen(QFileDialog::getOpenFileName(owner(), request.title, request.proposedName, request.filter, nullptr,
+    return chosen(QFileDialog::getOpenFileName(owner(), request.title, startPath(request), request.filter, nullptr,
                                                fileOptions(request)));
 }
 

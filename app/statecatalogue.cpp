@@ -8,19 +8,20 @@ namespace {
 const std::array<StateEntry, 13>& entries()
 {
     static const std::array<StateEntry, 13> list = {{
-        {QStringLiteral("Connecticut"), 10, QStringLiteral("CT09")},
-        {QStringLiteral("Florida"), 8, QStringLiteral("FL12")},
-        {QStringLiteral("Illinois"), 4, QStringLiteral("IL17")},
-        {QStringLiteral("Kentucky"), 2, QStringLiteral("KY21")},
-        {QStringLiteral("Maryland"), 3, QStringLiteral("MD24")},
-        {QStringLiteral("Massachusetts Employment Wage - Quest"), 6, QStringLiteral("MA25")},
-        {QStringLiteral("Massachusetts PFML"), 9, QStringLiteral("MA25")},
-        {QStringLiteral("Mississippi"), 5, QStringLiteral("MS28")},
-        {QStringLiteral("North Carolina NCUI 101"), 11, QStringLiteral("NC37")},
-        {QStringLiteral("South Carolina"), 7, QStringLiteral("SC45")},
-        {QStringLiteral("Tennessee"), 12, QStringLiteral("TN47")},
-        {QStringLiteral("Texas"), 1, QStringLiteral("TX48")},
-        {QStringLiteral("Washington State CSV File"), 13, QStringLiteral("WA53")},
+        {QStringLiteral("Connecticut"), 10, QStringLiteral("CT09"), QStringLiteral("Connecticut")},
+        {QStringLiteral("Florida"), 8, QStringLiteral("FL12"), QStringLiteral("Florida")},
+        {QStringLiteral("Illinois"), 4, QStringLiteral("IL17"), QStringLiteral("Illinois")},
+        {QStringLiteral("Kentucky"), 2, QStringLiteral("KY21"), QStringLiteral("Kentucky")},
+        {QStringLiteral("Maryland"), 3, QStringLiteral("MD24"), QStringLiteral("Maryland")},
+        {QStringLiteral("Massachusetts Employment Wage - Quest"), 6, QStringLiteral("MA25"),
+         QStringLiteral("Massachusetts Quest")},
+        {QStringLiteral("Massachusetts PFML"), 9, QStringLiteral("MA25"), QStringLiteral("Massachusetts PFML")},
+        {QStringLiteral("Mississippi"), 5, QStringLiteral("MS28"), QStringLiteral("Mississippi")},
+        {QStringLiteral("North Carolina NCUI 101"), 11, QStringLiteral("NC37"), QStringLiteral("North Carolina")},
+        {QStringLiteral("South Carolina"), 7, QStringLiteral("SC45"), QStringLiteral("South Carolina")},
+        {QStringLiteral("Tennessee"), 12, QStringLiteral("TN47"), QStringLiteral("Tennessee")},
+        {QStringLiteral("Texas"), 1, QStringLiteral("TX48"), QStringLiteral("Texas")},
+        {QStringLiteral("Washington State CSV File"), 13, QStringLiteral("WA53"), QStringLiteral("Washington")},
     }};
     return list;
 }

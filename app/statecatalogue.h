@@ -29,6 +29,7 @@ struct StateEntry
     QString text; ///< as shown in the list
     int itemData; ///< the entry's tag (StateItem)
     QString code; ///< postal abbreviation and FIPS code, e.g. "TX48"
+    QString name; ///< the report's name in a sentence, e.g. "Massachusetts PFML"
 
     QString abbreviation() const { return code.left(2); }
     QString fips() const { return code.right(2); }

@@ -18,7 +18,7 @@ QString asLines(const QString& text)
 /// The answer that backs out of a question with these buttons.
 Answer refusal(MessageButtons buttons)
 {
-    return buttons == MessageButtons::YesNo ? Answer::No : Answer::Cancel;
+    return buttons == MessageButtons::YesNo || buttons == MessageButtons::YesNoDefaultNo ? Answer::No : Answer::Cancel;
 }
 
 } // namespace

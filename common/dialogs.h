@@ -23,6 +23,7 @@ enum class MessageButtons
     Ok,
     OkCancel,
     YesNo,
+    YesNoDefaultNo, ///< Yes and No with No the default, for a question whose Yes is hard to undo
     YesNoCancel,
     RetryCancel,
 };
@@ -43,6 +44,7 @@ struct FileDialogRequest
     QString proposedName; ///< file name or full path proposed to the user
     QString filter;       ///< e.g. "Text Files (*.txt)"; empty for all files
     bool promptOverwrite = true;
+    QString folder; ///< where the dialog opens when the proposed name has no folder; empty for the default
 };
 
 /// Every message box, input box, file dialog, hourglass and "open this document" of the program goes through

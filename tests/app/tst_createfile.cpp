@@ -163,16 +163,45 @@ private Q_SLOTS:
         QCOMPARE(title, lastTitle);
         QCOMPARE(opened, pfml);
         QVERIFY(QFile::exists(path));
+        QCOMPARE(session().WrittenFile, path);
     }
 
-    void icesaStates_goThroughTheTransmitterWindow()
+    void otherState_asksFirst_data()
     {
+        QTest::addColumn<int>("loaded"); // 0: nothing loaded in this process
+        QTest::addColumn<bool>("yes");
+        QTest::addColumn<QString>("question");
+        QTest::addColumn<int>("transmitterShown");
+        QTest::newRow("loaded for Texas") << int(StateItem::Texas) << false << QString() << 1;
+        QTest::newRow("nothing loaded") << 0 << false << QString() << 1;
+        const QString illinois = QStringLiteral("The wages were loaded for Illinois. Create the Texas file from them?");
+        QTest::newRow("Illinois, yes") << int(StateItem::Illinois) << true << illinois << 1;
+        QTest::newRow("Illinois, no") << int(StateItem::Illinois) << false << illinois << 0;
+        QTest::newRow("PFML, no") << int(StateItem::MassachusettsPFML) << false
+                                  << QStringLiteral("The wages were loaded for Massachusetts PFML. Create the Texas "
+                                                    "file from them?")
+                                  << 0;
+    }
+
+    void otherState_asksFirst()
+    {
+        QFETCH(int, loaded);
+        QFETCH(bool, yes);
+        QFETCH(QString, question);
+        QFETCH(int, transmitterShown);
+        choose(static_cast<StateItem>(loaded));
+        session().LoadedStatePosition = loaded == 0 ? -1 : session().StatePosition;
         choose(StateItem::Texas);
         session().Form3.Text9 = QStringLiteral("12-345678-9");
+        m_dialogs.answerNext(yes ? Answer::Yes : Answer::No);
         createFile();
-        QCOMPARE(m_transmitterShown, 1);
-        QVERIFY(m_dialogs.calls().isEmpty());
+        QCOMPARE(m_transmitterShown, transmitterShown);
         QVERIFY(!session().Store.isOpen());
+        QCOMPARE(m_dialogs.messages(), question.isEmpty() ? QStringList() : QStringList{question});
+        if (!question.isEmpty()) {
+            QCOMPARE(m_dialogs.calls().first().buttons, MessageButtons::YesNoDefaultNo);
+            QCOMPARE(m_dialogs.calls().first().icon, MessageIcon::Question);
+        }
     }
 };
 

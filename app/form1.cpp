@@ -9,6 +9,7 @@
 #include "app/qtpayrolldatawindows.h"
 #include "app/session.h"
 #include "app/statecatalogue.h"
+#include "common/dialogs.h"
 #include "forms/windowtitles.h"
 #include "store/frmgrosstaxable.h"
 #include "store/frmstateidtable.h"
@@ -18,7 +19,10 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -123,6 +127,18 @@ void Form1::buildLayout()
         layout->addWidget(commandButton);
         m_commands[static_cast<std::size_t>(entry.command) - 1] = commandButton;
     }
+
+    // The status line: the state file last written, with a way to its folder.
+    m_writtenFile = new QLabel(this);
+    m_writtenFile->setObjectName(QStringLiteral("writtenFile"));
+    m_writtenFile->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_writtenFile->setWordWrap(true);
+    m_openFolder = new QPushButton(QStringLiteral("Open Folder"), this);
+    m_openFolder->setObjectName(QStringLiteral("openFolder"));
+    auto* status = new QHBoxLayout;
+    status->addWidget(m_writtenFile, 1);
+    status->addWidget(m_openFolder);
+    layout->addLayout(status);
 }
 
 void Form1::connectHandlers()
@@ -174,6 +190,12 @@ void Form1::connectHandlers()
     connect(m_aboutAction, &QAction::triggered, this, [this] { AboutCommand(m_session, m_dialogs); });
     connect(button(MainCommand::WebSite), &QPushButton::clicked, this,
             [this] { OpenWebSiteCommand(m_session, m_dialogs); });
+    connect(m_openFolder, &QPushButton::clicked, this, [this] {
+        if (!m_dialogs.openDocument(QFileInfo(m_session.WrittenFile).absolutePath())) {
+            m_dialogs.message(QStringLiteral("The folder could not be opened."), kApplicationTitle,
+                              MessageIcon::Exclamation);
+        }
+    });
     connect(button(MainCommand::SubmitterOptions), &QPushButton::clicked, this, [this] {
         frmSubmitter window(m_session, m_state, m_dialogs, this);
         window.exec();
@@ -203,6 +225,11 @@ void Form1::refresh()
     for (const CommandButton& entry : kCommandButtons) {
         button(entry.command)->setEnabled(m_state.isEnabled(entry.command));
     }
+    m_writtenFile->setText(m_session.WrittenFile.isEmpty()
+                               ? QString()
+                               : QStringLiteral("File written: ") + QDir::toNativeSeparators(m_session.WrittenFile));
+    m_writtenFile->setVisible(!m_session.WrittenFile.isEmpty());
+    m_openFolder->setVisible(!m_session.WrittenFile.isEmpty());
     // Create File is offered only for the states whose file this release writes.
     if (!isCreateFileOffered(stateAt(m_session.StatePosition).item())) {
         button(MainCommand::CreateFile)->setEnabled(false);
@@ -238,8 +265,17 @@ void Form1::getPayrollDataClicked()
 
 void Form1::exitClicked()
 {
-    ExitCommand(m_session, m_dialogs);
+    close();
     QApplication::quit();
+}
+
+void Form1::closeEvent(QCloseEvent* event)
+{
+    if (!m_exited) {
+        m_exited = true;
+        ExitCommand(m_session, m_dialogs);
+    }
+    QWidget::closeEvent(event);
 }
 
 } // namespace wagetrove

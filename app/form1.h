@@ -9,6 +9,7 @@
 
 class QAction;
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
@@ -38,6 +39,8 @@ private:
     QWidget* dateBoxLeft(QLineEdit* box);
     void getPayrollDataClicked();
     void exitClicked();
+    /// Closing the window by any means ends the program as Exit does.
+    void closeEvent(QCloseEvent* event) override;
 
     Session& m_session;
     MainWindowState& m_state;
@@ -50,6 +53,9 @@ private:
     QLineEdit* m_text2 = nullptr;
     std::array<QPushButton*, 9> m_commands{};
     QAction* m_aboutAction = nullptr;
+    QLabel* m_writtenFile = nullptr;
+    QPushButton* m_openFolder = nullptr;
+    bool m_exited = false;
 };
 
 } // namespace wagetrove

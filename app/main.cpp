@@ -36,6 +36,7 @@ int main(int argc, char* argv[])
         break;
     }
 
+    session.RemembersSaveFolder = true;
     wagetrove::Form1 window(session, state, dialogs, environment.today);
     window.show();
     if (QApplication::arguments().contains(QStringLiteral("--smoke-test"))) {

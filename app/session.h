@@ -82,6 +82,9 @@ struct Session
     QString DataFolder;
     QString DataFolderShort;
     QString SettingsFile;
+    QString DocumentsFolder; ///< the user's documents folder, where a first save dialog opens
+    QString SaveFolder;      ///< the folder a state file was last saved in; empty before the first
+    QString WrittenFile;     ///< the state file Create File last wrote in this run, as a full path
 
     // Mirrors of the settings file.
     bool Message = true;
@@ -112,6 +115,7 @@ struct Session
     bool CalcTaxable = false;
     bool SupportFile = false;
     bool AllowZeroHours = false;
+    bool RemembersSaveFolder = false; ///< the desktop program's save dialogs open where the last file went
 
     // Run values.
     bool ProceedFlag = true;
@@ -125,6 +129,8 @@ struct Session
     QString StateAccountID;
     QString EmployerAddress;
     bool AcrobatRunning = false;
+
+    int LoadedStatePosition = -1; ///< the list position the store's wages were loaded for; -1 before a load
 
     // Totals of the quarter.
     Currency TotalWages;

@@ -3,6 +3,8 @@
 #include "app/session.h"
 #include "common/inifile.h"
 
+#include <QDir>
+
 namespace wagetrove {
 namespace {
 
@@ -53,6 +55,7 @@ void ReadSettings(Session& session)
     session.QBWCWaitSeconds = waitOk && wait > 0 ? wait : 600;
     session.QBWCCertificate = read(kQBWCCertificate).trimmed();
     session.QBWCKey = read(kQBWCKey).trimmed();
+    session.SaveFolder = QDir::fromNativeSeparators(read(kSaveFolder).trimmed());
 }
 
 bool WriteSetting(const Session& session, const QString& key, const QString& value)

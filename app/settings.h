@@ -32,6 +32,8 @@ inline const QString kQBWCFileID = QStringLiteral("QBWCFileID");
 inline const QString kQBWCWait = QStringLiteral("QBWCWait");
 inline const QString kQBWCCertificate = QStringLiteral("QBWCCertificate");
 inline const QString kQBWCKey = QStringLiteral("QBWCKey");
+/// The folder a state file was last saved in, where the next save dialog opens.
+inline const QString kSaveFolder = QStringLiteral("SaveFolder");
 /// Not written by the program: lets a reseller point the web-site button elsewhere.
 inline const QString kWebSite = QStringLiteral("WebSite");
 } // namespace settingkeys

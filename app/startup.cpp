@@ -166,6 +166,7 @@ StartupResult runStartup(Session& session, MainWindowState& window, Dialogs& dia
     window.toText.clear();
 
     session.AppFolder = withTrailingSeparator(QDir::fromNativeSeparators(environment.appFolder));
+    session.DocumentsFolder = QDir::fromNativeSeparators(environment.documentsFolder);
     const DataFolderSetUp dataFolder = environment.dataFolder.isEmpty()
                                            ? SetUpDataFolder(environment.documentsFolder, session.AppFolder)
                                            : prepareDataFolder(environment.dataFolder, session.AppFolder);

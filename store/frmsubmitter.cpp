@@ -2,6 +2,7 @@
 
 #include "acquire/qb/qbconversation.h"
 #include "acquire/qbwc/qwcfile.h"
+#include "app/session.h"
 #include "common/dialogs.h"
 #include "store/submittermodel.h"
 
@@ -233,9 +234,10 @@ void frmSubmitter::connectHandlers()
     connect(m_quickBooks, &QLineEdit::textChanged, this,
             [this](const QString& text) { m_editor.boxes().QuickBooksText = text; });
     connect(m_browseQuickBooks, &QPushButton::clicked, this, [this] {
-        const std::optional<QString> path = m_dialogs.openFile(
-            {QStringLiteral("QuickBooks Connection"), QString(),
-             QStringLiteral("QuickBooks answers and companies (*.xml *.json);;All files (*)"), false});
+        const std::optional<QString> path =
+            m_dialogs.openFile({QStringLiteral("QuickBooks Connection"), QString(),
+                                QStringLiteral("QuickBooks answers and companies (*.xml *.json);;All files (*)"), false,
+                                m_session.DocumentsFolder});
         if (path) {
             m_quickBooks->setText(quickBooksConnectionFor(*path));
         }

@@ -1,5 +1,6 @@
 #include "writers/transmitter.h"
 
+#include "app/savefolder.h"
 #include "app/session.h"
 #include "app/settings.h"
 #include "app/statecatalogue.h"
@@ -11,8 +12,6 @@
 #include "writers/createmsicesafile.h"
 #include "writers/createncicesafile.h"
 #include "writers/createtnicesafile.h"
-
-#include <QDir>
 
 namespace wagetrove {
 namespace {
@@ -130,24 +129,22 @@ bool CreateTransmitterFile(Session& session, Dialogs& dialogs, const std::functi
     const auto target = icesaTargetFor(session);
     std::optional<QString> path;
     if (target) {
-        path = dialogs.saveFile({target->dialogTitle, target->proposedName, QString(), true});
+        path = dialogs.saveFile({target->dialogTitle, target->proposedName, QString(), true, stateFileFolder(session)});
     }
     if (!path) {
         tell(dialogs, QStringLiteral("File creation cancelled"));
-        QDir::setCurrent(session.AppFolder);
         return false;
     }
     // A writer that fails has told the user why; the window stays open for another try.
     if (!target->writer(session, dialogs, *path)) {
-        QDir::setCurrent(session.AppFolder);
         return false;
     }
+    rememberStateFile(session, *path);
     if (stateAt(session.StatePosition).item() == StateItem::Texas && session.TWCMessage) {
         showTexasInstructions();
     } else {
         tell(dialogs, target->successMessage);
     }
-    QDir::setCurrent(session.AppFolder);
     return true;
 }
 

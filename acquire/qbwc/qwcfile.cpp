@@ -101,7 +101,7 @@ void WriteWebConnectorFile(Session& session, Dialogs& dialogs, const QString& co
     }
     const std::optional<QString> path =
         dialogs.saveFile({QStringLiteral("Web Connector File"), QStringLiteral("Wagetrove.qwc"),
-                          QStringLiteral("Web Connector files (*.qwc)"), true});
+                          QStringLiteral("Web Connector files (*.qwc)"), true, session.DocumentsFolder});
     if (!path) {
         return;
     }

@@ -134,12 +134,24 @@ private Q_SLOTS:
         QCOMPARE(from->displayText(), QStringLiteral("13/45/2025"));
     }
 
-    void choosingState_followsSessionAndExitRemembersIt()
+    void choosingState_followsSessionAndLeavingRemembersIt_data()
     {
+        QTest::addColumn<bool>("closeButton");
+        QTest::newRow("Exit") << false;
+        QTest::newRow("the window's close button") << true;
+    }
+
+    void choosingState_followsSessionAndLeavingRemembersIt()
+    {
+        QFETCH(bool, closeButton);
         auto* combo = child<QComboBox>(QStringLiteral("Combo1"));
         combo->setCurrentIndex(11);
         QCOMPARE(m_session->StateAbbrev, QStringLiteral("TX"));
-        QTest::mouseClick(m_form->button(MainCommand::Exit), Qt::LeftButton);
+        if (closeButton) {
+            m_form->close();
+        } else {
+            QTest::mouseClick(m_form->button(MainCommand::Exit), Qt::LeftButton);
+        }
         QCOMPARE(IniFile(m_session->SettingsFile).read(QStringLiteral("Options"), QStringLiteral("LastState")),
                  QStringLiteral("11"));
     }

@@ -1,6 +1,8 @@
+#include "app/savefolder.h"
 #include "app/session.h"
 #include "app/settings.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -109,6 +111,45 @@ private Q_SLOTS:
         ReadSettings(*session);
         QVERIFY(session->StandAlone);
         QCOMPARE(session->Rate, Currency::fromText(QStringLiteral("3.1")));
+    }
+
+    // The desktop program's save dialog opens where the last state file went, the next run too; the command
+    // line remembers nothing, and a folder too long for the settings file is kept for this run only.
+    void saveFolder_isRememberedAcrossRuns_data()
+    {
+        QTest::addColumn<bool>("remembers");
+        QTest::addColumn<int>("folderLength");
+        QTest::addColumn<bool>("inThisRun");
+        QTest::addColumn<bool>("inTheNextRun");
+        QTest::newRow("desktop") << true << 40 << true << true;
+        QTest::newRow("longest kept") << true << 127 << true << true;
+        QTest::newRow("too long for the settings") << true << 128 << true << false;
+        QTest::newRow("command line") << false << 40 << false << false;
+    }
+
+    void saveFolder_isRememberedAcrossRuns()
+    {
+        QFETCH(bool, remembers);
+        QFETCH(int, folderLength);
+        QFETCH(bool, inThisRun);
+        QFETCH(bool, inTheNextRun);
+        auto session = sessionWith(QByteArray());
+        session->DocumentsFolder = m_dir.path();
+        session->RemembersSaveFolder = remembers;
+        QCOMPARE(stateFileFolder(*session), m_dir.path());
+
+        QString folder = m_dir.path() + QLatin1Char('/');
+        folder += QString(folderLength - folder.size(), QLatin1Char('f'));
+        QVERIFY(QDir().mkpath(folder));
+        rememberStateFile(*session, folder + QStringLiteral("/IL.txt"));
+        QCOMPARE(session->WrittenFile, folder + QStringLiteral("/IL.txt"));
+        QCOMPARE(stateFileFolder(*session), inThisRun ? folder : m_dir.path());
+
+        ReadSettings(*session);
+        QCOMPARE(stateFileFolder(*session), inTheNextRun ? folder : m_dir.path());
+        // A remembered folder that has since gone is not offered.
+        QVERIFY(QDir(folder).removeRecursively());
+        QCOMPARE(stateFileFolder(*session), m_dir.path());
     }
 };
 

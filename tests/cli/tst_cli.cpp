@@ -626,9 +626,9 @@ private Q_SLOTS:
         QCOMPARE(dialogs.unanswered().size(), 4);
 
         dialogs.answerSaveFile(QStringLiteral("/out"), true, QStringLiteral("--out-dir"));
-        QCOMPARE(dialogs.saveFile({QStringLiteral("Save"), QStringLiteral("L1.251"), QString(), true}),
+        QCOMPARE(dialogs.saveFile({QStringLiteral("Save"), QStringLiteral("L1.251"), QString(), true, QString()}),
                  QStringLiteral("/out/L1.251"));
-        QVERIFY(!dialogs.openFile({QStringLiteral("Open"), QString(), QString(), false}));
+        QVERIFY(!dialogs.openFile({QStringLiteral("Open"), QString(), QString(), false, QString()}));
     }
 };
 

@@ -15,7 +15,7 @@ QStringList ScriptedDialogs::messages() const
 
 Answer ScriptedDialogs::message(const QString& text, const QString& title, MessageIcon icon, MessageButtons buttons)
 {
-    m_calls.append({DialogCall::Kind::Message, text, title, icon, buttons});
+    m_calls.append({DialogCall::Kind::Message, text, title, icon, buttons, {}});
     if (!m_answers.empty()) {
         const Answer answer = m_answers.front();
         m_answers.pop_front();
@@ -30,7 +30,7 @@ Answer ScriptedDialogs::message(const QString& text, const QString& title, Messa
 
 std::optional<QString> ScriptedDialogs::input(const QString& prompt, const QString& title, const QString&)
 {
-    m_calls.append({DialogCall::Kind::Input, prompt, title});
+    m_calls.append({DialogCall::Kind::Input, prompt, title, MessageIcon::None, MessageButtons::Ok, {}});
     if (m_inputs.empty()) {
         m_unscripted << prompt;
         return std::nullopt;
@@ -43,7 +43,7 @@ std::optional<QString> ScriptedDialogs::input(const QString& prompt, const QStri
 
 std::optional<QString> ScriptedDialogs::nextFile(DialogCall::Kind kind, const FileDialogRequest& request)
 {
-    m_calls.append({kind, request.title, request.proposedName});
+    m_calls.append({kind, request.title, request.proposedName, MessageIcon::None, MessageButtons::Ok, request.folder});
     if (m_files.empty()) {
         m_unscripted << request.title;
         return std::nullopt;
@@ -71,7 +71,7 @@ void ScriptedDialogs::setBusy(bool busy)
 
 bool ScriptedDialogs::openDocument(const QString& pathOrAddress)
 {
-    m_calls.append({DialogCall::Kind::OpenDocument, pathOrAddress, {}});
+    m_calls.append({DialogCall::Kind::OpenDocument, pathOrAddress, {}, MessageIcon::None, MessageButtons::Ok, {}});
     return m_openSucceeds;
 }
 

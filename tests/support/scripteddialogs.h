@@ -25,6 +25,7 @@ struct DialogCall
     QString title; ///< message or input title; the proposed name for file dialogs
     MessageIcon icon = MessageIcon::None;
     MessageButtons buttons = MessageButtons::Ok;
+    QString folder; ///< where a file dialog opens
 };
 
 /// Dialogs for tests: records every call and answers from a script. A message with only an OK button is

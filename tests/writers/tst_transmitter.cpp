@@ -96,10 +96,13 @@ private Q_SLOTS:
     {
         QVERIFY(!transmitterFieldProblem(session().frmTXMag)); // Text10 may stay empty
         const QString path = m_store->session().DataFolder + QStringLiteral("L1234567.241");
+        session().DocumentsFolder = QStringLiteral("/documents");
         m_dialogs.fileNext(path);
         QVERIFY2(createFile(), qPrintable(m_dialogs.messages().join(QLatin1Char('|'))));
         QCOMPARE(m_dialogs.calls().first().text, QStringLiteral("Create ICESA File"));
         QCOMPARE(m_dialogs.calls().first().title, QStringLiteral("L1234567.241"));
+        QCOMPARE(m_dialogs.calls().first().folder, QStringLiteral("/documents"));
+        QCOMPARE(session().WrittenFile, path);
         QCOMPARE(m_dialogs.messages(),
                  QStringList{
                      QStringLiteral("File Successfully Created. Now log into Illinois Website and upload this file.")});
@@ -121,6 +124,7 @@ private Q_SLOTS:
         QVERIFY2(!m_dialogs.messages().first().startsWith(QStringLiteral("File Successfully Created")),
                  qPrintable(m_dialogs.messages().first()));
         QCOMPARE(m_instructionsShown, 0);
+        QVERIFY(session().WrittenFile.isEmpty());
     }
 
     void proposedNames_followTheState_data()

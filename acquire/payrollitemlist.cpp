@@ -1,6 +1,7 @@
 #include "acquire/payrollitemlist.h"
 
 #include "acquire/payrollitems.h"
+#include "app/windowfinish.h"
 #include "common/dialogs.h"
 
 #include <QHBoxLayout>
@@ -55,6 +56,7 @@ PayrollItemList::PayrollItemList(Purpose purpose, const Session& session, Dialog
     connect(ok, &QPushButton::clicked, this, &PayrollItemList::okClicked);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(m_list, &QListWidget::itemDoubleClicked, this, &PayrollItemList::okClicked);
+    finishWindow(this);
 }
 
 QString PayrollItemList::chosenItem() const

@@ -1,5 +1,7 @@
 #include "app/accessnotice.h"
 
+#include "app/windowfinish.h"
+
 #include <QCheckBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -36,6 +38,7 @@ AccessNotice::AccessNotice(QWidget* parent) : QDialog(parent)
     layout->addLayout(buttons);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    finishWindow(this);
 }
 
 bool AccessNotice::dontShowAgain() const

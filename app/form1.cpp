@@ -9,6 +9,7 @@
 #include "app/qtpayrolldatawindows.h"
 #include "app/session.h"
 #include "app/statecatalogue.h"
+#include "app/windowfinish.h"
 #include "common/dialogs.h"
 #include "forms/windowtitles.h"
 #include "store/frmgrosstaxable.h"
@@ -26,6 +27,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -75,6 +77,7 @@ Form1::Form1(Session& session, MainWindowState& state, Dialogs& dialogs, QDate t
     buildLayout();
     refresh();
     connectHandlers();
+    setReadingTabOrder(this);
 }
 
 QPushButton* Form1::button(MainCommand command) const
@@ -234,6 +237,8 @@ void Form1::refresh()
     if (!isCreateFileOffered(stateAt(m_session.StatePosition).item())) {
         button(MainCommand::CreateFile)->setEnabled(false);
     }
+    // The Help menu takes Alt+H.
+    assignAccelerators(this, QStringLiteral("h"));
 }
 
 QWidget* Form1::dateBoxLeft(QLineEdit* box)
@@ -267,6 +272,17 @@ void Form1::exitClicked()
 {
     close();
     QApplication::quit();
+}
+
+void Form1::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        if (auto* focused = qobject_cast<QPushButton*>(focusWidget()); focused && focused->isEnabled()) {
+            focused->click();
+            return;
+        }
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void Form1::closeEvent(QCloseEvent* event)

@@ -41,6 +41,8 @@ private:
     void exitClicked();
     /// Closing the window by any means ends the program as Exit does.
     void closeEvent(QCloseEvent* event) override;
+    /// Enter presses the focused command button, as it does in the program's dialogs.
+    void keyPressEvent(QKeyEvent* event) override;
 
     Session& m_session;
     MainWindowState& m_state;

@@ -1,5 +1,6 @@
 #include "app/form5.h"
 
+#include "app/windowfinish.h"
 #include "writers/transmitter.h"
 
 #include <QCheckBox>
@@ -32,6 +33,7 @@ Form5::Form5(Session& session, Dialogs& dialogs, QWidget* parent)
         closeTexasInstructions(m_session, m_dialogs, m_check1->isChecked());
         accept();
     });
+    finishWindow(this);
 }
 
 } // namespace wagetrove

@@ -3,6 +3,7 @@
 #include "acquire/qb/qbconversation.h"
 #include "acquire/qbwc/qwcfile.h"
 #include "app/session.h"
+#include "app/windowfinish.h"
 #include "common/dialogs.h"
 #include "store/submittermodel.h"
 
@@ -123,6 +124,7 @@ frmSubmitter::frmSubmitter(Session& session, MainWindowState& window, Dialogs& d
     m_quickBooks->setText(boxes.QuickBooksText);
     showBoxes();
     connectHandlers();
+    finishWindow(this);
 }
 
 frmSubmitter::~frmSubmitter()

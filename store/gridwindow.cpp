@@ -1,5 +1,7 @@
 #include "store/gridwindow.h"
 
+#include "app/windowfinish.h"
+
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -83,6 +85,7 @@ GridWindow::GridWindow(const QString& name, const QString& caption, const QSqlDa
     m_grid->resizeColumnsToContents();
     makeCurrent(0);
     resize(900, 500);
+    finishWindow(this);
 }
 
 QPushButton* GridWindow::addButton(const QString& name, const QString& caption, void (GridWindow::*handler)())

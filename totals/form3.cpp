@@ -2,6 +2,7 @@
 
 #include "app/leavewatcher.h"
 #include "app/session.h"
+#include "app/windowfinish.h"
 #include "totals/totalsfields.h"
 
 #include <QGridLayout>
@@ -20,6 +21,7 @@ Form3::Form3(Session& session, Dialogs& dialogs, const TotalsLayout& layout, QWi
     applyLayout(layout);
     loadTexts();
     watchFields();
+    finishWindow(this);
 }
 
 QString& Form3::boxText(int number) const

@@ -2,6 +2,7 @@
 
 #include "app/form5.h"
 #include "app/session.h"
+#include "app/windowfinish.h"
 #include "writers/transmitter.h"
 
 #include <QFormLayout>
@@ -54,6 +55,7 @@ frmTXMag::frmTXMag(Session& session, Dialogs& dialogs, QWidget* parent)
     layout->addLayout(buttons);
     connect(command1, &QPushButton::clicked, this, &frmTXMag::createFileClicked);
     connect(command3, &QPushButton::clicked, this, &QDialog::reject);
+    finishWindow(this);
 }
 
 void frmTXMag::createFileClicked()

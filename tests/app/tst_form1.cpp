@@ -69,15 +69,16 @@ private Q_SLOTS:
     {
         QCOMPARE(m_form->windowTitle(), QStringLiteral("Wagetrove 1.0"));
         QCOMPARE(child<QGroupBox>(QStringLiteral("Frame1"))->title(), QStringLiteral("State and Period"));
-        const QStringList captions = {QStringLiteral("Get Payroll Data"),
-                                      QStringLiteral("Exit"),
-                                      QStringLiteral("View Totals"),
-                                      QStringLiteral("Edit/Change"),
-                                      QStringLiteral("Create File"),
-                                      QStringLiteral("Submitter/Options"),
-                                      QStringLiteral("Click here to visit our site"),
-                                      QStringLiteral("Edit Company Info"),
-                                      QStringLiteral("Wage Listing")};
+        // Each with an Alt+letter of its own; the Help menu has Alt+H.
+        const QStringList captions = {QStringLiteral("&Get Payroll Data"),
+                                      QStringLiteral("E&xit"),
+                                      QStringLiteral("&View Totals"),
+                                      QStringLiteral("&Edit/Change"),
+                                      QStringLiteral("&Create File"),
+                                      QStringLiteral("&Submitter/Options"),
+                                      QStringLiteral("Click here &to visit our site"),
+                                      QStringLiteral("Edit Company &Info"),
+                                      QStringLiteral("&Wage Listing")};
         for (int i = 0; i < captions.size(); ++i) {
             QCOMPARE(child<QPushButton>(QStringLiteral("Command%1").arg(i + 1))->text(), captions[i]);
         }
@@ -156,6 +157,28 @@ private Q_SLOTS:
                  QStringLiteral("11"));
     }
 
+    // Tab goes down the window as it reads; Enter presses the focused button.
+    void tabOrderAndEnter()
+    {
+        QWidget* focused = child<QComboBox>(QStringLiteral("Combo1"));
+        focused->setFocus(Qt::TabFocusReason);
+        QStringList order;
+        while (order.size() < 20 && (order.isEmpty() || focused->objectName() != order.first())) {
+            order << focused->objectName();
+            QTest::keyClick(focused, Qt::Key_Tab);
+            focused = QApplication::focusWidget();
+        }
+        // The checked quarter stands for its group; disabled commands are passed over.
+        QCOMPARE(order,
+                 (QStringList{QStringLiteral("Combo1"), QStringLiteral("Option1"), QStringLiteral("Text1"),
+                              QStringLiteral("Text2"), QStringLiteral("Command1"), QStringLiteral("Command6"),
+                              QStringLiteral("Command8"), QStringLiteral("Command7"), QStringLiteral("Command2")}));
+        m_form->button(MainCommand::WebSite)->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(m_form->button(MainCommand::WebSite), Qt::Key_Return);
+        QCOMPARE(m_dialogs.calls().size(), 1);
+        QCOMPARE(m_dialogs.calls().first().kind, test::DialogCall::Kind::OpenDocument);
+    }
+
     void webSiteButton_opensAddressOrSaysWhy()
     {
         QTest::mouseClick(m_form->button(MainCommand::WebSite), Qt::LeftButton);
@@ -194,7 +217,7 @@ private Q_SLOTS:
     {
         start("[Options]\r\nStandAlonenoqb=Y\r\n");
         QPushButton* loadWages = m_form->button(MainCommand::GetPayrollData);
-        QCOMPARE(loadWages->text(), QStringLiteral("Load Wages"));
+        QCOMPARE(loadWages->text(), QStringLiteral("&Load Wages"));
         QVERIFY(loadWages->isEnabled());
         QVERIFY(!m_form->button(MainCommand::ViewTotals)->isEnabled());
 
@@ -401,7 +424,7 @@ private Q_SLOTS:
     {
         start("[Options]\r\n");
         QPushButton* getPayrollData = m_form->button(MainCommand::GetPayrollData);
-        QCOMPARE(getPayrollData->text(), QStringLiteral("Get Payroll Data"));
+        QCOMPARE(getPayrollData->text(), QStringLiteral("&Get Payroll Data"));
         QTest::mouseClick(getPayrollData, Qt::LeftButton);
         QCOMPARE(m_dialogs.messages().size(), 1);
         QVERIFY(m_dialogs.messages().first().contains(QStringLiteral("QuickBooks")));

@@ -114,8 +114,8 @@ private Q_SLOTS:
             QCOMPARE(check(i + 1)->text(), captions[i]);
             QVERIFY(!check(i + 1)->isChecked());
         }
-        QCOMPARE(child<QPushButton>(m_window.get(), QStringLiteral("Command1"))->text(), QStringLiteral("OK"));
-        QCOMPARE(child<QPushButton>(m_window.get(), QStringLiteral("Command2"))->text(), QStringLiteral("Cancel"));
+        QCOMPARE(child<QPushButton>(m_window.get(), QStringLiteral("Command1"))->text(), QStringLiteral("&OK"));
+        QCOMPARE(child<QPushButton>(m_window.get(), QStringLiteral("Command2"))->text(), QStringLiteral("&Cancel"));
         QCOMPARE(child<QLineEdit>(m_window.get(), QStringLiteral("txtFields(0)"))->text(),
                  QStringLiteral("Tarrow Payroll"));
         QCOMPARE(child<QLineEdit>(m_window.get(), QStringLiteral("txtFields(10)"))->text(), QStringLiteral("999996"));
@@ -241,7 +241,7 @@ private Q_SLOTS:
         QPushButton* command6 = form.button(MainCommand::SubmitterOptions);
         QVERIFY(command6->isEnabled());
 
-        for (const QString& caption : {QStringLiteral("Load Wages"), QStringLiteral("Get Payroll Data")}) {
+        for (const QString& caption : {QStringLiteral("&Load Wages"), QStringLiteral("&Get Payroll Data")}) {
             whenModalOpens([](QWidget* window) {
                 QTest::mouseClick(child<QCheckBox>(window, QStringLiteral("Check7")), Qt::LeftButton);
                 QTest::mouseClick(child<QPushButton>(window, QStringLiteral("Command1")), Qt::LeftButton);

@@ -1,0 +1,217 @@
+#include "acquire/payrollitemlist.h"
+#include "app/accessnotice.h"
+#include "app/form5.h"
+#include "app/mainwindowstate.h"
+#include "app/session.h"
+#include "app/statecatalogue.h"
+#include "store/frmgrosstaxable.h"
+#include "store/frmstateidtable.h"
+#include "store/frmsubmitter.h"
+#include "tests/support/scripteddialogs.h"
+#include "tests/support/storefixture.h"
+#include "totals/form3.h"
+#include "writers/frmtxmag.h"
+
+#include <QApplication>
+#include <QPushButton>
+#include <QTest>
+
+using namespace wagetrove;
+
+namespace {
+
+enum class Window
+{
+    Totals,
+    TotalsTexas,
+    Transmitter,
+    Submitter,
+    WageDetails,
+    CompanyInfo,
+    UnemploymentItem,
+    WithholdingItem,
+    AccessNoticeWindow,
+    TexasNotice,
+};
+
+} // namespace
+
+/// Every window's Tab order reads as the window does, and every command button has an Alt+letter of its own.
+class TestWindowFinish : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<test::StoreFixture> m_store;
+    test::ScriptedDialogs m_dialogs;
+    MainWindowState m_state;
+
+    std::unique_ptr<QDialog> open(Window window)
+    {
+        Session& session = m_store->session();
+        const auto choose = [&session](StateItem item) {
+            for (int position = 0; position < 13; ++position) {
+                if (stateAt(position).item() == item) {
+                    session.StatePosition = position;
+                }
+            }
+        };
+        switch (window) {
+        case Window::Totals:
+        case Window::TotalsTexas:
+            choose(window == Window::Totals ? StateItem::Illinois : StateItem::Texas);
+            return std::make_unique<Form3>(session, m_dialogs, ShowTotalsWindowLayout(session, QString(), QString()));
+        case Window::Transmitter:
+            return std::make_unique<frmTXMag>(session, m_dialogs);
+        case Window::Submitter:
+            return std::make_unique<frmSubmitter>(session, m_state, m_dialogs);
+        case Window::WageDetails:
+            session.Store.open(session.DataFolder + WageStore::kFileName);
+            return std::make_unique<frmGrossTaxable>(session.Store.database(), StateItem::Illinois, m_dialogs);
+        case Window::CompanyInfo:
+            session.Store.open(session.DataFolder + WageStore::kFileName);
+            return std::make_unique<frmStateIDTable>(session.Store.database(), m_dialogs);
+        case Window::UnemploymentItem:
+        case Window::WithholdingItem:
+            return std::make_unique<PayrollItemList>(
+                window == Window::UnemploymentItem ? PayrollItemList::Purpose::Unemployment
+                                                   : PayrollItemList::Purpose::Withholding,
+                session, m_dialogs, QStringList{QStringLiteral("IL SUI")}, QString());
+        case Window::AccessNoticeWindow:
+            return std::make_unique<AccessNotice>();
+        case Window::TexasNotice:
+            return std::make_unique<Form5>(session, m_dialogs);
+        }
+        return nullptr;
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        m_store = std::make_unique<test::StoreFixture>();
+        m_dialogs = test::ScriptedDialogs();
+    }
+
+    void tabOrderAndAccelerators_data()
+    {
+        QTest::addColumn<int>("window");
+        QTest::addColumn<QStringList>("tabOrder");
+        QTest::addColumn<QStringList>("buttons");
+        QTest::newRow("the totals window, Illinois")
+            << int(Window::Totals)
+            << QStringList{QStringLiteral("Text1"),   QStringLiteral("Text3"), QStringLiteral("Text4"),
+                           QStringLiteral("Text2"),   QStringLiteral("Text5"), QStringLiteral("Text6"),
+                           QStringLiteral("Text7"),   QStringLiteral("Text8"), QStringLiteral("Text9"),
+                           QStringLiteral("Command1")}
+            << QStringList{QStringLiteral("&OK")};
+        QTest::newRow("the totals window, Texas")
+            << int(Window::TotalsTexas)
+            << QStringList{QStringLiteral("Text1"),  QStringLiteral("Text3"),  QStringLiteral("Text4"),
+                           QStringLiteral("Text11"), QStringLiteral("Text2"),  QStringLiteral("Text5"),
+                           QStringLiteral("Text6"),  QStringLiteral("Text7"),  QStringLiteral("Text8"),
+                           QStringLiteral("Text9"),  QStringLiteral("Text10"), QStringLiteral("Command1")}
+            << QStringList{QStringLiteral("&OK")};
+        QTest::newRow("the transmitter window")
+            << int(Window::Transmitter)
+            << QStringList{QStringLiteral("Text1"),   QStringLiteral("Text2"),  QStringLiteral("Text3"),
+                           QStringLiteral("Text4"),   QStringLiteral("Text5"),  QStringLiteral("Text6"),
+                           QStringLiteral("Text13"),  QStringLiteral("Text7"),  QStringLiteral("Text8"),
+                           QStringLiteral("Text11"),  QStringLiteral("Text12"), QStringLiteral("Text9"),
+                           QStringLiteral("Text14"),  QStringLiteral("Text10"), QStringLiteral("Command1"),
+                           QStringLiteral("Command3")}
+            << QStringList{QStringLiteral("&Create File"), QStringLiteral("&Exit")};
+        QTest::newRow("Submitter") << int(Window::Submitter)
+                                   << QStringList{QStringLiteral("txtFields(0)"),
+                                                  QStringLiteral("txtFields(1)"),
+                                                  QStringLiteral("txtFields(2)"),
+                                                  QStringLiteral("txtFields(3)"),
+                                                  QStringLiteral("txtFields(4)"),
+                                                  QStringLiteral("txtFields(5)"),
+                                                  QStringLiteral("txtFields(6)"),
+                                                  QStringLiteral("txtFields(7)"),
+                                                  QStringLiteral("txtFields(8)"),
+                                                  QStringLiteral("Check1"),
+                                                  QStringLiteral("Check2"),
+                                                  QStringLiteral("Check3"),
+                                                  QStringLiteral("Check4"),
+                                                  QStringLiteral("Check5"),
+                                                  QStringLiteral("Check6"),
+                                                  QStringLiteral("Check7"),
+                                                  QStringLiteral("Check8"),
+                                                  QStringLiteral("txtFields(10)"),
+                                                  QStringLiteral("Text2"),
+                                                  QStringLiteral("txtQuickBooks"),
+                                                  QStringLiteral("cmdBrowseQuickBooks"),
+                                                  QStringLiteral("cmdWebConnectorFile"),
+                                                  QStringLiteral("Command1"),
+                                                  QStringLiteral("Command2")}
+                                   << QStringList{QStringLiteral("&Browse..."),
+                                                  QStringLiteral("&Web Connector File..."), QStringLiteral("&OK"),
+                                                  QStringLiteral("&Cancel")};
+        QTest::newRow("Wage Details") << int(Window::WageDetails)
+                                      << QStringList{QStringLiteral("grdDataGrid"), QStringLiteral("cmdAdd"),
+                                                     QStringLiteral("cmdDelete"),   QStringLiteral("cmdRefresh"),
+                                                     QStringLiteral("cmdUpdate"),   QStringLiteral("cmdClose")}
+                                      << QStringList{QStringLiteral("&Add"), QStringLiteral("&Delete"),
+                                                     QStringLiteral("&Refresh"), QStringLiteral("&Update"),
+                                                     QStringLiteral("&Close")};
+        QTest::newRow("company accounts")
+            << int(Window::CompanyInfo)
+            << QStringList{QStringLiteral("grdDataGrid"), QStringLiteral("cmdAdd"), QStringLiteral("cmdDelete"),
+                           QStringLiteral("cmdUpdate"), QStringLiteral("cmdClose")}
+            << QStringList{QStringLiteral("&Add"), QStringLiteral("&Delete"), QStringLiteral("&Update"),
+                           QStringLiteral("&Close")};
+        QTest::newRow("unemployment item") << int(Window::UnemploymentItem)
+                                           << QStringList{QStringLiteral("List1"), QStringLiteral("Text1"),
+                                                          QStringLiteral("Command1"), QStringLiteral("Command2")}
+                                           << QStringList{QStringLiteral("&OK"), QStringLiteral("&Cancel")};
+        QTest::newRow("withholding item")
+            << int(Window::WithholdingItem)
+            << QStringList{QStringLiteral("List1"), QStringLiteral("Command1"), QStringLiteral("Command2")}
+            << QStringList{QStringLiteral("&OK"), QStringLiteral("&Cancel")};
+        QTest::newRow("access notice") << int(Window::AccessNoticeWindow)
+                                       << QStringList{QStringLiteral("Check1"), QStringLiteral("Command1"),
+                                                      QStringLiteral("Command2")}
+                                       << QStringList{QStringLiteral("&OK"), QStringLiteral("&Cancel")};
+        QTest::newRow("Texas notice") << int(Window::TexasNotice)
+                                      << QStringList{QStringLiteral("Check1"), QStringLiteral("Command1")}
+                                      << QStringList{QStringLiteral("&OK")};
+    }
+
+    void tabOrderAndAccelerators()
+    {
+        QFETCH(int, window);
+        QFETCH(QStringList, tabOrder);
+        QFETCH(QStringList, buttons);
+        const std::unique_ptr<QDialog> shown = open(static_cast<Window>(window));
+        shown->show();
+        QApplication::setActiveWindow(shown.get());
+        QVERIFY(QTest::qWaitForWindowActive(shown.get()));
+
+        QWidget* first = shown->nextInFocusChain();
+        while (!(first->focusPolicy() & Qt::TabFocus) || !first->isVisible() || !first->isEnabled()) {
+            first = first->nextInFocusChain();
+        }
+        first->setFocus(Qt::TabFocusReason);
+        QStringList order;
+        for (int i = 0; i < 40; ++i) {
+            QWidget* focused = QApplication::focusWidget();
+            const QString name = focused->objectName().isEmpty() ? QLatin1String(focused->metaObject()->className())
+                                                                 : focused->objectName();
+            if (!order.isEmpty() && name == order.first()) {
+                break;
+            }
+            order << name;
+            QTest::keyClick(focused, Qt::Key_Tab);
+        }
+        QCOMPARE(order, tabOrder);
+        QStringList captions;
+        for (QPushButton* button : shown->findChildren<QPushButton*>()) {
+            captions << button->text();
+        }
+        QCOMPARE(captions, buttons);
+    }
+};
+
+QTEST_MAIN(TestWindowFinish)
+#include "tst_windowfinish.moc"

@@ -227,6 +227,7 @@ void Form1::refresh()
     button(MainCommand::GetPayrollData)->setText(m_state.command1Caption);
     for (const CommandButton& entry : kCommandButtons) {
         button(entry.command)->setEnabled(m_state.isEnabled(entry.command));
+        button(entry.command)->setToolTip(m_state.whyDisabled(entry.command));
     }
     m_writtenFile->setText(m_session.WrittenFile.isEmpty()
                                ? QString()
@@ -236,6 +237,7 @@ void Form1::refresh()
     // Create File is offered only for the states whose file this release writes.
     if (!isCreateFileOffered(stateAt(m_session.StatePosition).item())) {
         button(MainCommand::CreateFile)->setEnabled(false);
+        button(MainCommand::CreateFile)->setToolTip(QStringLiteral("This release does not write this state's file"));
     }
     // The Help menu takes Alt+H.
     assignAccelerators(this, QStringLiteral("h"));

@@ -18,4 +18,15 @@ bool MainWindowState::isEnabled(MainCommand command) const
     }
 }
 
+QString MainWindowState::whyDisabled(MainCommand command) const
+{
+    if (isEnabled(command)) {
+        return {};
+    }
+    if (command == MainCommand::GetPayrollData) {
+        return QStringLiteral("Choose a quarter or enter its From and To dates first");
+    }
+    return QStringLiteral("Load the quarter's wages first");
+}
+
 } // namespace wagetrove

@@ -32,6 +32,8 @@ struct MainWindowState
 
     /// The button's enabled state as the window shows it.
     bool isEnabled(MainCommand command) const;
+    /// What the user is to do before a disabled command can be used, for its tooltip; empty while it is enabled.
+    QString whyDisabled(MainCommand command) const;
 };
 
 /// The text of an empty date box: its input pattern.

@@ -91,7 +91,7 @@ QWidget* QtDialogs::owner()
 
 Answer QtDialogs::message(const QString& text, const QString& title, MessageIcon icon, MessageButtons buttons)
 {
-    QMessageBox box(toQt(icon), title, text, toQt(buttons), owner());
+    QMessageBox box(toQt(iconOfKind(icon, buttons)), title, text, toQt(buttons), owner());
     if (buttons == MessageButtons::YesNoDefaultNo) {
         box.setDefaultButton(QMessageBox::No);
     }

@@ -37,6 +37,25 @@ enum class Answer
     Retry,
 };
 
+/// The icon a message box shows: its own, or for a message that names none the icon of its kind, a question
+/// for one that asks Yes or No, a warning for one that offers a retry, information for the rest.
+inline MessageIcon iconOfKind(MessageIcon icon, MessageButtons buttons)
+{
+    if (icon != MessageIcon::None) {
+        return icon;
+    }
+    switch (buttons) {
+    case MessageButtons::YesNo:
+    case MessageButtons::YesNoDefaultNo:
+    case MessageButtons::YesNoCancel:
+        return MessageIcon::Question;
+    case MessageButtons::RetryCancel:
+        return MessageIcon::Exclamation;
+    default:
+        return MessageIcon::Information;
+    }
+}
+
 /// What a save or open dialog is set up with. Cancelling is an answer (an empty optional), never an exception.
 struct FileDialogRequest
 {

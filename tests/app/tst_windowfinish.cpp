@@ -2,6 +2,7 @@
 #include "app/accessnotice.h"
 #include "app/form5.h"
 #include "app/mainwindowstate.h"
+#include "app/qtdialogs.h"
 #include "app/session.h"
 #include "app/statecatalogue.h"
 #include "store/frmgrosstaxable.h"
@@ -13,8 +14,10 @@
 #include "writers/frmtxmag.h"
 
 #include <QApplication>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 using namespace wagetrove;
 
@@ -210,6 +213,45 @@ private Q_SLOTS:
             captions << button->text();
         }
         QCOMPARE(captions, buttons);
+    }
+
+    // A message box carries its kind's icon; No is the default where the question says so.
+    void messageBoxes_showTheirKind_data()
+    {
+        QTest::addColumn<int>("icon");
+        QTest::addColumn<int>("buttons");
+        QTest::addColumn<int>("shown");
+        QTest::addColumn<int>("onEnter");
+        const int ok = int(MessageButtons::Ok);
+        QTest::newRow("plain message") << int(MessageIcon::None) << ok << int(QMessageBox::Information)
+                                       << int(Answer::Ok);
+        QTest::newRow("error") << int(MessageIcon::Critical) << ok << int(QMessageBox::Critical) << int(Answer::Ok);
+        QTest::newRow("warning") << int(MessageIcon::Exclamation) << ok << int(QMessageBox::Warning) << int(Answer::Ok);
+        QTest::newRow("yes or no") << int(MessageIcon::None) << int(MessageButtons::YesNo) << int(QMessageBox::Question)
+                                   << int(Answer::Yes);
+        QTest::newRow("yes or no, no the default") << int(MessageIcon::None) << int(MessageButtons::YesNoDefaultNo)
+                                                   << int(QMessageBox::Question) << int(Answer::No);
+        QTest::newRow("retry") << int(MessageIcon::None) << int(MessageButtons::RetryCancel)
+                               << int(QMessageBox::Warning) << int(Answer::Retry);
+    }
+
+    void messageBoxes_showTheirKind()
+    {
+        QFETCH(int, icon);
+        QFETCH(int, buttons);
+        QFETCH(int, shown);
+        QFETCH(int, onEnter);
+        int seenIcon = -1;
+        QTimer::singleShot(0, this, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            seenIcon = box->icon();
+            QTest::keyClick(box, Qt::Key_Return);
+        });
+        const Answer answer = QtDialogs().message(QStringLiteral("text"), QStringLiteral("title"),
+                                                  static_cast<MessageIcon>(icon), static_cast<MessageButtons>(buttons));
+        QCOMPARE(seenIcon, shown);
+        QCOMPARE(int(answer), onEnter);
     }
 };
 

@@ -77,7 +77,8 @@ Form1::Form1(Session& session, MainWindowState& state, Dialogs& dialogs, QDate t
     buildLayout();
     refresh();
     connectHandlers();
-    setReadingTabOrder(this);
+    // The Help menu takes Alt+H.
+    finishWindow(this, QStringLiteral("h"));
 }
 
 QPushButton* Form1::button(MainCommand command) const
@@ -118,7 +119,10 @@ void Form1::buildLayout()
 
     // The window's buttons are the program's commands; the menu bar holds only what is about the program.
     auto* menuBar = new QMenuBar(this);
-    m_aboutAction = menuBar->addMenu(QStringLiteral("&Help"))->addAction(QStringLiteral("&About Wagetrove"));
+    QMenu* help = menuBar->addMenu(QStringLiteral("&Help"));
+    m_userGuideAction = help->addAction(QStringLiteral("&User Guide\tF1"));
+    m_userGuideAction->setObjectName(QStringLiteral("userGuideAction"));
+    m_aboutAction = help->addAction(QStringLiteral("&About Wagetrove"));
     m_aboutAction->setObjectName(QStringLiteral("aboutAction"));
 
     auto* layout = new QVBoxLayout(this);
@@ -190,6 +194,12 @@ void Form1::connectHandlers()
     connect(button(MainCommand::WageListing), &QPushButton::clicked, this,
             [this] { WageListingCommand(m_session, m_dialogs, topLevelWindowTitles); });
     connect(button(MainCommand::Exit), &QPushButton::clicked, this, &Form1::exitClicked);
+    connect(m_userGuideAction, &QAction::triggered, this, [this] {
+        if (!openUserGuide()) {
+            m_dialogs.message(QStringLiteral("The user guide could not be opened."), kApplicationTitle,
+                              MessageIcon::Exclamation);
+        }
+    });
     connect(m_aboutAction, &QAction::triggered, this, [this] { AboutCommand(m_session, m_dialogs); });
     connect(button(MainCommand::WebSite), &QPushButton::clicked, this,
             [this] { OpenWebSiteCommand(m_session, m_dialogs); });

@@ -55,6 +55,7 @@ private:
     QLineEdit* m_text2 = nullptr;
     std::array<QPushButton*, 9> m_commands{};
     QAction* m_aboutAction = nullptr;
+    QAction* m_userGuideAction = nullptr;
     QLabel* m_writtenFile = nullptr;
     QPushButton* m_openFolder = nullptr;
     bool m_exited = false;

@@ -2,8 +2,10 @@
 #include "app/qtdialogs.h"
 #include "app/session.h"
 #include "app/startup.h"
+#include "app/windowfinish.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QTextStream>
 #include <QTimer>
 
@@ -37,6 +39,13 @@ int main(int argc, char* argv[])
     }
 
     session.RemembersSaveFolder = true;
+    wagetrove::configureWindows(
+        {session.DataFolder + QStringLiteral("windows.ini"), session.AppFolder + QStringLiteral("user-guide.html")});
+    QIcon icon = QIcon::fromTheme(QStringLiteral("wagetrove"));
+    if (icon.isNull()) {
+        icon = QIcon(session.AppFolder + QStringLiteral("wagetrove.png"));
+    }
+    QApplication::setWindowIcon(icon);
     wagetrove::Form1 window(session, state, dialogs, environment.today);
     window.show();
     if (QApplication::arguments().contains(QStringLiteral("--smoke-test"))) {

@@ -2,14 +2,67 @@
 
 #include "common/accelerators.h"
 
+#include <QDesktopServices>
+#include <QEvent>
+#include <QFileInfo>
 #include <QLayout>
 #include <QPushButton>
+#include <QScreen>
+#include <QSettings>
+#include <QShortcut>
+#include <QUrl>
 #include <QWidget>
 
 #include <algorithm>
 
 namespace wagetrove {
 namespace {
+
+WindowSetup& setup()
+{
+    static WindowSetup current;
+    return current;
+}
+
+/// Gives a window the size it had when last hidden and keeps the size it has when hidden again.
+class SizeMemory : public QObject
+{
+public:
+    explicit SizeMemory(QWidget* window) : QObject(window), m_window(window) { window->installEventFilter(this); }
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched != m_window || setup().sizesFile.isEmpty() || m_window->objectName().isEmpty()) {
+            return false;
+        }
+        QSettings sizes(setup().sizesFile, QSettings::IniFormat);
+        const QString key = m_window->objectName() + QStringLiteral("/size");
+        if (event->type() == QEvent::Show && !m_restored) {
+            m_restored = true;
+            QSize size = sizes.value(key).toSize();
+            if (size.isValid()) {
+                // A size kept on a larger screen is cut to this one.
+                if (const QScreen* screen = m_window->screen()) {
+                    size = size.boundedTo(screen->availableGeometry().size());
+                }
+                m_window->resize(size.expandedTo(m_window->minimumSizeHint()));
+            }
+        } else if (event->type() == QEvent::Hide) {
+            sizes.setValue(key, m_window->size());
+        }
+        return false;
+    }
+
+private:
+    QWidget* m_window;
+    bool m_restored = false;
+};
+
+/// A little more than the title's text, for the title bar's own buttons.
+int titleWidth(const QWidget* window)
+{
+    return window->fontMetrics().horizontalAdvance(window->windowTitle()) + 160;
+}
 
 /// Lays the window out now, outer layouts first, so that positions can be compared before it is shown.
 void layOut(QWidget* window)
@@ -101,10 +154,25 @@ void assignAccelerators(QWidget* window, const QString& reserved)
     }
 }
 
+void configureWindows(const WindowSetup& windows)
+{
+    setup() = windows;
+}
+
+bool openUserGuide()
+{
+    const QString& guide = setup().userGuide;
+    return !guide.isEmpty() && QFileInfo(guide).isFile() && QDesktopServices::openUrl(QUrl::fromLocalFile(guide));
+}
+
 void finishWindow(QWidget* window, const QString& reserved)
 {
     setReadingTabOrder(window);
     assignAccelerators(window, reserved);
+    window->setMinimumWidth(std::max(window->minimumWidth(), titleWidth(window)));
+    new SizeMemory(window);
+    auto* help = new QShortcut(QKeySequence::HelpContents, window);
+    QObject::connect(help, &QShortcut::activated, window, [] { openUserGuide(); });
 }
 
 } // namespace wagetrove

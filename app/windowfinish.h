@@ -15,7 +15,20 @@ void setReadingTabOrder(QWidget* window);
 /// changes.
 void assignAccelerators(QWidget* window, const QString& reserved = {});
 
-/// Both of the above, once the window's widgets are in place.
+/// Where the desktop program keeps its windows' sizes and its user guide. Until it is set (in tests, say) no size
+/// is remembered and F1 does nothing.
+struct WindowSetup
+{
+    QString sizesFile; ///< an ini file of each window's last size, by the window's object name
+    QString userGuide; ///< the user guide F1 opens with the system's viewer
+};
+void configureWindows(const WindowSetup& setup);
+
+/// Opens the user guide with the system's viewer; false when there is none to open or nothing could show it.
+bool openUserGuide();
+
+/// Everything above, once the window's widgets are in place, and: the window at least as wide as its title, its
+/// size remembered from one showing (and run) to the next, and F1 for the user guide.
 void finishWindow(QWidget* window, const QString& reserved = {});
 
 } // namespace wagetrove

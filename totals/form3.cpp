@@ -82,6 +82,10 @@ void Form3::applyLayout(const TotalsLayout& layout)
     for (int number = 1; number <= 13; ++number) {
         text(number)->setReadOnly(isComputedBox(m_session, number));
     }
+    // Amounts line up on the right, as on paper.
+    for (int number : {2, 5, 7, 12, 13}) {
+        text(number)->setAlignment(Qt::AlignRight);
+    }
     label(13)->setVisible(layout.countyVisible);
     text(10)->setVisible(layout.countyVisible);
     text(10)->setEnabled(layout.text10Enabled);

@@ -5,6 +5,7 @@
 #include "app/qtdialogs.h"
 #include "app/session.h"
 #include "app/statecatalogue.h"
+#include "app/windowfinish.h"
 #include "store/frmgrosstaxable.h"
 #include "store/frmstateidtable.h"
 #include "store/frmsubmitter.h"
@@ -14,6 +15,7 @@
 #include "writers/frmtxmag.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
@@ -213,6 +215,27 @@ private Q_SLOTS:
             captions << button->text();
         }
         QCOMPARE(captions, buttons);
+    }
+
+    void windowSize_isRememberedFromOneShowingToTheNext()
+    {
+        const QString sizes = m_store->session().DataFolder + QStringLiteral("windows.ini");
+        configureWindows({sizes, QString()});
+        QSize first;
+        for (int showing = 0; showing < 2; ++showing) {
+            const std::unique_ptr<QDialog> window = open(Window::Transmitter);
+            window->show();
+            QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+            if (showing == 0) {
+                first = window->size() + QSize(60, 40);
+                window->resize(first);
+            } else {
+                QCOMPARE(window->size(), first);
+            }
+            window->hide();
+        }
+        configureWindows({});
+        QVERIFY(QFile::exists(sizes));
     }
 
     // A message box carries its kind's icon; No is the default where the question says so.

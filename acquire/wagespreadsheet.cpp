@@ -101,7 +101,9 @@ struct ImportedValues
 class WagesImport
 {
 public:
-    WagesImport(Session& session, XlsxReader& workbook) : m_session(session), m_workbook(workbook) {}
+    WagesImport(Session& session, Dialogs& dialogs, XlsxReader& workbook)
+        : m_session(session), m_workbook(workbook), m_progress(dialogs, QStringLiteral("Reading the wages..."))
+    {}
 
     ImportedValues run()
     {
@@ -150,6 +152,10 @@ private:
 
     void wagesRow(int rowNumber, const XlsxRow& row)
     {
+        // Cancelling stops the import like any other stop: nothing of it stays in the store.
+        if (!m_progress.step()) {
+            throw ImportStop{kFailurePrefix + QStringLiteral("Cancel was selected.")};
+        }
         if (rowNumber == 1) {
             if (!headersMatch(row, wagesSheetHeaders())) {
                 throw ImportStop{QStringLiteral("Invalid Format of Wages Spreadsheet")};
@@ -274,6 +280,7 @@ private:
 
     Session& m_session;
     XlsxReader& m_workbook;
+    ProgressScope m_progress;
     BulkInsert* m_insert = nullptr;
     bool m_headerSeen = false;
     std::optional<std::pair<int, XlsxRow>> m_firstEmptyRow;
@@ -344,7 +351,7 @@ void ImportWageSpreadsheetFile(Session& session, Dialogs& dialogs, const QString
             QSqlDatabase& db = session.Store.database();
             try {
                 Transaction transaction(db);
-                const ImportedValues values = WagesImport(session, workbook).run();
+                const ImportedValues values = WagesImport(session, dialogs, workbook).run();
                 transaction.commit();
                 apply(session, values);
             } catch (const ImportStop& stop) {

@@ -12,6 +12,8 @@
 #include <QStandardPaths>
 #include <QUrl>
 
+#include <algorithm>
+
 namespace wagetrove {
 namespace {
 
@@ -82,6 +84,10 @@ std::optional<QString> chosen(const QString& path)
     return path.isEmpty() ? std::nullopt : std::optional<QString>(path);
 }
 
+/// The progress bar's range: totals of any size scale to it.
+constexpr int kProgressSteps = 1000;
+constexpr qint64 kProgressDelayMs = 500;
+
 } // namespace
 
 QWidget* QtDialogs::owner()
@@ -130,6 +136,44 @@ bool QtDialogs::openDocument(const QString& pathOrAddress)
 {
     const QUrl url = QFileInfo::exists(pathOrAddress) ? QUrl::fromLocalFile(pathOrAddress) : QUrl(pathOrAddress);
     return url.isValid() && QDesktopServices::openUrl(url);
+}
+
+bool QtDialogs::progress(const QString& what, qint64 done, qint64 total)
+{
+    // Work done within half a second shows nothing, and nothing else runs meanwhile.
+    if (!m_progressClock.isValid()) {
+        m_progressClock.start();
+    }
+    if (!m_progress && m_progressClock.elapsed() < kProgressDelayMs) {
+        return true;
+    }
+    if (!m_progress) {
+        m_progress = std::make_unique<QProgressDialog>(what, QStringLiteral("Cancel"), 0, kProgressSteps, owner());
+        m_progress->setObjectName(QStringLiteral("progress"));
+        m_progress->setWindowTitle(kApplicationTitle);
+        // Nothing else may be clicked while the work runs; the windows still repaint.
+        m_progress->setWindowModality(Qt::ApplicationModal);
+        m_progress->setAutoClose(false);
+        m_progress->setAutoReset(false);
+        m_progress->setMinimumDuration(0);
+        m_progress->show();
+    }
+    if (total > 0) {
+        m_progress->setMaximum(kProgressSteps);
+        m_progress->setValue(static_cast<int>(std::min(done, total) * kProgressSteps / total));
+    } else {
+        // No end known: a moving bar.
+        m_progress->setMaximum(0);
+        m_progress->setValue(0);
+    }
+    QApplication::processEvents();
+    return !m_progress->wasCanceled();
+}
+
+void QtDialogs::endProgress()
+{
+    m_progress.reset();
+    m_progressClock.invalidate();
 }
 
 bool QtDialogs::hasProgramFor(const QString& path)

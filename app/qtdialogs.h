@@ -2,6 +2,11 @@
 
 #include "common/dialogs.h"
 
+#include <QElapsedTimer>
+#include <QProgressDialog>
+
+#include <memory>
+
 class QWidget;
 
 namespace wagetrove {
@@ -18,9 +23,14 @@ public:
     void setBusy(bool busy) override;
     bool openDocument(const QString& pathOrAddress) override;
     bool hasProgramFor(const QString& path) override;
+    bool progress(const QString& what, qint64 done, qint64 total) override;
+    void endProgress() override;
 
 private:
     static QWidget* owner();
+
+    std::unique_ptr<QProgressDialog> m_progress;
+    QElapsedTimer m_progressClock; ///< since the long work's first report
 };
 
 } // namespace wagetrove

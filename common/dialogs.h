@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QString>
+#include <QtGlobal>
 
 #include <optional>
+#include <utility>
 
 namespace wagetrove {
 
@@ -88,6 +90,47 @@ public:
     virtual bool openDocument(const QString& pathOrAddress) = 0;
     /// Whether the system has a program to open the document with.
     virtual bool hasProgramFor(const QString& path) = 0;
+    /// Long work says how far it has come: `done` of `total` steps, `total` 0 when not known. The desktop
+    /// program shows a progress window with Cancel once the work has taken half a second, and keeps its windows
+    /// painted meanwhile. False means the user cancelled: the work stops, leaving nothing half-done.
+    virtual bool progress(const QString& what, qint64 done, qint64 total)
+    {
+        Q_UNUSED(what)
+        Q_UNUSED(done)
+        Q_UNUSED(total)
+        return true;
+    }
+    /// The long work has ended: its progress window goes.
+    virtual void endProgress() {}
+};
+
+/// Counts the steps of a long piece of work, tells the dialogs every few hundred, and ends their progress
+/// window with the work.
+class ProgressScope
+{
+public:
+    ProgressScope(Dialogs& dialogs, QString what, qint64 total = 0)
+        : m_dialogs(dialogs), m_what(std::move(what)), m_total(total)
+    {}
+    ~ProgressScope() { m_dialogs.endProgress(); }
+    ProgressScope(const ProgressScope&) = delete;
+    ProgressScope& operator=(const ProgressScope&) = delete;
+
+    void setTotal(qint64 total) { m_total = total; }
+    /// One more step done; false once the user has cancelled.
+    bool step()
+    {
+        ++m_done;
+        return (m_done & (kStepsPerReport - 1)) != 0 || m_dialogs.progress(m_what, m_done, m_total);
+    }
+
+private:
+    static constexpr qint64 kStepsPerReport = 256;
+
+    Dialogs& m_dialogs;
+    QString m_what;
+    qint64 m_total;
+    qint64 m_done = 0;
 };
 
 /// Shows the hourglass for the lifetime of the object.

@@ -39,6 +39,13 @@ enum EmployeeColumn
     kMonth3,
 };
 
+/// The progress of the writer running on this thread, which the employee loop steps: the writers share the
+/// loop but not a way to hand it the dialogs.
+thread_local ProgressScope* t_writerProgress = nullptr;
+
+/// What the writer says when the user cancels it; the file is then not written.
+const QString kFileCancelled = QStringLiteral("File creation cancelled");
+
 } // namespace
 
 QString middleInitial(const QString& middleName)
@@ -94,7 +101,16 @@ void StateFileContext::forEachStoredEmployee(WageStore& store, EmployeeOrder ord
                         .arg(orderBy))) {
         throw unexpected();
     }
+    if (t_writerProgress) {
+        QSqlQuery count(store.database());
+        if (count.exec(QStringLiteral("SELECT count(*) FROM [Employee]")) && count.next()) {
+            t_writerProgress->setTotal(count.value(0).toLongLong());
+        }
+    }
     while (query.next()) {
+        if (t_writerProgress && !t_writerProgress->step()) {
+            throw WriteFailure{kFileCancelled};
+        }
         EmployeeRow row;
         row.Name = query.value(kName).toString();
         row.SS = query.value(kSS).toString();
@@ -165,9 +181,12 @@ bool runStateFileWriter(Session& session, Dialogs& dialogs, const StateFileConte
 {
     std::optional<WriteFailure> failure;
     try {
-        // The hourglass is restored before a failure's message is shown.
+        // The hourglass and the progress window go before a failure's message is shown.
         dialogs.setBusy(true);
         const auto restorePointer = qScopeGuard([&dialogs] { dialogs.setBusy(false); });
+        ProgressScope progress(dialogs, QStringLiteral("Writing the file..."));
+        t_writerProgress = &progress;
+        const auto endProgress = qScopeGuard([] { t_writerProgress = nullptr; });
         WageStore ownStore;
         WageStore& store = session.Store.isOpen() ? session.Store : ownStore;
         if (!store.isOpen()) {

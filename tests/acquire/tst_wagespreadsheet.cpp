@@ -1,5 +1,6 @@
 #include "acquire/wagespreadsheet.h"
 #include "app/session.h"
+#include "tests/support/generatedpayroll.h"
 #include "tests/support/scripteddialogs.h"
 #include "tests/support/storefixture.h"
 #include "tests/support/testenvironment.h"
@@ -235,6 +236,17 @@ private Q_SLOTS:
         session().FedID = QStringLiteral("11-1111111");
         import(workbook(sheets));
         expectUnchanged(message);
+    }
+
+    void cancelledImport_leavesTheStoreAsItWas()
+    {
+        const QString path = m_files.filePath(QStringLiteral("600.xlsx"));
+        QVERIFY(test::writeGeneratedWorkbook(path, 600));
+        session().TaxYear = 2025;
+        m_dialogs.cancelProgressAt(512);
+        import(path);
+        expectUnchanged(QStringLiteral("Create Wages From File Cancel was selected."));
+        QCOMPARE(m_dialogs.progressReported(), 512);
     }
 
     void notAWorkbook_isReportedOnce()

@@ -17,6 +17,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QMessageBox>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -236,6 +237,24 @@ private Q_SLOTS:
         }
         configureWindows({});
         QVERIFY(QFile::exists(sizes));
+    }
+
+    // Long work shows its progress once it has taken half a second, and Cancel stops it.
+    void progress_showsAfterHalfASecondAndCancels()
+    {
+        QtDialogs dialogs;
+        QVERIFY(dialogs.progress(QStringLiteral("Writing"), 1, 10));
+        QVERIFY(!QApplication::activeModalWidget());
+        QTest::qWait(600);
+        QVERIFY(dialogs.progress(QStringLiteral("Writing"), 5, 10));
+        auto* shown = qobject_cast<QProgressDialog*>(QApplication::activeModalWidget());
+        QVERIFY(shown);
+        QCOMPARE(shown->value(), 500);
+        shown->cancel();
+        QVERIFY(!dialogs.progress(QStringLiteral("Writing"), 6, 10));
+        dialogs.endProgress();
+        QVERIFY(!QApplication::activeModalWidget());
+        QVERIFY(dialogs.progress(QStringLiteral("Writing"), 1, 10));
     }
 
     // A message box carries its kind's icon; No is the default where the question says so.

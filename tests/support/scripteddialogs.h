@@ -44,6 +44,9 @@ public:
     QStringList messages() const;
     const QStringList& unscripted() const { return m_unscripted; }
     int busyDepth() const { return m_busyDepth; }
+    /// Long work reports its steps; the report at or after `step` answers that the user cancelled.
+    void cancelProgressAt(qint64 step) { m_cancelAt = step; }
+    qint64 progressReported() const { return m_progressReported; }
     void clear() { m_calls.clear(); }
 
     Answer message(const QString& text, const QString& title, MessageIcon icon, MessageButtons buttons) override;
@@ -53,6 +56,7 @@ public:
     void setBusy(bool busy) override;
     bool openDocument(const QString& pathOrAddress) override;
     bool hasProgramFor(const QString& path) override;
+    bool progress(const QString& what, qint64 done, qint64 total) override;
 
 private:
     std::optional<QString> nextFile(DialogCall::Kind kind, const FileDialogRequest& request);
@@ -65,6 +69,8 @@ private:
     bool m_openSucceeds = true;
     bool m_hasProgram = true;
     int m_busyDepth = 0;
+    qint64 m_cancelAt = -1;
+    qint64 m_progressReported = 0;
 };
 
 } // namespace wagetrove::test

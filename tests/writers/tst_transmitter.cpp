@@ -1,10 +1,12 @@
 #include "app/session.h"
 #include "app/statecatalogue.h"
 #include "common/inifile.h"
+#include "tests/support/filebytes.h"
 #include "tests/support/scripteddialogs.h"
 #include "tests/support/storefixture.h"
 #include "writers/transmitter.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTest>
 
@@ -125,6 +127,37 @@ private Q_SLOTS:
                  qPrintable(m_dialogs.messages().first()));
         QCOMPARE(m_instructionsShown, 0);
         QVERIFY(session().WrittenFile.isEmpty());
+    }
+
+    // Long writing reports its progress; cancelling it leaves the file that was there.
+    void progress_cancelledLeavesNoFile_data()
+    {
+        QTest::addColumn<qint64>("cancelAt"); // -1: not cancelled
+        QTest::addColumn<bool>("written");
+        QTest::newRow("to the end") << qint64(-1) << true;
+        QTest::newRow("cancelled") << qint64(256) << false;
+    }
+
+    void progress_cancelledLeavesNoFile()
+    {
+        QFETCH(qint64, cancelAt);
+        QFETCH(bool, written);
+        QVERIFY(m_store->exec(QStringLiteral(
+            "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 600) INSERT INTO Employee "
+            "(SS, FirstName, LastName, Name, GrossWages, TaxableWages, Month1) SELECT printf('%09d', 100000000 + i), "
+            "'A', 'B' || i, 'A B' || i, 10000000, 10000000, 1 FROM n")));
+        const QString path = session().DataFolder + QStringLiteral("L1234567.241");
+        QVERIFY(test::writeBytes(path, "the old file"));
+        m_dialogs.fileNext(path);
+        m_dialogs.cancelProgressAt(cancelAt);
+        QCOMPARE(createFile(), written);
+        QCOMPARE(m_dialogs.progressReported(), written ? 512 : 256);
+        QCOMPARE(test::bytesOf(path) == "the old file", !written);
+        if (!written) {
+            QCOMPARE(m_dialogs.messages(), QStringList{QStringLiteral("File creation cancelled")});
+            QCOMPARE(QDir(session().DataFolder).entryList({QStringLiteral("L1234567*")}, QDir::Files),
+                     QStringList{QStringLiteral("L1234567.241")});
+        }
     }
 
     void proposedNames_followTheState_data()

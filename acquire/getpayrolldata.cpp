@@ -41,7 +41,7 @@ bool openStore(Session& session, Dialogs& dialogs)
 {
     try {
         const BusyScope busy(dialogs);
-        OpenWageStore(session);
+        OpenWageStoreForRun(session);
         return true;
     } catch (const StoreError& error) {
         session.DataError = true;
@@ -261,6 +261,10 @@ void GetPayrollData(Session& session, MainWindowState& window, Dialogs& dialogs,
     }
 
     takePeriod(session, window);
+    // Until this run finishes, nothing may be filed from the session: its values are this run's, half-gathered.
+    window.resultsEnabled = false;
+    window.wageListingEnabled = false;
+    session.LoadedStatePosition = -1;
     if (!openStore(session, dialogs)) {
         return;
     }

@@ -210,7 +210,12 @@ bool failedStatus(Session& session, Dialogs& dialogs, const QbResponse* report)
     return false;
 }
 
-void walkSutaRows(Session& session, const QbReport& report)
+/// The user cancelled the load: nothing of it stays.
+struct LoadCancelled
+{
+};
+
+void walkSutaRows(Session& session, const QbReport& report, ProgressScope& progress)
 {
     const StateItem state = stateAt(session.StatePosition).item();
     const bool quest = state == StateItem::MassachusettsQuest;
@@ -229,6 +234,9 @@ void walkSutaRows(Session& session, const QbReport& report)
     bool lastItemIsSui = false; ///< the upper-case item is the SUI item's name
     bool lastItemIsSwh = false;
     for (const QbReportRow& row : report.rows) {
+        if (!progress.step()) {
+            throw LoadCancelled{};
+        }
         if (row.kind != QbRowKind::Data) {
             continue;
         }
@@ -427,8 +435,13 @@ void LoadSUTAData(Session& session, Dialogs& dialogs, const QbResponse* report)
     }
     try {
         if (report->report) {
-            walkSutaRows(session, *report->report);
+            ProgressScope progress(dialogs, QStringLiteral("Reading the wages..."), report->report->rows.size());
+            walkSutaRows(session, *report->report, progress);
         }
+    } catch (const LoadCancelled&) {
+        session.DataError = true;
+        dialogs.message(QStringLiteral("Get Payroll Data was cancelled."), kApplicationTitle);
+        return;
     } catch (const LoaderError&) {
         session.DataError = true;
     } catch (const StoreError&) {

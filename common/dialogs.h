@@ -117,6 +117,13 @@ public:
     ProgressScope& operator=(const ProgressScope&) = delete;
 
     void setTotal(qint64 total) { m_total = total; }
+    /// Reports `done` of `total` at once, for work counted in large steps; false once the user has cancelled.
+    bool report(qint64 done, qint64 total)
+    {
+        m_done = done;
+        m_total = total;
+        return m_dialogs.progress(m_what, done, total);
+    }
     /// One more step done; false once the user has cancelled.
     bool step()
     {

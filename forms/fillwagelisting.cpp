@@ -133,6 +133,7 @@ void fillListing(Session& session, WageStore& store, const QString& resultPath)
         int line = 0;
         for (const EmployeeRow& employee : employees) {
             if (++line > kWageListingLinesPerPage) {
+                reportWriterProgress(number, pages);
                 savePage(number, page->finish(pages));
                 page = std::make_unique<ListingPage>(blank, blankPath, session, ++number);
                 line = 1;

@@ -221,9 +221,14 @@ std::optional<QString> WageStore::problemWithFile(const QString& filePath)
     return problem;
 }
 
-void OpenWageStore(Session& session)
+namespace {
+
+void openAndEmpty(Session& session, bool asRunChange)
 {
     session.Store.open(session.DataFolder + WageStore::kFileName);
+    if (asRunChange) {
+        session.Store.beginRunChange();
+    }
     if (!session.MergeFiles) {
         try {
             session.Store.runStoredQueries({schema::kDeleteEmployer, schema::kDeleteEmployees});
@@ -232,6 +237,18 @@ void OpenWageStore(Session& session)
             throw;
         }
     }
+}
+
+} // namespace
+
+void OpenWageStore(Session& session)
+{
+    openAndEmpty(session, false);
+}
+
+void OpenWageStoreForRun(Session& session)
+{
+    openAndEmpty(session, true);
 }
 
 void CloseWageStore(Session& session)

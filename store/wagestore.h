@@ -75,6 +75,10 @@ enum class CompactionStep
 /// DeleteEmployer and DeleteEmployees. Throws StoreError.
 void OpenWageStore(Session& session);
 
+/// OpenWageStore for a run that gathers a quarter: the emptying is the first step of the run's change
+/// (beginRunChange), so that a run that stops or is cancelled leaves the store as it was. Throws StoreError.
+void OpenWageStoreForRun(Session& session);
+
 /// Releases the session's store.
 void CloseWageStore(Session& session);
 

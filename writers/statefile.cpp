@@ -176,6 +176,13 @@ void StateFile::commit()
     }
 }
 
+void reportWriterProgress(qint64 done, qint64 total)
+{
+    if (t_writerProgress && !t_writerProgress->report(done, total)) {
+        throw WriteFailure{kFileCancelled};
+    }
+}
+
 bool runStateFileWriter(Session& session, Dialogs& dialogs, const StateFileContext& context,
                         const std::function<void(WageStore&)>& body)
 {

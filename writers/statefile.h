@@ -102,6 +102,10 @@ private:
     const StateFileContext& m_context;
 };
 
+/// Reports how far the running writer has come in work of its own beyond the employees (the pages of the wage
+/// listing); throws the writer's cancellation, which leaves no file, when the user has cancelled.
+void reportWriterProgress(qint64 done, qint64 total);
+
 /// Runs a writer's body under the hourglass over the session's store (the one the checks before filing left open, or
 /// the data folder's, opened for the writer), shows the failure that stopped it, and tells whether the file was
 /// written.

@@ -3,6 +3,8 @@
 #include "app/period.h"
 #include "app/settings.h"
 #include "common/inifile.h"
+#include "tests/support/filebytes.h"
+#include "tests/support/generatedpayroll.h"
 #include "tests/support/scriptedpayrolldatawindows.h"
 #include "tests/support/startedprogram.h"
 
@@ -230,6 +232,24 @@ private Q_SLOTS:
         QCOMPARE(m_session->StateAccountID, QStringLiteral("7654321"));
         QCOMPARE(query(QStringLiteral("SELECT count(*) FROM StateIDTable")), QStringLiteral("1"));
         QCOMPARE(query(QStringLiteral("SELECT Name FROM Submitter")), QStringLiteral("KEPT"));
+    }
+
+    void cancelledLoad_leavesTheStoreAsItWas()
+    {
+        run(writeCompany());
+        const QString before = storeDump();
+        const QString path = m_documents->path() + QStringLiteral("/generated.json");
+        QVERIFY(test::writeBytes(path, test::generatedCompany(40)));
+        m_dialogs.clear();
+        m_dialogs.cancelProgressAt(256);
+        run(QStringLiteral("simulated:") + path);
+        QCOMPARE(m_dialogs.messages(), QStringList{QStringLiteral("Get Payroll Data was cancelled.")});
+        QCOMPARE(m_dialogs.progressReported(), 256);
+        QVERIFY(!m_session->Store.isOpen());
+        QCOMPARE(storeDump(), before);
+        // The session holds half a run: nothing is filed from it.
+        QVERIFY(!m_state.resultsEnabled);
+        QVERIFY(!m_state.wageListingEnabled);
     }
 
     void itemLists_offerTheStateTaxItems_data()

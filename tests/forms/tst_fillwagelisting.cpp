@@ -239,6 +239,8 @@ private Q_SLOTS:
             << QStringLiteral("page") << QStringLiteral("Page 1 of the wage listing could not be written");
         QTest::newRow("result not writable")
             << QStringLiteral("result") << QStringLiteral("The wage listing could not be written");
+        QTest::newRow("cancelled after a page")
+            << QStringLiteral("cancel") << QStringLiteral("File creation cancelled");
     }
 
     void failures()
@@ -260,11 +262,15 @@ private Q_SLOTS:
             pdf.getRoot().removeKey("/AcroForm");
             QPDFWriter(pdf, QFile::encodeName(blank).constData()).write();
         }
-        if (failure != QLatin1String("page") && failure != QLatin1String("result")) {
+        if (failure != QLatin1String("page") && failure != QLatin1String("result") &&
+            failure != QLatin1String("cancel")) {
             session().AppFolder = appFolder.path() + QLatin1Char('/');
         }
         if (failure == QLatin1String("page")) {
             QVERIFY(QDir().mkpath(session().DataFolder + QStringLiteral("FilledInWL1.pdf")));
+        }
+        if (failure == QLatin1String("cancel")) {
+            m_dialogs.cancelProgressAt(1);
         }
         const QString resultPath =
             failure == QLatin1String("result") ? target() + QStringLiteral("/missing.pdf") : target();

@@ -145,6 +145,7 @@ void Form1::buildLayout()
     auto* status = new QHBoxLayout;
     status->addWidget(m_writtenFile, 1);
     status->addWidget(m_openFolder);
+    layout->addStretch();
     layout->addLayout(status);
 }
 

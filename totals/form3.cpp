@@ -67,7 +67,12 @@ void Form3::buildLayout()
         grid->addWidget(text(textNumber), row, 2, 1, 2);
         ++row;
     }
-    grid->addWidget(m_command1, row, 3);
+    // A taller window keeps the lines together and leaves the room above the button; a wider one gives it to
+    // the boxes.
+    grid->setRowStretch(row, 1);
+    grid->addWidget(m_command1, row + 1, 3);
+    grid->setColumnStretch(2, 1);
+    grid->setColumnStretch(3, 1);
 }
 
 void Form3::applyLayout(const TotalsLayout& layout)

@@ -52,6 +52,7 @@ frmTXMag::frmTXMag(Session& session, Dialogs& dialogs, QWidget* parent)
     buttons->addStretch();
     buttons->addWidget(command1);
     buttons->addWidget(command3);
+    layout->addStretch();
     layout->addLayout(buttons);
     connect(command1, &QPushButton::clicked, this, &frmTXMag::createFileClicked);
     connect(command3, &QPushButton::clicked, this, &QDialog::reject);

@@ -21,6 +21,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QProgressDialog>
@@ -177,6 +178,22 @@ private Q_SLOTS:
         QTest::keyClick(m_form->button(MainCommand::WebSite), Qt::Key_Return);
         QCOMPARE(m_dialogs.calls().size(), 1);
         QCOMPARE(m_dialogs.calls().first().kind, test::DialogCall::Kind::OpenDocument);
+    }
+
+    // After a file is written the status line names it and opens its folder.
+    void statusLine_namesTheFileWritten()
+    {
+        auto* written = child<QLabel>(QStringLiteral("writtenFile"));
+        auto* openFolder = child<QPushButton>(QStringLiteral("openFolder"));
+        QVERIFY(!written->isVisible());
+        QVERIFY(!openFolder->isVisible());
+        m_session->WrittenFile = QStringLiteral("/home/pat/reports/L1234567.251");
+        QTest::mouseClick(child<QRadioButton>(QStringLiteral("Option2")), Qt::LeftButton);
+        QCOMPARE(written->text(), QStringLiteral("File written: /home/pat/reports/L1234567.251"));
+        QVERIFY(openFolder->isVisible());
+        QTest::mouseClick(openFolder, Qt::LeftButton);
+        QCOMPARE(m_dialogs.calls().last().kind, test::DialogCall::Kind::OpenDocument);
+        QCOMPARE(m_dialogs.calls().last().text, QStringLiteral("/home/pat/reports"));
     }
 
     void webSiteButton_opensAddressOrSaysWhy()

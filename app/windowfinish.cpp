@@ -32,12 +32,14 @@ public:
 
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (watched != m_window || setup().sizesFile.isEmpty() || m_window->objectName().isEmpty()) {
+        const bool shown = event->type() == QEvent::Show && !m_restored;
+        if (watched != m_window || !(shown || event->type() == QEvent::Hide) || setup().sizesFile.isEmpty() ||
+            m_window->objectName().isEmpty()) {
             return false;
         }
         QSettings sizes(setup().sizesFile, QSettings::IniFormat);
         const QString key = m_window->objectName() + QStringLiteral("/size");
-        if (event->type() == QEvent::Show && !m_restored) {
+        if (shown) {
             m_restored = true;
             QSize size = sizes.value(key).toSize();
             if (size.isValid()) {

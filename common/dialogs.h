@@ -111,7 +111,10 @@ class ProgressScope
 public:
     ProgressScope(Dialogs& dialogs, QString what, qint64 total = 0)
         : m_dialogs(dialogs), m_what(std::move(what)), m_total(total)
-    {}
+    {
+        // The half second before the progress window shows counts from here.
+        m_dialogs.progress(m_what, 0, m_total);
+    }
     ~ProgressScope() { m_dialogs.endProgress(); }
     ProgressScope(const ProgressScope&) = delete;
     ProgressScope& operator=(const ProgressScope&) = delete;

@@ -7,6 +7,7 @@
 #include "acquire/qb/qbconversation.h"
 #include "acquire/qb/qbxmlrequests.h"
 #include "acquire/qb/qbxmlresponses.h"
+#include "acquire/reportloaders.h"
 #include "acquire/wagespreadsheet.h"
 #include "app/mainwindowstate.h"
 #include "app/period.h"
@@ -188,7 +189,11 @@ void readFromQuickBooks(Session& session, MainWindowState& window, Dialogs& dial
         if (session.SupportFile) {
             writeSupportFile(session, dialogs, answer);
         }
-        responses = parseResponseDocument(answer);
+        {
+            ProgressScope progress(dialogs, QStringLiteral("Reading the QuickBooks answer..."), answer.size());
+            responses = parseResponseDocument(
+                answer, {}, [&progress](qint64 done, qint64 total) { return progress.report(done, total); });
+        }
         if (const auto mismatch = responseMismatch(requests, responses)) {
             throw QbError(*mismatch);
         }
@@ -196,6 +201,9 @@ void readFromQuickBooks(Session& session, MainWindowState& window, Dialogs& dial
         stop(session, dialogs, quickBooks,
              QStringLiteral("Wagetrove could not get the payroll data from QuickBooks. %1").arg(error.message()),
              MessageIcon::Critical);
+        return;
+    } catch (const QbCancelled&) {
+        stop(session, dialogs, quickBooks, kLoadCancelled);
         return;
     }
 

@@ -440,7 +440,7 @@ void LoadSUTAData(Session& session, Dialogs& dialogs, const QbResponse* report)
         }
     } catch (const LoadCancelled&) {
         session.DataError = true;
-        dialogs.message(QStringLiteral("Get Payroll Data was cancelled."), kApplicationTitle);
+        dialogs.message(kLoadCancelled, kApplicationTitle);
         return;
     } catch (const LoaderError&) {
         session.DataError = true;

@@ -1,6 +1,11 @@
 #pragma once
 
+#include <QString>
+
 namespace wagetrove {
+
+/// What a load the user cancelled says; the store is then as it was before the load.
+inline const QString kLoadCancelled = QStringLiteral("Get Payroll Data was cancelled.");
 
 class Dialogs;
 struct QbResponse;

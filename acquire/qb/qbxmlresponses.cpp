@@ -60,7 +60,7 @@ public:
     ResponseParser& operator=(const ResponseParser&) = delete;
 
     /// The responses, or the reason the document cannot be read in `failure`.
-    QList<QbResponse> run(QString& failure)
+    QList<QbResponse> run(QString& failure, const QbReadProgress& progress)
     {
         if (m_context == nullptr) {
             failure = QStringLiteral("there is not enough memory to read it");
@@ -75,6 +75,9 @@ public:
             const bool last = offset + size == m_document.size();
             parsed = xmlParseChunk(m_context, m_document.constData() + offset, int(size), last ? 1 : 0) == 0;
             offset += size;
+            if (parsed && progress && !progress(offset, m_document.size())) {
+                throw QbCancelled{};
+            }
         } while (parsed && m_stop.isEmpty() && offset < m_document.size());
         if (m_stop.isEmpty() && !parsed) {
             const xmlError* error = xmlCtxtGetLastError(m_context);
@@ -462,7 +465,8 @@ private:
 
 } // namespace
 
-QList<QbResponse> parseResponseDocument(const QByteArray& document, const QbParseLimits& limits)
+QList<QbResponse> parseResponseDocument(const QByteArray& document, const QbParseLimits& limits,
+                                        const QbReadProgress& progress)
 {
     if (qint64(document.size()) > limits.maxDocumentBytes) {
         throw QbError(QStringLiteral("The QuickBooks answer of %1 bytes is larger than %2 bytes, more than any "
@@ -472,7 +476,7 @@ QList<QbResponse> parseResponseDocument(const QByteArray& document, const QbPars
     }
     ResponseParser parser(document, limits);
     QString failure;
-    QList<QbResponse> responses = parser.run(failure);
+    QList<QbResponse> responses = parser.run(failure, progress);
     if (!failure.isEmpty()) {
         throw QbError(QStringLiteral("The QuickBooks answer could not be read: %1.").arg(failure));
     }

@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 #include <span>
 
@@ -140,11 +141,20 @@ struct QbParseLimits
     qint64 maxTextBytes = qint64(64) << 20;
 };
 
+/// The bytes of the answer read so far and in all, after each slice; false to stop reading (QbCancelled).
+using QbReadProgress = std::function<bool(qint64 done, qint64 total)>;
+
+/// Thrown when the read was stopped through its QbReadProgress.
+struct QbCancelled
+{
+};
+
 /// Reads a qbXML response document: the responses inside QBXMLMsgsRs in order. Any XML form is read (attribute
 /// order, either quote, empty elements written either way, character references, any line ends, a declared
 /// encoding). A document type declaration is refused, so no entity is ever declared or fetched. Throws QbError
 /// naming what is wrong.
-QList<QbResponse> parseResponseDocument(const QByteArray& document, const QbParseLimits& limits = {});
+QList<QbResponse> parseResponseDocument(const QByteArray& document, const QbParseLimits& limits = {},
+                                        const QbReadProgress& progress = {});
 
 /// Why the responses do not answer the requests sent, position by position (count, kinds, request ids), or
 /// nothing when they do.

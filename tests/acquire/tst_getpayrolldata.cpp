@@ -234,17 +234,26 @@ private Q_SLOTS:
         QCOMPARE(query(QStringLiteral("SELECT Name FROM Submitter")), QStringLiteral("KEPT"));
     }
 
+    void cancelledLoad_leavesTheStoreAsItWas_data()
+    {
+        QTest::addColumn<QString>("work");
+        QTest::addColumn<qint64>("at");
+        QTest::newRow("reading the answer") << QStringLiteral("Reading the QuickBooks answer...") << qint64(1);
+        QTest::newRow("walking the report") << QStringLiteral("Reading the wages...") << qint64(256);
+    }
+
     void cancelledLoad_leavesTheStoreAsItWas()
     {
+        QFETCH(QString, work);
+        QFETCH(qint64, at);
         run(writeCompany());
         const QString before = storeDump();
         const QString path = m_documents->path() + QStringLiteral("/generated.json");
         QVERIFY(test::writeBytes(path, test::generatedCompany(40)));
         m_dialogs.clear();
-        m_dialogs.cancelProgressAt(256);
+        m_dialogs.cancelProgressAt(at, work);
         run(QStringLiteral("simulated:") + path);
         QCOMPARE(m_dialogs.messages(), QStringList{QStringLiteral("Get Payroll Data was cancelled.")});
-        QCOMPARE(m_dialogs.progressReported(), 256);
         QVERIFY(!m_session->Store.isOpen());
         QCOMPARE(storeDump(), before);
         // The session holds half a run: nothing is filed from it.

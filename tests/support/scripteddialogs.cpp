@@ -81,10 +81,10 @@ bool ScriptedDialogs::hasProgramFor(const QString& path)
     return m_hasProgram;
 }
 
-bool ScriptedDialogs::progress(const QString&, qint64 done, qint64)
+bool ScriptedDialogs::progress(const QString& what, qint64 done, qint64)
 {
     m_progressReported = done;
-    return m_cancelAt < 0 || done < m_cancelAt;
+    return m_cancelAt < 0 || done < m_cancelAt || (!m_cancelWhat.isEmpty() && what != m_cancelWhat);
 }
 
 } // namespace wagetrove::test

@@ -44,8 +44,13 @@ public:
     QStringList messages() const;
     const QStringList& unscripted() const { return m_unscripted; }
     int busyDepth() const { return m_busyDepth; }
-    /// Long work reports its steps; the report at or after `step` answers that the user cancelled.
-    void cancelProgressAt(qint64 step) { m_cancelAt = step; }
+    /// Long work reports its steps; the report at or after `step` (of the work called `what`, or of any work)
+    /// answers that the user cancelled.
+    void cancelProgressAt(qint64 step, const QString& what = {})
+    {
+        m_cancelAt = step;
+        m_cancelWhat = what;
+    }
     qint64 progressReported() const { return m_progressReported; }
     void clear() { m_calls.clear(); }
 
@@ -70,6 +75,7 @@ private:
     bool m_hasProgram = true;
     int m_busyDepth = 0;
     qint64 m_cancelAt = -1;
+    QString m_cancelWhat;
     qint64 m_progressReported = 0;
 };
 

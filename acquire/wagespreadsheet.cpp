@@ -5,6 +5,7 @@
 #include "common/numerictext.h"
 #include "common/xlsxreader.h"
 #include "store/bulkinsert.h"
+#include "store/schema.h"
 #include "store/sqlutil.h"
 #include "store/storeerror.h"
 
@@ -351,7 +352,9 @@ void ImportWageSpreadsheetFile(Session& session, Dialogs& dialogs, const QString
             QSqlDatabase& db = session.Store.database();
             try {
                 Transaction transaction(db);
+                schema::dropEmployeeNameIndexes(db);
                 const ImportedValues values = WagesImport(session, dialogs, workbook).run();
+                schema::createEmployeeNameIndexes(db);
                 transaction.commit();
                 apply(session, values);
             } catch (const ImportStop& stop) {

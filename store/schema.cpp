@@ -85,9 +85,11 @@ const struct
                    " AND COALESCE([SWHWages], 0) = 0 AND COALESCE([SWHAmount], 0) = 0"},
 };
 
-const char* const kIndexes[] = {
+const char* const kEmployeeNameIndexes[] = {
     "CREATE INDEX [LastName] ON [Employee] ([LastName] COLLATE NOCASE)",
     "CREATE INDEX [Name] ON [Employee] ([Name] COLLATE NOCASE)",
+};
+const char* const kOtherIndexes[] = {
     "CREATE INDEX [EIN] ON [StateIDTable] ([EIN])",
 };
 
@@ -103,7 +105,8 @@ void create(QSqlDatabase& db)
         }
         exec(db, QStringLiteral("CREATE TABLE %1 (%2)").arg(bracketed(table.name), columns.join(QStringLiteral(", "))));
     }
-    for (const char* index : kIndexes) {
+    createEmployeeNameIndexes(db);
+    for (const char* index : kOtherIndexes) {
         exec(db, QLatin1String(index));
     }
     exec(db, QStringLiteral("CREATE TABLE [%1] ([Name] TEXT PRIMARY KEY COLLATE NOCASE, [Statement] TEXT NOT NULL)")
@@ -161,6 +164,19 @@ std::optional<QString> problemWith(QSqlDatabase& db)
         return QStringLiteral("it was written by a newer release of Wagetrove (store version %1)").arg(version);
     }
     return std::nullopt;
+}
+
+void dropEmployeeNameIndexes(QSqlDatabase& db)
+{
+    exec(db, QStringLiteral("DROP INDEX [LastName]"));
+    exec(db, QStringLiteral("DROP INDEX [Name]"));
+}
+
+void createEmployeeNameIndexes(QSqlDatabase& db)
+{
+    for (const char* index : kEmployeeNameIndexes) {
+        exec(db, QLatin1String(index));
+    }
 }
 
 } // namespace wagetrove::schema

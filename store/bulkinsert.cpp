@@ -1,7 +1,6 @@
 #include "store/bulkinsert.h"
 
-#include <QSqlDriver>
-#include <QVariant>
+#include "store/sqlutil.h"
 
 #include <sqlite3.h>
 
@@ -9,12 +8,11 @@ namespace wagetrove {
 
 BulkInsert::BulkInsert(QSqlDatabase& db, const QString& statement)
 {
-    const QVariant handle = db.isOpen() ? db.driver()->handle() : QVariant();
-    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0) {
+    m_db = sqliteConnection(db);
+    if (m_db == nullptr) {
         m_prepareError = QStringLiteral("the wage store is not open");
         return;
     }
-    m_db = *static_cast<sqlite3* const*>(handle.constData());
     const QByteArray sql = statement.toUtf8();
     if (sqlite3_prepare_v2(m_db, sql.constData(), static_cast<int>(sql.size()), &m_statement, nullptr) != SQLITE_OK) {
         m_prepareError = QString::fromUtf8(sqlite3_errmsg(m_db));

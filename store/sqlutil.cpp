@@ -2,6 +2,7 @@
 
 #include "store/storeerror.h"
 
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 
@@ -10,6 +11,15 @@ namespace wagetrove {
 QString lastErrorText(const QSqlQuery& query)
 {
     return query.lastError().text().trimmed();
+}
+
+sqlite3* sqliteConnection(const QSqlDatabase& db)
+{
+    const QVariant handle = db.isOpen() ? db.driver()->handle() : QVariant();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0) {
+        return nullptr;
+    }
+    return *static_cast<sqlite3* const*>(handle.constData());
 }
 
 namespace {

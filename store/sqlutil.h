@@ -6,6 +6,7 @@
 #include <QVariantList>
 
 class QSqlQuery;
+struct sqlite3;
 
 namespace wagetrove {
 
@@ -17,6 +18,10 @@ inline QString bracketed(const QString& name)
 
 /// The driver's and the database's error texts of a failed query, joined.
 QString lastErrorText(const QSqlQuery& query);
+
+/// The SQLite connection under an open store connection, for the loops that use SQLite's own statement API;
+/// null when the connection is not an open SQLite one.
+sqlite3* sqliteConnection(const QSqlDatabase& db);
 
 /// Runs one statement with bound values; throws StoreError naming the statement on failure.
 void exec(QSqlDatabase& db, const QString& statement, const QVariantList& values = {});

@@ -3,6 +3,8 @@
 #include "app/session.h"
 #include "common/dialogs.h"
 #include "store/schema.h"
+#include "store/sqlutil.h"
+#include "store/storedrows.h"
 #include "store/storeerror.h"
 #include "store/wagestore.h"
 #include "writers/fixedrecord.h"
@@ -92,54 +94,57 @@ void StateFileContext::forEachEmployee(WageStore& store, EmployeeOrder order,
 void StateFileContext::forEachStoredEmployee(WageStore& store, EmployeeOrder order,
                                              const std::function<void(const EmployeeRow&)>& onEmployee) const
 {
-    QSqlQuery query(store.database());
-    query.setForwardOnly(true);
     const QString orderBy = order == EmployeeOrder::LastName ? QStringLiteral("[LastName]") : QStringLiteral("[Name]");
-    if (!query.exec(QStringLiteral("SELECT [Name], [SS], [LastName], [FirstName], [MiddleName], [Owner], [UnitCode], "
-                                   "[GrossWages], [TaxableWages], [SWHWages], [SWHAmount], [TotalHours], [Month1], "
-                                   "[Month2], [Month3] FROM [Employee] ORDER BY %1, rowid")
-                        .arg(orderBy))) {
-        throw unexpected();
-    }
-    if (t_writerProgress) {
-        QSqlQuery count(store.database());
-        if (count.exec(QStringLiteral("SELECT count(*) FROM [Employee]")) && count.next()) {
-            t_writerProgress->setTotal(count.value(0).toLongLong());
+    try {
+        if (t_writerProgress) {
+            t_writerProgress->setTotal(
+                scalar(store.database(), QStringLiteral("SELECT count(*) FROM [Employee]")).toLongLong());
         }
-    }
-    while (query.next()) {
-        if (t_writerProgress && !t_writerProgress->step()) {
-            throw WriteFailure{kFileCancelled};
-        }
-        EmployeeRow row;
-        row.Name = query.value(kName).toString();
-        row.SS = query.value(kSS).toString();
-        row.LastName = query.value(kLastName).toString();
-        row.FirstName = query.value(kFirstName).toString();
-        row.MiddleName = query.value(kMiddleName).toString();
-        row.Owner = query.value(kOwner).toString();
-        row.UnitCode = query.value(kUnitCode).toString();
-        row.Month1 = query.value(kMonth1).toLongLong() != 0;
-        row.Month2 = query.value(kMonth2).toLongLong() != 0;
-        row.Month3 = query.value(kMonth3).toLongLong() != 0;
-        const std::pair<int, Currency*> amounts[] = {{kGrossWages, &row.GrossWages},
-                                                     {kTaxableWages, &row.TaxableWages},
-                                                     {kSWHWages, &row.SWHWages},
-                                                     {kSWHAmount, &row.SWHAmount},
-                                                     {kTotalHours, &row.TotalHours}};
-        for (const auto& [column, amount] : amounts) {
-            const QVariant value = query.value(column);
-            bool ok = true;
-            const qlonglong raw = value.isNull() ? 0 : value.toLongLong(&ok);
-            if (!ok) {
-                throw valueFailure(row.who(), QStringLiteral("The stored %1 \"%2\" is not an amount.")
-                                                  .arg(query.record().fieldName(column), value.toString()));
+        StoredRows rows(store.database(),
+                        QStringLiteral("SELECT [Name], [SS], [LastName], [FirstName], [MiddleName], [Owner], "
+                                       "[UnitCode], [GrossWages], [TaxableWages], [SWHWages], [SWHAmount], "
+                                       "[TotalHours], [Month1], [Month2], [Month3] FROM [Employee] ORDER BY %1, rowid")
+                            .arg(orderBy));
+        const auto flag = [&rows](int column) {
+            return rows.isInteger(column) ? rows.integer(column) != 0 : rows.value(column).toLongLong() != 0;
+        };
+        while (rows.next()) {
+            if (t_writerProgress && !t_writerProgress->step()) {
+                throw WriteFailure{kFileCancelled};
             }
-            *amount = Currency::fromRaw(raw);
+            EmployeeRow row;
+            row.Name = rows.text(kName);
+            row.SS = rows.text(kSS);
+            row.LastName = rows.text(kLastName);
+            row.FirstName = rows.text(kFirstName);
+            row.MiddleName = rows.text(kMiddleName);
+            row.Owner = rows.text(kOwner);
+            row.UnitCode = rows.text(kUnitCode);
+            row.Month1 = flag(kMonth1);
+            row.Month2 = flag(kMonth2);
+            row.Month3 = flag(kMonth3);
+            const std::pair<int, Currency*> amounts[] = {{kGrossWages, &row.GrossWages},
+                                                         {kTaxableWages, &row.TaxableWages},
+                                                         {kSWHWages, &row.SWHWages},
+                                                         {kSWHAmount, &row.SWHAmount},
+                                                         {kTotalHours, &row.TotalHours}};
+            for (const auto& [column, amount] : amounts) {
+                if (rows.isInteger(column)) {
+                    *amount = Currency::fromRaw(rows.integer(column));
+                    continue;
+                }
+                const QVariant value = rows.value(column);
+                bool ok = true;
+                const qlonglong raw = value.isNull() ? 0 : value.toLongLong(&ok);
+                if (!ok) {
+                    throw valueFailure(row.who(), QStringLiteral("The stored %1 \"%2\" is not an amount.")
+                                                      .arg(rows.columnName(column), value.toString()));
+                }
+                *amount = Currency::fromRaw(raw);
+            }
+            onEmployee(row);
         }
-        onEmployee(row);
-    }
-    if (query.lastError().isValid()) {
+    } catch (const StoreError&) {
         throw unexpected();
     }
 }

@@ -162,6 +162,10 @@ int main(int argc, char* argv[])
 
     struct Row
     {
+        Row(QString what, QStringList command, QString target, QStringList before = {})
+            : what(std::move(what)), command(std::move(command)), target(std::move(target)), before(std::move(before))
+        {
+        }
         QString what;
         QStringList command;
         QString target;

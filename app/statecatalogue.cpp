@@ -53,4 +53,15 @@ QString stateCodeFor(int itemData)
     return {};
 }
 
+int positionOf(StateItem item)
+{
+    const auto list = entries();
+    for (std::size_t position = 0; position < list.size(); ++position) {
+        if (list[position].item() == item) {
+            return static_cast<int>(position);
+        }
+    }
+    return 0;
+}
+
 } // namespace wagetrove

@@ -45,6 +45,9 @@ bool isStatePosition(int position);
 /// The entry at a list position; position 0 for a position outside the list.
 const StateEntry& stateAt(int position);
 
+/// The list position of the entry tagged `item`; 0 for a tag no entry carries.
+int positionOf(StateItem item);
+
 /// The state code kept for an ItemData tag (1 to 13), or empty for any other index.
 QString stateCodeFor(int itemData);
 

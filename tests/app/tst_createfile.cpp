@@ -1,4 +1,5 @@
 #include "app/createfile.h"
+#include "app/period.h"
 #include "app/session.h"
 #include "app/statecatalogue.h"
 #include "tests/support/scripteddialogs.h"
@@ -21,16 +22,6 @@ private:
     int m_transmitterShown = 0;
 
     Session& session() { return m_store->session(); }
-
-    void choose(StateItem item)
-    {
-        for (int position = 0; position < 13; ++position) {
-            if (stateAt(position).item() == item) {
-                session().StatePosition = position;
-                session().StateAbbrev = stateAt(position).abbreviation();
-            }
-        }
-    }
 
     void createFile()
     {
@@ -78,7 +69,7 @@ private Q_SLOTS:
         QFETCH(QString, quarter);
         QFETCH(QString, title);
         QFETCH(QString, name);
-        choose(static_cast<StateItem>(state));
+        selectState(session(), positionOf(static_cast<StateItem>(state)));
         session().Today = today;
         session().TaxYear = 2025;
         session().Quarter = quarter;
@@ -91,7 +82,7 @@ private Q_SLOTS:
 
     void findings_showNoDialog_andTheStoreIsClosed()
     {
-        choose(StateItem::Washington);
+        selectState(session(), positionOf(StateItem::Washington));
         session().Form3.Text8 = QStringLiteral("123456789");
         createFile();
         QCOMPARE(m_dialogs.messages().size(), 1);
@@ -102,7 +93,7 @@ private Q_SLOTS:
 
     void cancelledDialog_writesNothingAndSaysNothing()
     {
-        choose(StateItem::Washington);
+        selectState(session(), positionOf(StateItem::Washington));
         m_dialogs.fileNext(std::nullopt);
         createFile();
         QVERIFY2(session().ChecksPassed, qPrintable(m_dialogs.messages().join(QLatin1Char('|'))));
@@ -140,7 +131,7 @@ private Q_SLOTS:
         QFETCH(bool, opens);
         QFETCH(QStringList, messages);
         QFETCH(QString, lastTitle);
-        choose(static_cast<StateItem>(state));
+        selectState(session(), positionOf(static_cast<StateItem>(state)));
         session().TaxYear = 2025;
         session().Quarter = QStringLiteral("1");
         QVERIFY(QFile::copy(test::programFolder() + QStringLiteral("/PFML.xlsx"),
@@ -189,9 +180,9 @@ private Q_SLOTS:
         QFETCH(bool, yes);
         QFETCH(QString, question);
         QFETCH(int, transmitterShown);
-        choose(static_cast<StateItem>(loaded));
+        selectState(session(), positionOf(static_cast<StateItem>(loaded)));
         session().LoadedStatePosition = loaded == 0 ? -1 : session().StatePosition;
-        choose(StateItem::Texas);
+        selectState(session(), positionOf(StateItem::Texas));
         session().Form3.Text9 = QStringLiteral("12-345678-9");
         m_dialogs.answerNext(yes ? Answer::Yes : Answer::No);
         createFile();

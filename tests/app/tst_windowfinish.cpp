@@ -55,17 +55,10 @@ private:
     std::unique_ptr<QDialog> open(Window window)
     {
         Session& session = m_store->session();
-        const auto choose = [&session](StateItem item) {
-            for (int position = 0; position < 13; ++position) {
-                if (stateAt(position).item() == item) {
-                    session.StatePosition = position;
-                }
-            }
-        };
         switch (window) {
         case Window::Totals:
         case Window::TotalsTexas:
-            choose(window == Window::Totals ? StateItem::Illinois : StateItem::Texas);
+            session.StatePosition = positionOf(window == Window::Totals ? StateItem::Illinois : StateItem::Texas);
             return std::make_unique<Form3>(session, m_dialogs, ShowTotalsWindowLayout(session, QString(), QString()));
         case Window::Transmitter:
             return std::make_unique<frmTXMag>(session, m_dialogs);

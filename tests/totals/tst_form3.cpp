@@ -24,11 +24,7 @@ private:
     void open(StateItem item, int year = 2025, const QString& quarter = QStringLiteral("1"))
     {
         Session& session = m_store->session();
-        for (int position = 0; position < 13; ++position) {
-            if (stateAt(position).item() == item) {
-                session.StatePosition = position;
-            }
-        }
+        session.StatePosition = positionOf(item);
         session.TaxYear = static_cast<qint16>(year);
         session.Quarter = quarter;
         session.Rate = *Currency::fromText(QStringLiteral("2.7"));

@@ -1,3 +1,4 @@
+#include "app/period.h"
 #include "app/session.h"
 #include "app/statecatalogue.h"
 #include "tests/support/scripteddialogs.h"
@@ -21,16 +22,6 @@ const QString kQuestEmployeeFinding = QStringLiteral("- At least one employee ha
 const QString kKentuckyFinding =
     QStringLiteral("- State ID invalid. Must be 6 or 8 digits followed by optional 1 Alphabetic character suffix. "
                    "Click the View Totals button and check the State ID Field.");
-
-void choose(Session& session, StateItem item)
-{
-    for (int position = 0; position < 13; ++position) {
-        if (stateAt(position).item() == item) {
-            session.StatePosition = position;
-            session.StateAbbrev = stateAt(position).abbreviation();
-        }
-    }
-}
 
 } // namespace
 
@@ -77,7 +68,7 @@ private Q_SLOTS:
         QVERIFY(m_store->exec(QStringLiteral("INSERT INTO Employee (Name, SS, TotalHours, GrossWages) VALUES "
                                              "('Ava', '123456789', 4000000, 10000000), "
                                              "('Ben', '000000000', 5200000, 20000000)")));
-        choose(session(), StateItem::Illinois);
+        selectState(session(), positionOf(StateItem::Illinois));
         session().Form3.Text8 = QStringLiteral("12-3456789");
         session().Form3.Text9 = QStringLiteral("1234567");
         session().Rate = Currency::fromRaw(27000);
@@ -208,7 +199,7 @@ private Q_SLOTS:
         if (!statement.isEmpty()) {
             QVERIFY(m_store->exec(statement));
         }
-        choose(session(), StateItem(state));
+        selectState(session(), positionOf(StateItem(state)));
         session().Form3.Text8 = ein;
         session().Form3.Text9 = stateId;
         session().StandAlone = standAlone;
@@ -264,7 +255,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, stateId);
         QFETCH(bool, valid);
-        choose(session(), StateItem::Kentucky);
+        selectState(session(), positionOf(StateItem::Kentucky));
         session().Form3.Text9 = stateId;
         // Compared whole, so a text that breaks the pattern in several places is still reported once.
         QCOMPARE(validate(), valid ? QString() : kCrLf + kKentuckyFinding);
@@ -291,7 +282,7 @@ private Q_SLOTS:
     {
         QVERIFY(m_store->exec(QStringLiteral("UPDATE Submitter SET Name = '', Phone = NULL, EIN = ''")));
         QVERIFY(m_store->exec(QStringLiteral("UPDATE Employee SET SS = '' WHERE Name = 'Ben'")));
-        choose(session(), StateItem::Texas);
+        selectState(session(), positionOf(StateItem::Texas));
         session().Form3.Text9 = QStringLiteral("1");
         session().Rate = Currency();
         QCOMPARE(validate().split(kCrLf),
@@ -344,7 +335,7 @@ private Q_SLOTS:
         QVERIFY(m_store->exec(QStringLiteral("INSERT INTO Employee (Name, SS, TotalHours) VALUES "
                                              "('Cy', '111111111', NULL)")));
         QVERIFY(m_store->exec(QStringLiteral("UPDATE Employee SET TotalHours = 0 WHERE Name = 'Ava'")));
-        choose(session(), StateItem(state));
+        selectState(session(), positionOf(StateItem(state)));
         session().Form3.Text9 = QStringLiteral("12345678");
         for (const auto& answer : answers) {
             m_dialogs.inputNext(answer);
@@ -377,7 +368,7 @@ private Q_SLOTS:
         QFETCH(int, state);
         QFETCH(bool, allowZeroHours);
         QVERIFY(m_store->exec(QStringLiteral("UPDATE Employee SET TotalHours = 0")));
-        choose(session(), StateItem(state));
+        selectState(session(), positionOf(StateItem(state)));
         session().Form3.Text9 = QStringLiteral("12345678");
         session().AllowZeroHours = allowZeroHours;
         QCOMPARE(validate(), QString());
@@ -439,7 +430,7 @@ private Q_SLOTS:
     {
         QVERIFY(m_store->exec(QStringLiteral("UPDATE Submitter SET Name = '', Address = '', City = '', State = '', "
                                              "Zip = '', Contact = '', Phone = '', EIN = '', Email = ''")));
-        choose(session(), StateItem::MassachusettsQuest);
+        selectState(session(), positionOf(StateItem::MassachusettsQuest));
         session().Form3.Text9 = QStringLiteral("12345678");
         session().Rate = Currency(); // the rate is not checked for Quest either
         session().frmTXMag.Text6 = QStringLiteral("kept");

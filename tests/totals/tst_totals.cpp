@@ -15,16 +15,6 @@ Currency money(const char* text)
     return Currency::fromText(QLatin1String(text)).value_or(Currency::fromRaw(-1));
 }
 
-int positionOf(StateItem item)
-{
-    for (int position = 0; position < 13; ++position) {
-        if (stateAt(position).item() == item) {
-            return position;
-        }
-    }
-    return 0;
-}
-
 } // namespace
 
 class TestTotals : public QObject

@@ -1,3 +1,4 @@
+#include "app/period.h"
 #include "app/session.h"
 #include "app/statecatalogue.h"
 #include "common/inifile.h"
@@ -10,16 +11,6 @@
 using namespace wagetrove;
 
 namespace {
-
-void choose(Session& session, StateItem item)
-{
-    for (int position = 0; position < 13; ++position) {
-        if (stateAt(position).item() == item) {
-            session.StatePosition = position;
-            session.StateAbbrev = stateAt(position).abbreviation();
-        }
-    }
-}
 
 QString setting(const Session& session, const QString& key)
 {
@@ -92,13 +83,13 @@ private Q_SLOTS:
         QFETCH(int, state);
         QFETCH(QString, stateId);
         QFETCH(QString, message);
-        choose(session(), static_cast<StateItem>(state));
+        selectState(session(), positionOf(static_cast<StateItem>(state)));
         QCOMPARE(stateIdProblem(session(), stateId).value_or(QString()), message);
     }
 
     void stateId_isTrimmedAndStoredInTheCompanysRow()
     {
-        choose(session(), StateItem::Kentucky);
+        selectState(session(), positionOf(StateItem::Kentucky));
         session().Form3.Text9 = QStringLiteral("  123456A ");
         leaveStateId(session(), m_dialogs);
         QVERIFY(m_dialogs.calls().isEmpty());
@@ -116,7 +107,7 @@ private Q_SLOTS:
 
     void noMatchingRow_writesNothing_butStandAloneIgnoresTheStateForTheIdOnly()
     {
-        choose(session(), StateItem::Illinois);
+        selectState(session(), positionOf(StateItem::Illinois));
         session().Form3.Text9 = QStringLiteral("IL-1");
         session().Form3.Text10 = QStringLiteral("201");
         leaveStateId(session(), m_dialogs);
@@ -139,7 +130,7 @@ private Q_SLOTS:
 
     void countyCode_mustBeNumericAndIsIgnoredForKentucky()
     {
-        choose(session(), StateItem::Texas);
+        selectState(session(), positionOf(StateItem::Texas));
         session().Form3.Text10 = QStringLiteral("20A");
         leaveCountyCode(session(), m_dialogs);
         QCOMPARE(m_dialogs.messages(), QStringList{QStringLiteral("County must be numeric")});
@@ -147,7 +138,7 @@ private Q_SLOTS:
         leaveCountyCode(session(), m_dialogs);
         QCOMPARE(stateIdOf(QStringLiteral("12-3456789"), QStringLiteral("TX")), QStringLiteral("old/201"));
 
-        choose(session(), StateItem::Kentucky);
+        selectState(session(), positionOf(StateItem::Kentucky));
         session().Form3.Text10 = QStringLiteral("2.625%");
         leaveCountyCode(session(), m_dialogs);
         QCOMPARE(m_dialogs.messages().size(), 1);
@@ -156,7 +147,7 @@ private Q_SLOTS:
 
     void lockedStore_isReportedAndTheBoxKept()
     {
-        choose(session(), StateItem::Texas);
+        selectState(session(), positionOf(StateItem::Texas));
         WageStore other;
         other.open(session().DataFolder + WageStore::kFileName);
         session().Form3.Text9 = QStringLiteral("12-345678-9");
@@ -172,7 +163,7 @@ private Q_SLOTS:
 
     void rate_recomputesTaxAndIsRememberedInStandAlone()
     {
-        choose(session(), StateItem::Kentucky);
+        selectState(session(), positionOf(StateItem::Kentucky));
         session().TaxableTotal = *Currency::fromText(QStringLiteral("10000"));
         session().Form3.Text6 = QStringLiteral("abc");
         QVERIFY(leaveRate(session(), m_dialogs));
@@ -190,7 +181,7 @@ private Q_SLOTS:
 
     void rate_isFreeTextForPfml()
     {
-        choose(session(), StateItem::MassachusettsPFML);
+        selectState(session(), positionOf(StateItem::MassachusettsPFML));
         session().Form3.Text6 = QStringLiteral("sixty");
         session().Form3.Text7 = QStringLiteral("100");
         QVERIFY(!leaveRate(session(), m_dialogs));
@@ -247,7 +238,7 @@ private Q_SLOTS:
         QFETCH(QString, typed);
         QFETCH(QString, shown);
         QFETCH(bool, focusBack);
-        choose(session(), static_cast<StateItem>(state));
+        selectState(session(), positionOf(static_cast<StateItem>(state)));
         TotalsWindowBoxes& boxes = session().Form3;
         boxes.Text1 = QStringLiteral("5");
         boxes.Text2 = QStringLiteral("$9.00");
@@ -285,7 +276,7 @@ private Q_SLOTS:
         QFETCH(int, state);
         QFETCH(int, box);
         QFETCH(bool, computed);
-        choose(session(), static_cast<StateItem>(state));
+        selectState(session(), positionOf(static_cast<StateItem>(state)));
         QCOMPARE(isComputedBox(session(), box), computed);
     }
 

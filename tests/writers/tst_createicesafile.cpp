@@ -17,17 +17,6 @@ namespace {
 constexpr int kRecord = 277;
 const QDate kToday(2024, 7, 15);
 
-int positionOf(StateItem item)
-{
-    const auto catalogue = stateCatalogue();
-    for (std::size_t i = 0; i < catalogue.size(); ++i) {
-        if (catalogue[i].item() == item) {
-            return static_cast<int>(i);
-        }
-    }
-    qFatal("no such state");
-}
-
 Expected record()
 {
     return Expected(kRecord);

@@ -1,3 +1,4 @@
+#include "app/period.h"
 #include "app/session.h"
 #include "app/statecatalogue.h"
 #include "common/inifile.h"
@@ -28,23 +29,13 @@ private:
         return CreateTransmitterFile(session(), m_dialogs, [this] { ++m_instructionsShown; });
     }
 
-    void choose(StateItem item)
-    {
-        for (int position = 0; position < 13; ++position) {
-            if (stateAt(position).item() == item) {
-                session().StatePosition = position;
-                session().StateAbbrev = stateAt(position).abbreviation();
-            }
-        }
-    }
-
 private Q_SLOTS:
     void init()
     {
         m_store = std::make_unique<test::StoreFixture>();
         m_dialogs = test::ScriptedDialogs();
         m_instructionsShown = 0;
-        choose(StateItem::Illinois);
+        selectState(session(), positionOf(StateItem::Illinois));
         session().TaxYear = 2024;
         session().Quarter = QStringLiteral("1");
         session().ToMonthYear = QStringLiteral("032024");
@@ -189,7 +180,7 @@ private Q_SLOTS:
         QFETCH(QString, quarter);
         QFETCH(QString, title);
         QFETCH(QString, name);
-        choose(static_cast<StateItem>(state));
+        selectState(session(), positionOf(static_cast<StateItem>(state)));
         session().Quarter = quarter;
         session().Form3.Text9 = QStringLiteral(" 12345678 ");
         session().Form3.Text8 = QStringLiteral(" 12-3456789");
@@ -204,7 +195,7 @@ private Q_SLOTS:
 
     void texas_showsItsInstructionsOrItsMessage()
     {
-        choose(StateItem::Texas);
+        selectState(session(), positionOf(StateItem::Texas));
         session().Form3.Text9 = QStringLiteral("12-345678-9");
         session().Form3.Text10 = QStringLiteral("5");
         session().Form3.Text11 = QStringLiteral("0");

@@ -146,16 +146,6 @@ private:
     QStringList m_problems;
 };
 
-int positionOf(StateItem item)
-{
-    for (int position = 0; position < 13; ++position) {
-        if (stateAt(position).item() == item) {
-            return position;
-        }
-    }
-    return 0;
-}
-
 } // namespace
 
 int main(int argc, char* argv[])

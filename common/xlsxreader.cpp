@@ -1,5 +1,7 @@
 #include "common/xlsxreader.h"
 
+#include "common/xmltokenizer.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -341,6 +343,19 @@ public:
             m_failure = what;
         }
         stop();
+    }
+    /// Keeps character data while collecting; false once the text is too long to be a cell's.
+    bool collect(const char* text, size_t length)
+    {
+        if (m_collecting) {
+            m_text.append(text, length);
+            if (m_text.size() > kMaxTextBytes) {
+                m_textTooLong = true;
+                m_collecting = false;
+                stop();
+            }
+        }
+        return !m_stopped;
     }
 };
 
@@ -831,14 +846,7 @@ void XMLCALL onText(void* handler, const XML_Char* text, int length)
 {
     auto* h = static_cast<PartHandler*>(handler);
     h->m_lastEvent = XML_GetCurrentByteIndex(h->m_parser);
-    if (h->m_collecting) {
-        h->m_text.append(text, size_t(length));
-        if (h->m_text.size() > kMaxTextBytes) {
-            h->m_textTooLong = true;
-            h->m_collecting = false;
-            h->stop();
-        }
-    }
+    h->collect(text, size_t(length));
 }
 
 template <class Handler>
@@ -849,6 +857,28 @@ void XMLCALL onDoctype(void* handler, const XML_Char*, const XML_Char*, const XM
     h->m_declaresDocumentType = true;
     h->stop();
 }
+
+/// Hands the tokenizer's events to a part's handler, as expat's callbacks do.
+template <class Handler>
+class TokenizedPart final : public XmlEvents
+{
+public:
+    explicit TokenizedPart(Handler& handler) : m_handler(handler) {}
+    bool startElement(const char* name, const char** attributes) override
+    {
+        m_handler.start(name, attributes);
+        return !m_handler.m_stopped;
+    }
+    bool endElement(const char* name) override
+    {
+        m_handler.end(name);
+        return !m_handler.m_stopped;
+    }
+    bool characters(const char* text, size_t length) override { return m_handler.collect(text, length); }
+
+private:
+    Handler& m_handler;
+};
 
 /// The zip entry name that a relationship target points to, relative to the folder of the part it comes from.
 QString resolveTarget(const QString& sourceFolder, const QString& target)
@@ -939,30 +969,129 @@ QString XlsxReader::failure(const QString& what) const
     return QStringLiteral("The workbook \"%1\" cannot be read: %2.").arg(QDir::toNativeSeparators(m_path), what);
 }
 
-template <class Handler>
-std::optional<QString> XlsxReader::parsePart(const QString& partName, const QString& label, qint64 maxSize,
-                                             Handler& handler)
+void XlsxReader::ClosePart::operator()(zip_file* file) const
+{
+    zip_fclose(file);
+}
+
+XlsxReader::PartFile XlsxReader::openPart(const QString& partName, const QString& label, qint64 maxSize,
+                                          std::optional<QString>& failed) const
 {
     const zip_int64_t index = locate(m_zip, partName);
     if (index < 0) {
-        return failure(QStringLiteral("%1 is missing from the file, so the file is damaged").arg(label));
+        failed = failure(QStringLiteral("%1 is missing from the file, so the file is damaged").arg(label));
+        return {};
     }
-    const QString tooLarge =
-        QStringLiteral("%1 would unpack to more than %2, the most this program reads from one part; the file is "
-                       "damaged or too large")
-            .arg(label, sizeText(maxSize));
     zip_stat_t stat;
     zip_stat_init(&stat);
     if (zip_stat_index(m_zip, zip_uint64_t(index), 0, &stat) == 0 && (stat.valid & ZIP_STAT_SIZE) &&
         stat.size > zip_uint64_t(maxSize)) {
-        return failure(tooLarge);
+        failed = partTooLarge(label, maxSize);
+        return {};
     }
-    zip_file_t* file = zip_fopen_index(m_zip, zip_uint64_t(index), 0);
+    PartFile file(zip_fopen_index(m_zip, zip_uint64_t(index), 0));
     if (!file) {
-        return failure(
+        failed = failure(
             QStringLiteral("%1 cannot be unpacked (%2)").arg(label, QString::fromLocal8Bit(zip_strerror(m_zip))));
     }
-    const auto closeFile = qScopeGuard([file] { zip_fclose(file); });
+    return file;
+}
+
+QString XlsxReader::partTooLarge(const QString& label, qint64 maxSize) const
+{
+    return failure(QStringLiteral("%1 would unpack to more than %2, the most this program reads from one part; the "
+                                  "file is damaged or too large")
+                       .arg(label, sizeText(maxSize)));
+}
+
+std::optional<QString> XlsxReader::readSlice(zip_file* file, void* buffer, const QString& label, qint64 maxSize,
+                                             qint64& unpacked, qint64& read) const
+{
+    read = zip_fread(file, buffer, kChunkSize);
+    if (read < 0) {
+        return failure(QStringLiteral("%1 cannot be unpacked (%2), so the file is damaged")
+                           .arg(label, QString::fromLocal8Bit(zip_file_strerror(file))));
+    }
+    unpacked += read;
+    if (unpacked > maxSize) {
+        return partTooLarge(label, maxSize);
+    }
+    return std::nullopt;
+}
+
+QString XlsxReader::brokenPart(const QString& label, PartFault fault, const QString& details) const
+{
+    switch (fault) {
+    case PartFault::DocumentType:
+        return failure(
+            QStringLiteral("%1 is damaged (it declares a document type, which a workbook never does)").arg(label));
+    case PartFault::TextTooLong:
+        return failure(QStringLiteral("%1 holds a text far longer than the 32,767 characters a cell can hold, so the "
+                                      "file is damaged")
+                           .arg(label));
+    case PartFault::TokenTooLong:
+        return failure(QStringLiteral("%1 holds more than %2 of XML without a cell in it (a comment or an attribute "
+                                      "far longer than a cell can hold), so the file is damaged")
+                           .arg(label, sizeText(XlsxReader::kMaxTokenBytes)));
+    case PartFault::BrokenXml:
+        break;
+    }
+    return failure(QStringLiteral("%1 is damaged (broken XML at %2)").arg(label, details));
+}
+
+template <class Handler>
+std::optional<QString> XlsxReader::parsePart(const QString& partName, const QString& label, qint64 maxSize,
+                                             Handler& handler)
+{
+    std::optional<QString> failed;
+    PartFile file = openPart(partName, label, maxSize, failed);
+    if (!file) {
+        return failed;
+    }
+    XmlTokenizer tokenizer;
+    TokenizedPart<Handler> events(handler);
+    qint64 unpacked = 0;
+    for (;;) {
+        qint64 read = 0;
+        if ((failed = readSlice(file.get(), tokenizer.buffer(kChunkSize), label, maxSize, unpacked, read))) {
+            return failed;
+        }
+        switch (tokenizer.parse(events, size_t(read), read == 0)) {
+        case XmlTokenizer::Result::NeedsMore:
+            // A token that does not end (a comment, an attribute) is refused before it fills the memory.
+            if (qint64(tokenizer.pendingBytes()) > XlsxReader::kMaxTokenBytes) {
+                return brokenPart(label, PartFault::TokenTooLong);
+            }
+            continue;
+        case XmlTokenizer::Result::Finished:
+            return std::nullopt;
+        case XmlTokenizer::Result::Stopped:
+            if (handler.m_textTooLong) {
+                return brokenPart(label, PartFault::TextTooLong);
+            }
+            return handler.m_failure ? std::optional<QString>(failure(*handler.m_failure)) : std::nullopt;
+        case XmlTokenizer::Result::DocumentType:
+            return brokenPart(label, PartFault::DocumentType);
+        case XmlTokenizer::Result::Failed:
+            return brokenPart(label, PartFault::BrokenXml,
+                              QStringLiteral("line %1: %2")
+                                  .arg(QString::number(tokenizer.errorLine()), QString::fromUtf8(tokenizer.error())));
+        case XmlTokenizer::Result::Unsupported:
+            file.reset();
+            return parsePartWithExpat(partName, label, maxSize, handler);
+        }
+    }
+}
+
+template <class Handler>
+std::optional<QString> XlsxReader::parsePartWithExpat(const QString& partName, const QString& label, qint64 maxSize,
+                                                      Handler& handler)
+{
+    std::optional<QString> failed;
+    PartFile file = openPart(partName, label, maxSize, failed);
+    if (!file) {
+        return failed;
+    }
     XML_Parser parser = XML_ParserCreate(nullptr);
     if (!parser) {
         return failure(QStringLiteral("there is not enough memory"));
@@ -983,26 +1112,17 @@ std::optional<QString> XlsxReader::parsePart(const QString& partName, const QStr
         if (!buffer) {
             return failure(QStringLiteral("there is not enough memory"));
         }
-        const zip_int64_t read = zip_fread(file, buffer, kChunkSize);
-        if (read < 0) {
-            return failure(QStringLiteral("%1 cannot be unpacked (%2), so the file is damaged")
-                               .arg(label, QString::fromLocal8Bit(zip_file_strerror(file))));
-        }
-        unpacked += read;
-        if (unpacked > maxSize) {
-            return failure(tooLarge);
+        qint64 read = 0;
+        if ((failed = readSlice(file.get(), buffer, label, maxSize, unpacked, read))) {
+            return failed;
         }
         const bool last = read == 0;
         if (XML_ParseBuffer(parser, int(read), last) != XML_STATUS_OK) {
             if (handler.m_declaresDocumentType) {
-                return failure(
-                    QStringLiteral("%1 is damaged (it declares a document type, which a workbook never does)")
-                        .arg(label));
+                return brokenPart(label, PartFault::DocumentType);
             }
             if (handler.m_textTooLong) {
-                return failure(QStringLiteral("%1 holds a text far longer than the 32,767 characters a cell can hold, "
-                                              "so the file is damaged")
-                                   .arg(label));
+                return brokenPart(label, PartFault::TextTooLong);
             }
             if (handler.m_failure) {
                 return failure(*handler.m_failure);
@@ -1010,9 +1130,10 @@ std::optional<QString> XlsxReader::parsePart(const QString& partName, const QStr
             if (handler.m_stopped) {
                 return std::nullopt;
             }
-            return failure(QStringLiteral("%1 is damaged (broken XML at line %2: %3)")
-                               .arg(label, QString::number(XML_GetCurrentLineNumber(parser)),
-                                    QString::fromUtf8(XML_ErrorString(XML_GetErrorCode(parser)))));
+            return brokenPart(label, PartFault::BrokenXml,
+                              QStringLiteral("line %1: %2")
+                                  .arg(QString::number(XML_GetCurrentLineNumber(parser)),
+                                       QString::fromUtf8(XML_ErrorString(XML_GetErrorCode(parser)))));
         }
         if (last) {
             return std::nullopt;
@@ -1020,9 +1141,7 @@ std::optional<QString> XlsxReader::parsePart(const QString& partName, const QStr
         // Expat scans a token it has not finished again with each new buffer: one endless token would take time
         // that grows with its square.
         if (unpacked - qint64(handler.m_lastEvent) > XlsxReader::kMaxTokenBytes) {
-            return failure(QStringLiteral("%1 holds more than %2 of XML without a cell in it (a comment or an "
-                                          "attribute far longer than a cell can hold), so the file is damaged")
-                               .arg(label, sizeText(XlsxReader::kMaxTokenBytes)));
+            return brokenPart(label, PartFault::TokenTooLong);
         }
     }
 }

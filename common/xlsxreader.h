@@ -4,10 +4,12 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
 struct zip;
+struct zip_file;
 
 namespace wagetrove {
 
@@ -119,8 +121,31 @@ private:
     std::optional<QString> checkSheetPosition(int sheetPosition) const;
     std::optional<QString> openArchive();
     std::optional<QString> loadSharedStrings();
+    struct ClosePart
+    {
+        void operator()(zip_file* file) const;
+    };
+    using PartFile = std::unique_ptr<zip_file, ClosePart>;
+    enum class PartFault
+    {
+        DocumentType,
+        TextTooLong,
+        TokenTooLong,
+        BrokenXml,
+    };
+
+    PartFile openPart(const QString& partName, const QString& label, qint64 maxSize,
+                      std::optional<QString>& failed) const;
+    std::optional<QString> readSlice(zip_file* file, void* buffer, const QString& label, qint64 maxSize,
+                                     qint64& unpacked, qint64& read) const;
+    QString partTooLarge(const QString& label, qint64 maxSize) const;
+    QString brokenPart(const QString& label, PartFault fault, const QString& details = {}) const;
+    /// Reads a part with the fast tokenizer, or with expat when the part is not plain UTF-8.
     template <class Handler>
     std::optional<QString> parsePart(const QString& partName, const QString& label, qint64 maxSize, Handler& handler);
+    template <class Handler>
+    std::optional<QString> parsePartWithExpat(const QString& partName, const QString& label, qint64 maxSize,
+                                              Handler& handler);
 
     QString m_path;
     qint64 m_maxPartSize = kDefaultMaxPartSize;

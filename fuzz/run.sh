@@ -11,7 +11,7 @@ cd "$(dirname "$0")/.."
 seconds="${1:-60}"
 shift || true
 jobs="${FUZZ_JOBS:-2}"
-all_harnesses=(fuzz_xlsxreader fuzz_qbxmlresponses fuzz_soapcall fuzz_inifile fuzz_texts)
+all_harnesses=(fuzz_xlsxreader fuzz_xmltokenizer fuzz_qbxmlresponses fuzz_soapcall fuzz_inifile fuzz_texts)
 if [ $# -gt 0 ]; then
     harnesses=("$@")
 else
@@ -26,11 +26,12 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG
     -DCMAKE_CXX_COMPILER=clang++ -DBUILD_TESTING=OFF -DWAGETROVE_FUZZ=ON >/dev/null
 cmake --build "$build" -j"$jobs" --target fuzzers
 
-# Seeds: the hand-written ones in fuzz/seeds/, and for the workbook reader the project's workbooks both whole
-# and laid out as loose parts.
+# Seeds: the hand-written ones in fuzz/seeds/, for the workbook reader the project's workbooks both whole and
+# laid out as loose parts, and for the tokenizer each of their XML parts (the first byte picks the slicing).
 workbook_seeds="$build/seeds/fuzz_xlsxreader"
-rm -rf "$workbook_seeds"
-mkdir -p "$workbook_seeds"
+part_seeds="$build/seeds/fuzz_xmltokenizer"
+rm -rf "$workbook_seeds" "$part_seeds"
+mkdir -p "$workbook_seeds" "$part_seeds"
 for workbook in tests/common/fixtures/*.xlsx data/*.xlsx; do
     name="$(basename "$workbook" .xlsx)"
     cp "$workbook" "$workbook_seeds/$name.xlsx"
@@ -40,6 +41,7 @@ for workbook in tests/common/fixtures/*.xlsx data/*.xlsx; do
         # unzip takes names as patterns: a "[" is written as the class that holds it.
         unzip -p "$workbook" "${part//\[/[[]}"
         printf '\n'
+        { printf 'A'; unzip -p "$workbook" "${part//\[/[[]}"; } >"$part_seeds/$name-${part//\//_}"
     done < <(unzip -Z1 "$workbook") >"$workbook_seeds/$name.parts"
 done
 

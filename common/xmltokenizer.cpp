@@ -43,6 +43,14 @@ constexpr std::array<unsigned char, 256> kTextClass = [] {
     return table;
 }();
 
+// In attribute values: quotes, "&", "<", white space other than blanks, and what kTextClass sets apart.
+constexpr std::array<unsigned char, 256> kValueClass = [] {
+    std::array<unsigned char, 256> table = kTextClass;
+    table[']'] = kPlain;
+    table['"'] = table['\''] = table['&'] = table['<'] = table['\t'] = table['\n'] = table['\r'] = kSpecial;
+    return table;
+}();
+
 // Names: ASCII letters, "_" and ":" start one, digits, "." and "-" may follow; any other character past ASCII
 // is taken as a name character once its UTF-8 is checked.
 constexpr std::array<unsigned char, 128> kNameClass = [] {
@@ -135,6 +143,10 @@ XmlTokenizer::Result XmlTokenizer::parse(XmlEvents& events, size_t length, bool 
 {
     m_end += length;
     m_last = last;
+    if (m_buffer.size() <= m_end) {
+        m_buffer.resize(m_end + 1);
+    }
+    m_buffer[m_end] = '\0'; // stops every scan at the end of what was fed
     if (m_atStart) {
         const Result start = readDeclaration();
         if (m_atStart || start == Result::Unsupported) {
@@ -472,23 +484,7 @@ XmlTokenizer::Step XmlTokenizer::markup(XmlEvents& events)
     if (!isNameStart(p[1])) {
         return fail(kInvalidToken, p + 1);
     }
-    // The tag ends at the first ">" outside quotes; attribute values may hold one.
-    char quote = 0;
-    for (const char* q = p + 2; q < end; ++q) {
-        const char c = *q;
-        if (quote) {
-            if (c == quote) {
-                quote = 0;
-            }
-        } else if (c == '>') {
-            return startTag(events, m_buffer.data() + (q - m_buffer.data()));
-        } else if (c == '"' || c == '\'') {
-            quote = c;
-        } else if (c == '<') {
-            return fail(kInvalidToken, q);
-        }
-    }
-    return m_last ? fail(kUnclosedToken, p) : Step::More;
+    return startTag(events);
 }
 
 char* XmlTokenizer::skipName(char* p, const char* limit)
@@ -502,8 +498,11 @@ char* XmlTokenizer::skipName(char* p, const char* limit)
             ++p;
         } else {
             const int length = character(p, limit);
-            if (length <= 0) {
+            if (length < 0) {
                 return nullptr;
+            }
+            if (length == 0) {
+                return const_cast<char*>(limit); // the name goes on in what is still to come
             }
             p += length;
         }
@@ -511,21 +510,30 @@ char* XmlTokenizer::skipName(char* p, const char* limit)
     return p;
 }
 
-XmlTokenizer::Step XmlTokenizer::startTag(XmlEvents& events, char* tagEnd)
+XmlTokenizer::Step XmlTokenizer::startTag(XmlEvents& events)
 {
+    // One pass over the tag, stopping at the zero that follows what was fed. Nothing is written into the tag
+    // before its end is found, so that an unfinished tag can be read again once more has come.
     char* const tagStart = m_buffer.data() + m_begin;
+    const char* const end = m_buffer.data() + m_end;
     if (m_rootClosed) {
         return fail(kJunkAfterRoot, tagStart);
     }
     if (m_nameStarts.size() >= size_t(kMaxDepth)) {
         return fail(kTooDeep, tagStart);
     }
+    const auto unfinished = [&](const char* at) {
+        if (at != end) {
+            return fail(kInvalidToken, at);
+        }
+        return m_last ? fail(kUnclosedToken, tagStart) : Step::More;
+    };
     char* const name = tagStart + 1;
-    char* const nameEnd = skipName(name, tagEnd);
+    char* const nameEnd = skipName(name, end);
     if (!nameEnd) {
         return fail(kInvalidToken, name);
     }
-    m_attributes.clear();
+    m_pending.clear();
     bool empty = false;
     char* p = nameEnd;
     for (;;) {
@@ -537,87 +545,91 @@ XmlTokenizer::Step XmlTokenizer::startTag(XmlEvents& events, char* tagEnd)
             break;
         }
         if (*p == '/') {
-            if (p + 1 != tagEnd) {
-                return fail(kInvalidToken, p);
+            if (p[1] != '>') {
+                return unfinished(p + 1);
             }
             empty = true;
+            ++p;
             break;
         }
         if (p == afterName || !isNameStart(*p)) {
+            return unfinished(p);
+        }
+        PendingAttribute attribute;
+        attribute.name = p;
+        attribute.nameEnd = skipName(p, end);
+        if (!attribute.nameEnd) {
             return fail(kInvalidToken, p);
         }
-        char* const attributeName = p;
-        char* const attributeNameEnd = skipName(p, tagEnd);
-        if (!attributeNameEnd) {
-            return fail(kInvalidToken, p);
-        }
-        p = attributeNameEnd;
+        p = attribute.nameEnd;
         while (isSpace(*p)) {
             ++p;
         }
         if (*p != '=') {
-            return fail(kInvalidToken, p);
+            return unfinished(p);
         }
         ++p;
         while (isSpace(*p)) {
             ++p;
         }
         if (*p != '"' && *p != '\'') {
-            return fail(kInvalidToken, p);
+            return unfinished(p);
         }
         const char quote = *p++;
-        char* const close = static_cast<char*>(std::memchr(p, quote, size_t(tagEnd - p)));
-        if (!close) {
-            return fail(kInvalidToken, p);
-        }
-        // The value is decoded where it stands: a reference is never shorter than what it stands for.
-        char* const value = p;
-        char* written = p;
-        while (p < close) {
+        attribute.value = p;
+        for (;;) {
+            while (kValueClass[static_cast<unsigned char>(*p)] == kPlain) {
+                ++p;
+            }
             const auto c = static_cast<unsigned char>(*p);
-            if (c == '&') {
-                char decoded[4];
-                int decodedLength = 0;
-                const int length = reference(p, close, true, decoded, decodedLength);
-                if (length < 0) {
-                    return Step::Fail;
-                }
-                std::memcpy(written, decoded, size_t(decodedLength));
-                written += decodedLength;
-                p += length;
-            } else if (c == '\t' || c == '\n' || c == '\r') {
-                *written++ = ' ';
-                p += c == '\r' && p + 1 < close && p[1] == '\n' ? 2 : 1;
-            } else if (c == '<' || kTextClass[c] == kBanned) {
-                return fail(kInvalidToken, p);
+            if (c == static_cast<unsigned char>(quote)) {
+                break;
+            }
+            if (c == '"' || c == '\'') {
+                ++p;
+            } else if (c == '&' || c == '\t' || c == '\n' || c == '\r') {
+                attribute.decode = true; // references are checked when the value is decoded
+                ++p;
             } else if (c < 0x80) {
-                *written++ = *p++;
+                return unfinished(p); // "<", a control character, or the end of what was fed
             } else {
-                const int length = character(p, close);
+                const int length = character(p, end);
                 if (length <= 0) {
-                    return fail(kInvalidToken, p);
+                    return length == 0 && !m_last ? Step::More : fail(kInvalidToken, p);
                 }
-                std::memmove(written, p, size_t(length));
-                written += length;
                 p += length;
             }
         }
-        *attributeNameEnd = '\0';
-        *written = '\0';
-        m_attributes.push_back(attributeName);
-        m_attributes.push_back(value);
-        p = close + 1;
+        attribute.valueEnd = p;
+        m_pending.push_back(attribute);
+        ++p;
         if (!isSpace(*p) && *p != '/' && *p != '>') {
-            return fail(kInvalidToken, p);
+            return unfinished(p);
         }
     }
-    const size_t count = m_attributes.size();
-    for (size_t i = 0; i < count; i += 2) {
-        for (size_t j = i + 2; j < count; j += 2) {
-            if (std::strcmp(m_attributes[i], m_attributes[j]) == 0) {
-                return fail(kDuplicateAttribute, m_attributes[j]);
+    char* const tagEnd = p;
+
+    m_attributes.clear();
+    for (size_t i = 0; i < m_pending.size(); ++i) {
+        const PendingAttribute& attribute = m_pending[i];
+        const size_t nameLength = size_t(attribute.nameEnd - attribute.name);
+        for (size_t j = 0; j < i; ++j) {
+            const PendingAttribute& earlier = m_pending[j];
+            if (size_t(earlier.nameEnd - earlier.name) == nameLength &&
+                std::memcmp(earlier.name, attribute.name, nameLength) == 0) {
+                return fail(kDuplicateAttribute, attribute.name);
             }
         }
+    }
+    for (const PendingAttribute& attribute : m_pending) {
+        *attribute.nameEnd = '\0';
+        char* const valueEnd = attribute.decode ? decodeValue(attribute.value, attribute.valueEnd) : attribute.valueEnd;
+        if (!valueEnd) {
+            return Step::Fail;
+        }
+        *valueEnd = '\0';
+        m_attributes.push_back(attribute.name);
+        m_attributes.push_back(attribute.value);
     }
     m_attributes.push_back(nullptr);
     *nameEnd = '\0';
@@ -636,11 +648,37 @@ XmlTokenizer::Step XmlTokenizer::startTag(XmlEvents& events, char* tagEnd)
     return Step::Done;
 }
 
+char* XmlTokenizer::decodeValue(char* value, const char* valueEnd)
+{
+    // A reference is never shorter than what it stands for, so the value is decoded where it stands.
+    char* written = value;
+    for (const char* p = value; p < valueEnd;) {
+        const auto c = static_cast<unsigned char>(*p);
+        if (c == '&') {
+            char decoded[4];
+            int decodedLength = 0;
+            const int length = reference(p, valueEnd, true, decoded, decodedLength);
+            if (length < 0) {
+                return nullptr;
+            }
+            std::memcpy(written, decoded, size_t(decodedLength));
+            written += decodedLength;
+            p += length;
+        } else if (c == '\t' || c == '\n' || c == '\r') {
+            *written++ = ' ';
+            p += c == '\r' && p + 1 < valueEnd && p[1] == '\n' ? 2 : 1;
+        } else {
+            *written++ = *p++;
+        }
+    }
+    return written;
+}
+
 void XmlTokenizer::push(const char* name, size_t length)
 {
+    // The name is zero-terminated by now; the zero is kept with it.
     m_nameStarts.push_back(m_names.size());
-    m_names.append(name, length);
-    m_names.push_back('\0');
+    m_names.append(name, length + 1);
 }
 
 void XmlTokenizer::pop()
@@ -654,6 +692,27 @@ XmlTokenizer::Step XmlTokenizer::endTag(XmlEvents& events)
 {
     char* const p = m_buffer.data() + m_begin;
     const char* const end = m_buffer.data() + m_end;
+    if (!m_nameStarts.empty()) {
+        // Nearly always the tag closes the open element: its name, then white space and ">".
+        const char* const open = m_names.data() + m_nameStarts.back();
+        const size_t length = m_names.size() - m_nameStarts.back() - 1;
+        char* const nameEnd = p + 2 + length;
+        if (size_t(end - (p + 2)) > length && std::memcmp(p + 2, open, length) == 0) {
+            const auto after = static_cast<unsigned char>(*nameEnd);
+            if (after < 0x80 && kNameClass[after] == 0) {
+                const char* q = nameEnd;
+                while (isSpace(*q)) {
+                    ++q;
+                }
+                if (*q == '>') {
+                    *nameEnd = '\0';
+                    m_begin = size_t(q + 1 - m_buffer.data());
+                    pop();
+                    return events.endElement(p + 2) ? Step::Done : Step::Stop;
+                }
+            }
+        }
+    }
     char* const close = static_cast<char*>(std::memchr(p, '>', size_t(end - p)));
     if (!close) {
         return m_last ? fail(kUnclosedToken, p) : Step::More;

@@ -74,7 +74,9 @@ private:
     Result readDeclaration();
     Step text(XmlEvents& events);
     Step markup(XmlEvents& events);
-    Step startTag(XmlEvents& events, char* tagEnd);
+    Step startTag(XmlEvents& events);
+    /// Replaces the references and white space of an attribute value; returns its new end, or null (error set).
+    char* decodeValue(char* value, const char* valueEnd);
     Step endTag(XmlEvents& events);
     /// Reads past a comment, a processing instruction or a CDATA section, checking its characters.
     Step skip(Skipped kind);
@@ -99,6 +101,16 @@ private:
     bool m_rootClosed = false;
     std::string m_names;              ///< names of the open elements, each followed by a zero
     std::vector<size_t> m_nameStarts; ///< where each open element's name starts in m_names
+    /// An attribute found in a tag whose end is not yet known.
+    struct PendingAttribute
+    {
+        char* name = nullptr;
+        char* nameEnd = nullptr;
+        char* value = nullptr;
+        char* valueEnd = nullptr;
+        bool decode = false;
+    };
+    std::vector<PendingAttribute> m_pending;
     std::vector<const char*> m_attributes;
     const char* m_error = nullptr;
     qint64 m_errorLine = 0;

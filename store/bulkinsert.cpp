@@ -27,7 +27,20 @@ BulkInsert::~BulkInsert()
 
 void BulkInsert::bind(int position, const QString& text)
 {
-    sqlite3_bind_text16(m_statement, position, text.utf16(), static_cast<int>(text.size() * 2), SQLITE_TRANSIENT);
+    // The store keeps its texts in UTF-8: a text bound as UTF-8 is stored as it is, where UTF-16 would be
+    // converted value by value. Nearly every value is ASCII and is narrowed here without an allocation.
+    const QChar* const characters = text.constData();
+    const qsizetype length = text.size();
+    m_utf8.resize(size_t(length));
+    for (qsizetype i = 0; i < length; ++i) {
+        if (characters[i].unicode() >= 0x80) {
+            const QByteArray utf8 = text.toUtf8();
+            sqlite3_bind_text(m_statement, position, utf8.constData(), static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
+            return;
+        }
+        m_utf8[size_t(i)] = char(characters[i].unicode());
+    }
+    sqlite3_bind_text(m_statement, position, m_utf8.data(), static_cast<int>(length), SQLITE_TRANSIENT);
 }
 
 void BulkInsert::bind(int position, qint64 number)

@@ -3,6 +3,8 @@
 #include <QSqlDatabase>
 #include <QString>
 
+#include <string>
+
 struct sqlite3;
 struct sqlite3_stmt;
 
@@ -31,6 +33,7 @@ private:
     sqlite3* m_db = nullptr;
     sqlite3_stmt* m_statement = nullptr;
     QString m_prepareError;
+    std::string m_utf8; ///< the text being bound, reused from one value to the next
 };
 
 } // namespace wagetrove

@@ -60,8 +60,9 @@ QString StoredRows::text(int column) const
     if (sqlite3_column_type(m_statement, column) != SQLITE_TEXT) {
         return value(column).toString();
     }
-    const auto* characters = static_cast<const char16_t*>(sqlite3_column_text16(m_statement, column));
-    return QString::fromUtf16(characters, sqlite3_column_bytes16(m_statement, column) / 2);
+    // Read as stored (UTF-8): asking for UTF-16 would have SQLite convert every value first.
+    const auto* characters = reinterpret_cast<const char*>(sqlite3_column_text(m_statement, column));
+    return QString::fromUtf8(characters, sqlite3_column_bytes(m_statement, column));
 }
 
 bool StoredRows::isInteger(int column) const

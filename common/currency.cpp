@@ -73,6 +73,26 @@ std::optional<Currency> Currency::fromUnits(std::int64_t units)
 
 std::optional<Currency> Currency::fromText(const QString& text)
 {
+    // Plain decimals ("12500.5", "-3") are nearly every amount a workbook brings; they are read without the
+    // copies the general reading below makes. Anything else goes the general way.
+    constexpr qsizetype kPlainMax = 24;
+    if (text.size() <= kPlainMax) {
+        char plain[kPlainMax];
+        qsizetype length = 0;
+        for (const QChar c : text) {
+            const char16_t u = c.unicode();
+            if ((u < u'0' || u > u'9') && u != u'.' && u != u'-') {
+                length = 0;
+                break;
+            }
+            plain[length++] = char(u);
+        }
+        if (length > 0) {
+            if (const std::optional<Currency> value = fromPlainDecimal(QByteArrayView(plain, length))) {
+                return value;
+            }
+        }
+    }
     QString s = text.trimmed();
     bool negative = false;
     if (s.startsWith(QLatin1Char('-'))) {

@@ -5,6 +5,8 @@
 #include <QChar>
 #include <QList>
 
+#include <algorithm>
+
 namespace wagetrove {
 
 namespace {
@@ -196,7 +198,9 @@ FieldValue ZipExt(const QString& zip)
 
 FixedRecord::FixedRecord(int length, LineEnd lineEnd, std::initializer_list<Column> columns)
 {
-    QString record;
+    // The record is written as bytes from the start: every text here is plain ASCII, and a field written
+    // straight into its columns costs no copy of its own.
+    QByteArray record;
     record.reserve(length + 2);
     for (const Column& column : columns) {
         const int expectedStart = int(record.size()) + 1;
@@ -209,14 +213,19 @@ FixedRecord::FixedRecord(int length, LineEnd lineEnd, std::initializer_list<Colu
             return;
         }
         const QString& text = column.content.text();
-        if (column.content.fitsAnyWidth()) {
-            record += text.leftJustified(column.length, QLatin1Char(' '), true);
-        } else if (text.size() == column.length && isPlainAscii(text)) {
-            record += text;
-        } else {
+        const qsizetype kept = std::min<qsizetype>(text.size(), column.length);
+        if (!column.content.fitsAnyWidth() && (text.size() != column.length || !isPlainAscii(text))) {
             fail(column, QStringLiteral("\"%1\" does not fill the column exactly.").arg(text));
             return;
         }
+        const qsizetype at = record.size();
+        record.resize(at + column.length);
+        char* const out = record.data() + at;
+        for (qsizetype i = 0; i < kept; ++i) {
+            const char16_t c = text[i].unicode();
+            out[i] = c < 0x100 ? char(c) : '?';
+        }
+        std::fill(out + kept, out + column.length, ' ');
     }
     if (record.size() != length) {
         m_failure =
@@ -227,16 +236,16 @@ FixedRecord::FixedRecord(int length, LineEnd lineEnd, std::initializer_list<Colu
     case LineEnd::None:
         break;
     case LineEnd::Blank:
-        record += QLatin1Char(' ');
+        record += ' ';
         break;
     case LineEnd::CR:
-        record += QLatin1Char('\r');
+        record += '\r';
         break;
     case LineEnd::CRLF:
-        record += QLatin1String("\r\n");
+        record += "\r\n";
         break;
     }
-    m_bytes = record.toLatin1();
+    m_bytes = record;
 }
 
 void FixedRecord::fail(const Column& column, const QString& reason)

@@ -30,12 +30,19 @@ constexpr size_t kNumberTextSize = 400;
 
 bool isLocal(const char* name, const char* local)
 {
-    if (std::strcmp(name, local) == 0) {
-        return true;
+    // Parts may put SpreadsheetML in any prefix ("x:c"); the local name is what identifies an element. Names are
+    // a few letters long and compared for every element, so this is a loop of its own rather than library calls.
+    for (const char* p = name; *p; ++p) {
+        if (*p == ':') {
+            name = p + 1;
+            break;
+        }
     }
-    // Parts may put SpreadsheetML in any prefix ("x:c"); the local name is what identifies an element.
-    const char* colon = std::strchr(name, ':');
-    return colon && std::strcmp(colon + 1, local) == 0;
+    while (*name && *name == *local) {
+        ++name;
+        ++local;
+    }
+    return *name == *local;
 }
 
 const char* attribute(const char** attributes, const char* local)

@@ -135,6 +135,24 @@ FieldText amountField(Currency amount, int wholeDigits, int decimalDigits)
                                       .arg(wholeDigits)
                                       .arg(decimalDigits));
     }
+    // Nearly every amount is positive and fits: its digits are written straight into the field.
+    constexpr int kLongestField = 32;
+    if (amount.raw() >= 0 && wholeDigits + decimalDigits <= kLongestField) {
+        std::uint64_t unit = 1;
+        for (int i = decimalDigits; i < Currency::kDecimals; ++i) {
+            unit *= 10;
+        }
+        const auto raw = std::uint64_t(amount.raw());
+        std::uint64_t rest = raw / unit + (raw % unit >= unit - raw % unit ? 1 : 0);
+        char digits[kLongestField];
+        for (int i = wholeDigits + decimalDigits - 1; i >= 0; --i) {
+            digits[i] = char('0' + rest % 10);
+            rest /= 10;
+        }
+        if (rest == 0) {
+            return FieldText::written(QString::fromLatin1(digits, wholeDigits + decimalDigits));
+        }
+    }
     const RoundedParts parts = roundedParts(amount, decimalDigits);
     const auto reason = [&](const char* problem) {
         return FieldText::failure(QStringLiteral("The amount %1 %2 a field of %3 whole and %4 decimal digits.")

@@ -102,13 +102,13 @@ void WageStore::open(const QString& filePath)
     try {
         // Holding an exclusive lock from here to close keeps every other connection and program out.
         exec(m_db, QStringLiteral("PRAGMA locking_mode = EXCLUSIVE"));
-        // A quarter's rows and their name indexes fit in this cache, so that building the indexes and reading the
-        // rows in name order sort in memory instead of spilling to temporary files.
-        exec(m_db, QStringLiteral("PRAGMA cache_size = -65536"));
         QSqlQuery lock(m_db);
         if (!lock.exec(QStringLiteral("BEGIN EXCLUSIVE")) || !lock.exec(QStringLiteral("COMMIT"))) {
             throw StoreError(inUseMessage(filePath));
         }
+        // A quarter's rows and their name indexes fit in this cache, so that building the indexes and reading the
+        // rows in name order sort in memory instead of spilling to temporary files.
+        exec(m_db, QStringLiteral("PRAGMA cache_size = -65536"));
         schema::upgrade(m_db);
         if (const auto problem = schema::problemWith(m_db)) {
             throw StoreError(QStringLiteral("The wage store %1 cannot be read: %2.").arg(shown, *problem));

@@ -148,7 +148,7 @@ void writeFile(Session& session, WageStore& store, const QString& fileName, QDat
     file.write(record00(session), QStringLiteral("The transmitter record (00)"));
     file.write(record01(session), QStringLiteral("The employer record (01)"));
     context.forEachEmployee(store, EmployeeOrder::LastName,
-                            [&](const EmployeeRow& employee) { file.write(record02(employee), employee.who()); });
+                            [&](const EmployeeRow& employee) { file.write(record02(employee), employee); });
     file.write(record03(session), QStringLiteral("The monthly employment record (03)"));
     file.write(record99(today), QStringLiteral("The end record (99)"));
     file.commit();

@@ -265,7 +265,7 @@ void writeFile(Session& session, StateItem state, WageStore& store, const QStrin
 
     Totals totals;
     context.forEachEmployee(store, EmployeeOrder::LastName, [&](const EmployeeRow& employee) {
-        file.write(recordS(session, state, employee), employee.who());
+        file.write(recordS(session, state, employee), employee);
         const std::optional<Currency> g = totals.G.plus(employee.GrossWages);
         const std::optional<Currency> x = totals.X.plus(employee.TaxableWages);
         if (!g || !x) {

@@ -200,7 +200,7 @@ void writeFile(Session& session, WageStore& store, const QString& fileName, QDat
 
     Totals totals;
     context.forEachEmployee(store, EmployeeOrder::LastName, [&](const EmployeeRow& employee) {
-        file.write(recordS(session, employee), employee.who());
+        file.write(recordS(session, employee), employee);
         const std::optional<Currency> g = totals.G.plus(employee.GrossWages);
         const std::optional<Currency> x = totals.X.plus(employee.TaxableWages);
         if (!g || !x) {

@@ -61,9 +61,8 @@ void writeFile(Session& session, WageStore& store, const QString& fileName)
 {
     const StateFileContext& context = massachusetts();
     StateFile file(fileName, context);
-    context.forEachEmployee(store, EmployeeOrder::LastName, [&](const EmployeeRow& employee) {
-        file.write(recordS(session, employee), employee.who());
-    });
+    context.forEachEmployee(store, EmployeeOrder::LastName,
+                            [&](const EmployeeRow& employee) { file.write(recordS(session, employee), employee); });
     file.commit();
 }
 

@@ -47,7 +47,7 @@ bool CreateMDICESAFile(Session& session, Dialogs& dialogs, const QString& fileNa
     return runStateFileWriter(session, dialogs, maryland(), [&](WageStore& store) {
         StateFile file(fileName, maryland());
         maryland().forEachEmployee(store, EmployeeOrder::LastName, [&](const EmployeeRow& employee) {
-            file.write(recordS(session, employee), employee.who());
+            file.write(recordS(session, employee), employee);
         });
         file.commit();
     });

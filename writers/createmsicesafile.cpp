@@ -45,7 +45,7 @@ bool CreateMSICESAFile(Session& session, Dialogs& dialogs, const QString& fileNa
     return runStateFileWriter(session, dialogs, mississippi(), [&](WageStore& store) {
         StateFile file(fileName, mississippi());
         mississippi().forEachEmployee(store, EmployeeOrder::LastName, [&](const EmployeeRow& employee) {
-            file.write(recordS(session, employee), employee.who());
+            file.write(recordS(session, employee), employee);
         });
         file.commit();
     });

@@ -101,9 +101,8 @@ void writeFile(Session& session, WageStore& store, const QString& fileName)
     StateFile file(fileName, context);
     file.write(recordN(session), QStringLiteral("The header record (N)"));
     file.write(recordE(session), QStringLiteral("The employer record (E)"));
-    context.forEachEmployee(store, EmployeeOrder::LastName, [&](const EmployeeRow& employee) {
-        file.write(recordS(session, employee), employee.who());
-    });
+    context.forEachEmployee(store, EmployeeOrder::LastName,
+                            [&](const EmployeeRow& employee) { file.write(recordS(session, employee), employee); });
     file.commit();
 }
 

@@ -84,9 +84,8 @@ bool CreateTNICESAFile(Session& session, Dialogs& dialogs, const QString& fileNa
     return runStateFileWriter(session, dialogs, tennessee(), [&](WageStore& store) {
         StateFile file(fileName, tennessee());
         file.write(recordE(session), QStringLiteral("The employer record (E)"));
-        tennessee().forEachEmployee(store, EmployeeOrder::LastName, [&](const EmployeeRow& employee) {
-            file.write(recordS(employee), employee.who());
-        });
+        tennessee().forEachEmployee(store, EmployeeOrder::LastName,
+                                    [&](const EmployeeRow& employee) { file.write(recordS(employee), employee); });
         file.write(recordF(), QStringLiteral("The final record (F)"));
         file.commit();
     });

@@ -167,6 +167,14 @@ void StateFile::write(const FixedRecord& record, const QString& which)
     write(record.bytes());
 }
 
+void StateFile::write(const FixedRecord& record, const EmployeeRow& employee)
+{
+    if (!record.ok()) {
+        throw m_context.valueFailure(employee.who(), record.failureReason());
+    }
+    write(record.bytes());
+}
+
 void StateFile::write(const QByteArray& bytes)
 {
     if (m_file.write(bytes) != bytes.size()) {

@@ -94,6 +94,8 @@ public:
 
     /// Writes a record; a record that could not be built stops the file with its reason and `which` record it is.
     void write(const FixedRecord& record, const QString& which);
+    /// Writes an employee's record; the employee is named only when the record could not be built.
+    void write(const FixedRecord& record, const EmployeeRow& employee);
     void write(const QByteArray& bytes);
     void commit();
 

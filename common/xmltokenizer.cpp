@@ -22,6 +22,7 @@ constexpr const char* kBadCharacterReference = "reference to invalid character n
 constexpr const char* kDuplicateAttribute = "duplicate attribute";
 constexpr const char* kMisplacedDeclaration = "XML or text declaration not at start of entity";
 constexpr const char* kTooDeep = "elements nested too deep";
+constexpr const char* kNamesTooLong = "names of the open elements too long";
 
 enum : unsigned char
 {
@@ -610,16 +611,11 @@ XmlTokenizer::Step XmlTokenizer::startTag(XmlEvents& events)
     char* const tagEnd = p;
 
     m_attributes.clear();
-    for (size_t i = 0; i < m_pending.size(); ++i) {
-        const PendingAttribute& attribute = m_pending[i];
-        const size_t nameLength = size_t(attribute.nameEnd - attribute.name);
-        for (size_t j = 0; j < i; ++j) {
-            const PendingAttribute& earlier = m_pending[j];
-            if (size_t(earlier.nameEnd - earlier.name) == nameLength &&
-                std::memcmp(earlier.name, attribute.name, nameLength) == 0) {
-                return fail(kDuplicateAttribute, attribute.name);
-            }
-        }
+    if (const char* duplicate = duplicateAttribute()) {
+        return fail(kDuplicateAttribute, duplicate);
+    }
+    if (m_names.size() + size_t(nameEnd - name) > kMaxOpenNameBytes) {
+        return fail(kNamesTooLong, tagStart);
     }
     for (const PendingAttribute& attribute : m_pending) {
         *attribute.nameEnd = '\0';
@@ -646,6 +642,33 @@ XmlTokenizer::Step XmlTokenizer::startTag(XmlEvents& events)
         }
     }
     return Step::Done;
+}
+
+const char* XmlTokenizer::duplicateAttribute()
+{
+    const auto nameOf = [](const PendingAttribute& attribute) {
+        return std::string_view(attribute.name, size_t(attribute.nameEnd - attribute.name));
+    };
+    // A few attributes are compared pair by pair; a tag with many is sorted, so that it cannot take quadratic time.
+    constexpr size_t kComparedInPairs = 16;
+    if (m_pending.size() <= kComparedInPairs) {
+        for (size_t i = 1; i < m_pending.size(); ++i) {
+            for (size_t j = 0; j < i; ++j) {
+                if (nameOf(m_pending[i]) == nameOf(m_pending[j])) {
+                    return m_pending[i].name;
+                }
+            }
+        }
+        return nullptr;
+    }
+    std::vector<std::string_view> names;
+    names.reserve(m_pending.size());
+    for (const PendingAttribute& attribute : m_pending) {
+        names.push_back(nameOf(attribute));
+    }
+    std::sort(names.begin(), names.end());
+    const auto repeated = std::adjacent_find(names.begin(), names.end());
+    return repeated == names.end() ? nullptr : repeated->data();
 }
 
 char* XmlTokenizer::decodeValue(char* value, const char* valueEnd)

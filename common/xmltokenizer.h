@@ -43,6 +43,8 @@ public:
 
     /// Elements nested deeper than this are refused: no workbook part comes near, and each level takes memory.
     static constexpr int kMaxDepth = 1024;
+    /// The names of the open elements together may not be longer than this, for the same reason.
+    static constexpr size_t kMaxOpenNameBytes = 64 * 1024;
 
     /// Space for length more bytes at the end of what is still unread; fill it, then call parse().
     char* buffer(size_t length);
@@ -75,6 +77,8 @@ private:
     Step text(XmlEvents& events);
     Step markup(XmlEvents& events);
     Step startTag(XmlEvents& events);
+    /// The first repeated name among the tag's attributes, or null.
+    const char* duplicateAttribute();
     /// Replaces the references and white space of an attribute value; returns its new end, or null (error set).
     char* decodeValue(char* value, const char* valueEnd);
     Step endTag(XmlEvents& events);

@@ -103,6 +103,15 @@ private Q_SLOTS:
                                                   << QByteArray("failed: line 1: not well-formed (invalid token)");
         QTest::newRow("duplicate attribute")
             << QByteArray("<a b=\"1\" b=\"2\"/>") << QByteArray() << QByteArray("failed: line 1: duplicate attribute");
+        QByteArray manyAttributes = "<a";
+        for (int i = 0; i < 40; ++i) {
+            manyAttributes += " b" + QByteArray::number(i) + "=\"\"";
+        }
+        QTest::newRow("duplicate among many attributes")
+            << manyAttributes + " b7=\"\"/>" << QByteArray() << QByteArray("failed: line 1: duplicate attribute");
+        QTest::newRow("open names too long")
+            << "<" + QByteArray(40000, 'a') + "><" + QByteArray(30000, 'b') + ">" << QByteArray()
+            << QByteArray("failed: line 1: names of the open elements too long");
         QTest::newRow("unclosed root") << QByteArray("<a><b/>") << QByteArray()
                                        << QByteArray("failed: line 1: no element found");
         QTest::newRow("unfinished tag") << QByteArray("<a><b c=\"") << QByteArray()

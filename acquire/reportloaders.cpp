@@ -6,13 +6,18 @@
 #include "common/currency.h"
 #include "common/dialogs.h"
 #include "common/numerictext.h"
+#include "store/bulkinsert.h"
 #include "store/schema.h"
 #include "store/sqlutil.h"
+#include "store/storedrows.h"
 #include "store/storeerror.h"
 
 #include <QDate>
 #include <QHash>
-#include <QSqlQuery>
+
+#include <algorithm>
+#include <memory>
+#include <vector>
 
 namespace wagetrove {
 namespace {
@@ -92,14 +97,10 @@ public:
 
     explicit EmployeeRows(Session& session) : m_db(session.Store.database())
     {
-        QSqlQuery rows(m_db);
-        rows.setForwardOnly(true);
-        if (!rows.exec(QStringLiteral("SELECT rowid, [Name], [GrossWages] FROM [Employee] ORDER BY rowid"))) {
-            throw StoreError(lastErrorText(rows));
-        }
+        StoredRows rows(m_db, QStringLiteral("SELECT rowid, [Name], [GrossWages] FROM [Employee] ORDER BY rowid"));
         while (rows.next()) {
             // The first of two rows of one name is the one found.
-            const QString name = rows.value(1).toString().toCaseFolded();
+            const QString name = rows.text(1).toCaseFolded();
             if (!m_byName.contains(name)) {
                 m_byName.insert(name, {rows.value(0).toLongLong(), Currency::fromRaw(rows.value(2).toLongLong())});
             }
@@ -115,25 +116,27 @@ public:
         return *it;
     }
 
-    /// Runs one UPDATE of the row; each form of statement is prepared once, as a report updates many rows.
-    void update(qint64 rowId, const QString& assignments, const QVariantList& values)
+    /// Runs one UPDATE of the row; each form of statement is prepared once, as a report updates many rows, and
+    /// run on SQLite's own API, as binding through QSqlQuery costs more than the update itself.
+    void update(qint64 rowId, const QString& assignments, const QList<qint64>& values)
     {
         auto it = m_updates.find(assignments);
         if (it == m_updates.end()) {
-            QSqlQuery query(m_db);
-            if (!query.prepare(QStringLiteral("UPDATE [Employee] SET %1 WHERE rowid = ?").arg(assignments))) {
-                throw StoreError(lastErrorText(query));
+            auto statement = std::make_shared<BulkInsert>(
+                m_db, QStringLiteral("UPDATE [Employee] SET %1 WHERE rowid = ?").arg(assignments));
+            if (!statement->valid()) {
+                throw StoreError(statement->errorText());
             }
-            it = m_updates.insert(assignments, query);
+            it = m_updates.insert(assignments, statement);
         }
-        QSqlQuery& query = *it;
-        int position = 0;
-        for (const QVariant& value : values) {
-            query.bindValue(position++, value);
+        BulkInsert& statement = **it;
+        int position = 1;
+        for (const qint64 value : values) {
+            statement.bind(position++, value);
         }
-        query.bindValue(position, rowId);
-        if (!query.exec()) {
-            throw StoreError(lastErrorText(query));
+        statement.bind(position, rowId);
+        if (!statement.run()) {
+            throw StoreError(statement.errorText());
         }
     }
 
@@ -142,12 +145,12 @@ public:
 private:
     QSqlDatabase& m_db;
     QHash<QString, Stored> m_byName;
-    QHash<QString, QSqlQuery> m_updates;
+    QHash<QString, std::shared_ptr<BulkInsert>> m_updates;
 };
 
-QVariant raw(Currency value)
+qint64 raw(Currency value)
 {
-    return QVariant(qlonglong(value.raw()));
+    return value.raw();
 }
 
 /// What the saved rows of a report add up to for one employee, written once when the report is walked.
@@ -183,19 +186,22 @@ struct PendingEdit
     }
 };
 
-/// Adds each employee's saved amounts to the stored ones and sets the months seen, one statement an employee.
+/// Adds each employee's saved amounts to the stored ones and sets the months seen, one statement an employee, in
+/// the order of the rows: each page of the table is then read and written once rather than at random.
 void writeTotals(EmployeeRows& rows, const QHash<qint64, EmployeeTotals>& saved)
 {
-    for (auto it = saved.begin(); it != saved.end(); ++it) {
-        const EmployeeTotals& t = it.value();
-        rows.update(it.key(),
-                    QStringLiteral("[GrossWages] = COALESCE([GrossWages], 0) + ?, [TaxableWages] = "
-                                   "COALESCE([TaxableWages], 0) + ?, [SWHWages] = COALESCE([SWHWages], 0) + ?, "
-                                   "[SWHAmount] = COALESCE([SWHAmount], 0) + ?, [Month1] = CASE WHEN ? THEN 1 ELSE "
-                                   "[Month1] END, [Month2] = CASE WHEN ? THEN 1 ELSE [Month2] END, [Month3] = CASE "
-                                   "WHEN ? THEN 1 ELSE [Month3] END"),
-                    {raw(t.gross), raw(t.taxable), raw(t.swhWages), raw(t.swhAmount), int(t.month[0]), int(t.month[1]),
-                     int(t.month[2])});
+    std::vector<qint64> rowIds(saved.keyBegin(), saved.keyEnd());
+    std::sort(rowIds.begin(), rowIds.end());
+    for (const qint64 rowId : rowIds) {
+        const EmployeeTotals& t = saved[rowId];
+        rows.update(
+            rowId,
+            QStringLiteral("[GrossWages] = COALESCE([GrossWages], 0) + ?, [TaxableWages] = "
+                           "COALESCE([TaxableWages], 0) + ?, [SWHWages] = COALESCE([SWHWages], 0) + ?, "
+                           "[SWHAmount] = COALESCE([SWHAmount], 0) + ?, [Month1] = CASE WHEN ? THEN 1 ELSE "
+                           "[Month1] END, [Month2] = CASE WHEN ? THEN 1 ELSE [Month2] END, [Month3] = CASE "
+                           "WHEN ? THEN 1 ELSE [Month3] END"),
+            {raw(t.gross), raw(t.taxable), raw(t.swhWages), raw(t.swhAmount), t.month[0], t.month[1], t.month[2]});
     }
 }
 
@@ -477,7 +483,7 @@ void LoadPayrollSummary(Session& session, Dialogs& dialogs, const QbResponse* re
                 return;
             }
             QString assignments = QStringLiteral("[TotalHours] = ?");
-            QVariantList values{raw(hours)};
+            QList<qint64> values{raw(hours)};
             if (keepsGross) {
                 assignments += QStringLiteral(", [GrossWages] = ?, [Month1] = 1, [Month2] = 1, [Month3] = 1");
                 values << raw(amount);

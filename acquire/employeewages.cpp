@@ -6,6 +6,7 @@
 #include "app/session.h"
 #include "app/statecatalogue.h"
 #include "store/bulkinsert.h"
+#include "store/schema.h"
 #include "store/sqlutil.h"
 #include "store/storeerror.h"
 
@@ -37,6 +38,8 @@ void GetEmployeeData(Session& session, const QbResponse* response)
     QSqlDatabase& db = session.Store.database();
     try {
         Transaction transaction(db);
+        // The name indexes are built once from the loaded rows, as the workbook's import does.
+        schema::dropEmployeeNameIndexes(db);
         BulkInsert insert(db, QStringLiteral("INSERT INTO [Employee] ([StateCode], [UnitCode], [SS], [Name], "
                                              "[FirstName], [MiddleName], [LastName], [QuarterEnding], [GrossWages], "
                                              "[TaxableWages], [Owner]) VALUES ('48', ?, ?, ?, ?, ?, ?, ?, 0, 0, '0')"));
@@ -58,6 +61,7 @@ void GetEmployeeData(Session& session, const QbResponse* response)
             // A row that cannot be stored is passed over; the others still are.
             insert.run();
         }
+        schema::createEmployeeNameIndexes(db);
         transaction.commit();
     } catch (const StoreError&) {
     }

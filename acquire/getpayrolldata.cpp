@@ -20,6 +20,7 @@
 #include "store/wagestore.h"
 #include "totals/recalculatetotals.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QSaveFile>
 
@@ -185,14 +186,22 @@ void readFromQuickBooks(Session& session, MainWindowState& window, Dialogs& dial
         }
         windows.bringMainWindowToFront();
         const QList<QbRequest> requests = dataRequests(session);
-        const QByteArray answer = quickBooks.send(requestDocument(requests));
+        const QByteArray request = requestDocument(requests);
+        // The answer is read as it is parsed, unless the support file needs it whole first.
+        QByteArray saved;
+        std::unique_ptr<QIODevice> answer;
         if (session.SupportFile) {
-            writeSupportFile(session, dialogs, answer);
+            saved = quickBooks.send(request);
+            writeSupportFile(session, dialogs, saved);
+            answer = std::make_unique<QBuffer>(&saved);
+            answer->open(QIODevice::ReadOnly);
+        } else {
+            answer = quickBooks.sendForReading(request);
         }
         {
-            ProgressScope progress(dialogs, QStringLiteral("Reading the QuickBooks answer..."), answer.size());
-            responses = parseResponseDocument(
-                answer, {}, [&progress](qint64 done, qint64 total) { return progress.report(done, total); });
+            ProgressScope progress(dialogs, QStringLiteral("Reading the QuickBooks answer..."), answer->size());
+            responses = parseResponseDevice(
+                *answer, {}, [&progress](qint64 done, qint64 total) { return progress.report(done, total); });
         }
         if (const auto mismatch = responseMismatch(requests, responses)) {
             throw QbError(*mismatch);

@@ -68,6 +68,11 @@ QByteArray QbConversation::send(const QByteArray& request)
     return m_transport->processRequest(request);
 }
 
+std::unique_ptr<QIODevice> QbConversation::sendForReading(const QByteArray& request)
+{
+    return m_transport->processRequestForReading(request);
+}
+
 void QbConversation::close()
 {
     try {

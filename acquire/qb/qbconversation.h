@@ -11,8 +11,7 @@ namespace wagetrove {
 /// "simulated:FILE" computes the answers from a company described in a JSON file, "webconnector:[HOST:]PORT"
 /// serves the QuickBooks Web Connector with `access`. Throws QbError for any other text and for a file or an
 /// address that cannot be used.
-std::unique_ptr<QbTransport> openQuickBooksTransport(const QString& connection,
-                                                     const WebConnectorAccess& access = {});
+std::unique_ptr<QbTransport> openQuickBooksTransport(const QString& connection, const WebConnectorAccess& access = {});
 
 /// The connection text for a file: a JSON file describes a company to simulate, any other file is a saved
 /// QuickBooks answer to replay.
@@ -36,6 +35,8 @@ public:
     QString hostMajorVersion();
     /// Sends one request document and returns the answer. Throws QbError.
     QByteArray send(const QByteArray& request);
+    /// send with the answer given to be read (QbTransport::processRequestForReading). Throws QbError.
+    std::unique_ptr<QIODevice> sendForReading(const QByteArray& request);
     /// Ends the session and closes the connection, if they were opened. Failures here change nothing for the
     /// run and are not reported.
     void close();

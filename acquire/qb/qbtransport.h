@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QBuffer>
 #include <QByteArray>
 #include <QString>
 
@@ -32,6 +33,16 @@ public:
     virtual void beginSession() = 0;
     /// Sends one qbXML request document (UTF-8) and returns the response document.
     virtual QByteArray processRequest(const QByteArray& request) = 0;
+    /// processRequest with the response document given to be read, open, from the start: a transport whose answer
+    /// lies in a file hands over the file, so that a hundred-megabyte answer is never held whole. By default the
+    /// document processRequest returns.
+    virtual std::unique_ptr<QIODevice> processRequestForReading(const QByteArray& request)
+    {
+        auto answer = std::make_unique<QBuffer>();
+        answer->setData(processRequest(request));
+        answer->open(QIODevice::ReadOnly);
+        return answer;
+    }
     virtual void endSession() = 0;
     virtual void closeConnection() = 0;
 };

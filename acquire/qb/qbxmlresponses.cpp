@@ -2,6 +2,8 @@
 
 #include "acquire/qb/qbtransport.h"
 
+#include <QBuffer>
+
 #include <algorithm>
 #include <charconv>
 #include <climits>
@@ -33,7 +35,7 @@ const char* chars(const xmlChar* text)
 class ResponseParser
 {
 public:
-    ResponseParser(const QByteArray& document, const QbParseLimits& limits) : m_document(document), m_limits(limits)
+    explicit ResponseParser(const QbParseLimits& limits) : m_limits(limits)
     {
         xmlSAXHandler handler{};
         handler.initialized = XML_SAX2_MAGIC;
@@ -59,26 +61,36 @@ public:
     ResponseParser(const ResponseParser&) = delete;
     ResponseParser& operator=(const ResponseParser&) = delete;
 
-    /// The responses, or the reason the document cannot be read in `failure`.
-    QList<QbResponse> run(QString& failure, const QbReadProgress& progress)
+    /// The responses of the document `device` holds, or the reason it cannot be read in `failure`.
+    QList<QbResponse> run(QIODevice& device, QString& failure, const QbReadProgress& progress)
     {
         if (m_context == nullptr) {
             failure = QStringLiteral("there is not enough memory to read it");
             return {};
         }
-        // Fed in slices, so that a refusal ends the work early and libxml2 holds one slice at a time.
-        constexpr qsizetype kSlice = qsizetype(1) << 20;
+        // Fed in slices, so that a refusal ends the work early and libxml2 holds one slice at a time. libxml2
+        // copies what it is fed, so the slice is read into the same buffer each time.
+        constexpr qint64 kSlice = qint64(1) << 20;
+        const qint64 total = device.size();
+        QByteArray slice(qsizetype(std::min(kSlice, total)), Qt::Uninitialized);
         bool parsed = true;
-        qsizetype offset = 0;
+        qint64 offset = 0;
         do {
-            const qsizetype size = std::min(kSlice, m_document.size() - offset);
-            const bool last = offset + size == m_document.size();
-            parsed = xmlParseChunk(m_context, m_document.constData() + offset, int(size), last ? 1 : 0) == 0;
+            const qint64 size = device.read(slice.data(), std::min(kSlice, total - offset));
+            if (size < 0 || (size == 0 && offset < total)) {
+                failure = QStringLiteral("it ends after %1 of its %2 bytes (%3)")
+                              .arg(offset)
+                              .arg(total)
+                              .arg(device.errorString());
+                return {};
+            }
             offset += size;
-            if (parsed && progress && !progress(offset, m_document.size())) {
+            const bool last = offset == total;
+            parsed = xmlParseChunk(m_context, slice.constData(), int(size), last ? 1 : 0) == 0;
+            if (parsed && progress && !progress(offset, total)) {
                 throw QbCancelled{};
             }
-        } while (parsed && m_stop.isEmpty() && offset < m_document.size());
+        } while (parsed && m_stop.isEmpty() && offset < total);
         if (m_stop.isEmpty() && !parsed) {
             const xmlError* error = xmlCtxtGetLastError(m_context);
             m_stop = error != nullptr && error->message != nullptr ? QString::fromUtf8(error->message).trimmed()
@@ -450,7 +462,6 @@ private:
         }
     }
 
-    const QByteArray& m_document;
     QbParseLimits m_limits;
     xmlParserCtxtPtr m_context = nullptr;
     std::vector<const char*> m_path; ///< libxml2 keeps each name in its dictionary while it parses
@@ -468,15 +479,23 @@ private:
 QList<QbResponse> parseResponseDocument(const QByteArray& document, const QbParseLimits& limits,
                                         const QbReadProgress& progress)
 {
-    if (qint64(document.size()) > limits.maxDocumentBytes) {
+    QBuffer buffer;
+    buffer.setData(document);
+    buffer.open(QIODevice::ReadOnly);
+    return parseResponseDevice(buffer, limits, progress);
+}
+
+QList<QbResponse> parseResponseDevice(QIODevice& device, const QbParseLimits& limits, const QbReadProgress& progress)
+{
+    if (device.size() > limits.maxDocumentBytes) {
         throw QbError(QStringLiteral("The QuickBooks answer of %1 bytes is larger than %2 bytes, more than any "
                                      "company's payroll needs; it was not read.")
-                          .arg(document.size())
+                          .arg(device.size())
                           .arg(limits.maxDocumentBytes));
     }
-    ResponseParser parser(document, limits);
+    ResponseParser parser(limits);
     QString failure;
-    QList<QbResponse> responses = parser.run(failure, progress);
+    QList<QbResponse> responses = parser.run(device, failure, progress);
     if (!failure.isEmpty()) {
         throw QbError(QStringLiteral("The QuickBooks answer could not be read: %1.").arg(failure));
     }

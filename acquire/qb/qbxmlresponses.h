@@ -12,6 +12,8 @@
 #include <optional>
 #include <span>
 
+class QIODevice;
+
 namespace wagetrove {
 
 struct QbStatus
@@ -155,6 +157,12 @@ struct QbCancelled
 /// naming what is wrong.
 QList<QbResponse> parseResponseDocument(const QByteArray& document, const QbParseLimits& limits = {},
                                         const QbReadProgress& progress = {});
+
+/// parseResponseDocument for a document read from `device`, open for reading, whose size() is the document's: it
+/// is read a slice at a time and never held whole, as a payroll answer can be a hundred megabytes. Throws QbError
+/// also when the device ends early or fails.
+QList<QbResponse> parseResponseDevice(QIODevice& device, const QbParseLimits& limits = {},
+                                      const QbReadProgress& progress = {});
 
 /// Why the responses do not answer the requests sent, position by position (count, kinds, request ids), or
 /// nothing when they do.

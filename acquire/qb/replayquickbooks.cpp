@@ -20,21 +20,22 @@ const QByteArray kSupportedHost =
 
 /// Whether the document's first response is the host's, read only as far as that first response. The reader is
 /// fed in slices: it decodes all it is given at once, and an answer can be a hundred megabytes.
-bool startsWithHostResponse(const QByteArray& document)
+bool startsWithHostResponse(QIODevice& document)
 {
-    constexpr qsizetype kSlice = 64 * 1024;
+    constexpr qint64 kSlice = 64 * 1024;
     QXmlStreamReader xml;
-    qsizetype fed = 0;
     int depth = 0;
     for (;;) {
         const QXmlStreamReader::TokenType token = xml.readNext();
         if (token == QXmlStreamReader::Invalid) {
-            if (xml.error() != QXmlStreamReader::PrematureEndOfDocumentError || fed == document.size()) {
+            if (xml.error() != QXmlStreamReader::PrematureEndOfDocumentError) {
                 return false;
             }
-            const qsizetype size = std::min(kSlice, document.size() - fed);
-            xml.addData(document.sliced(fed, size));
-            fed += size;
+            const QByteArray slice = document.read(kSlice);
+            if (slice.isEmpty()) {
+                return false;
+            }
+            xml.addData(slice);
         } else if (token == QXmlStreamReader::StartElement && ++depth == 3) {
             return xml.name() == QLatin1String("HostQueryRs");
         } else if (token == QXmlStreamReader::EndElement) {
@@ -73,9 +74,8 @@ std::optional<std::pair<qint64, qint64>> hostResponseRange(const QString& docume
 
 ReplayQuickBooks::ReplayQuickBooks(QString path) : m_path(std::move(path)) {}
 
-void ReplayQuickBooks::openConnection(const QString&, const QString&)
+void ReplayQuickBooks::openFile(QFile& file) const
 {
-    QFile file(m_path);
     if (!file.exists()) {
         throw QbError(QStringLiteral("The QuickBooks answer file %1 to replay does not exist.")
                           .arg(QDir::toNativeSeparators(m_path)));
@@ -84,16 +84,30 @@ void ReplayQuickBooks::openConnection(const QString&, const QString&)
         throw QbError(QStringLiteral("The QuickBooks answer file %1 to replay could not be read: %2")
                           .arg(QDir::toNativeSeparators(m_path), file.errorString()));
     }
-    const QByteArray bytes = file.readAll();
-    const QString document = startsWithHostResponse(bytes) ? QString::fromUtf8(bytes) : QString();
-    if (const auto range = document.isEmpty() ? std::nullopt : hostResponseRange(document)) {
-        const QString host = document.mid(range->first, range->second - range->first);
-        m_hostAnswer = QByteArray("<?xml version=\"1.0\" ?>\r\n<QBXML>\r\n<QBXMLMsgsRs>\r\n") + host.toUtf8() +
-                       QByteArray("\r\n</QBXMLMsgsRs>\r\n</QBXML>\r\n");
-        m_dataAnswer = (document.left(range->first) + document.mid(range->second)).toUtf8();
+}
+
+void ReplayQuickBooks::openConnection(const QString&, const QString&)
+{
+    QFile file(m_path);
+    openFile(file);
+    m_dataAnswer.clear();
+    m_dataInFile = false;
+    if (startsWithHostResponse(file) && file.seek(0)) {
+        const QByteArray bytes = file.readAll();
+        const QString document = QString::fromUtf8(bytes);
+        if (const auto range = hostResponseRange(document)) {
+            const QString host = document.mid(range->first, range->second - range->first);
+            m_hostAnswer = QByteArray("<?xml version=\"1.0\" ?>\r\n<QBXML>\r\n<QBXMLMsgsRs>\r\n") + host.toUtf8() +
+                           QByteArray("\r\n</QBXMLMsgsRs>\r\n</QBXML>\r\n");
+            m_dataAnswer = (document.left(range->first) + document.mid(range->second)).toUtf8();
+        } else {
+            m_hostAnswer = kSupportedHost;
+            m_dataAnswer = bytes;
+        }
     } else {
+        // The whole document answers the data request; it is read from the file when asked for.
         m_hostAnswer = kSupportedHost;
-        m_dataAnswer = bytes;
+        m_dataInFile = true;
     }
     m_open = true;
 }
@@ -110,7 +124,25 @@ QByteArray ReplayQuickBooks::processRequest(const QByteArray& request)
     if (!m_open) {
         throw QbError(QStringLiteral("No connection to the replayed QuickBooks was opened."));
     }
-    return isHostQuery(request) ? m_hostAnswer : m_dataAnswer;
+    if (isHostQuery(request)) {
+        return m_hostAnswer;
+    }
+    if (!m_dataInFile) {
+        return m_dataAnswer;
+    }
+    QFile file(m_path);
+    openFile(file);
+    return file.readAll();
+}
+
+std::unique_ptr<QIODevice> ReplayQuickBooks::processRequestForReading(const QByteArray& request)
+{
+    if (!m_open || isHostQuery(request) || !m_dataInFile) {
+        return QbTransport::processRequestForReading(request);
+    }
+    auto file = std::make_unique<QFile>(m_path);
+    openFile(*file);
+    return file;
 }
 
 void ReplayQuickBooks::endSession() {}

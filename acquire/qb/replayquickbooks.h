@@ -2,6 +2,8 @@
 
 #include "acquire/qb/qbtransport.h"
 
+#include <QFile>
+
 namespace wagetrove {
 
 /// A QuickBooks that answers from a saved response document, such as the support file QBData.xml of an earlier
@@ -12,17 +14,24 @@ class ReplayQuickBooks : public QbTransport
 public:
     explicit ReplayQuickBooks(QString path);
 
-    /// Reads the file; throws QbError when it is missing or unreadable.
+    /// Reads the file as far as its first response, all of it only when that is the host's; throws QbError when
+    /// it is missing or unreadable.
     void openConnection(const QString& applicationId, const QString& applicationName) override;
     void beginSession() override;
     QByteArray processRequest(const QByteArray& request) override;
+    /// The data answer of a document without a host answer is the file itself, read from disk as it is parsed.
+    std::unique_ptr<QIODevice> processRequestForReading(const QByteArray& request) override;
     void endSession() override;
     void closeConnection() override;
 
 private:
+    /// Opens the file for reading; throws QbError saying why it cannot be.
+    void openFile(QFile& file) const;
+
     QString m_path;
     QByteArray m_hostAnswer;
-    QByteArray m_dataAnswer;
+    QByteArray m_dataAnswer; ///< when m_dataInFile is false
+    bool m_dataInFile = false;
     bool m_open = false;
 };
 

@@ -189,10 +189,19 @@ private:
     {
         constexpr std::string_view kAmpersand = "&#38;";
         for (size_t at = value.find(kAmpersand); at != std::string_view::npos; at = value.find(kAmpersand)) {
-            into.append(value.data(), qsizetype(at)).append('&');
+            appendBytes(into, value.substr(0, at));
+            into.append('&');
             value.remove_prefix(at + kAmpersand.size());
         }
-        into.append(value.data(), qsizetype(value.size()));
+        appendBytes(into, value);
+    }
+
+    /// QByteArray::append(const char*, qsizetype) goes through the general insert; a report appends millions.
+    static void appendBytes(QByteArray& into, std::string_view bytes)
+    {
+        const qsizetype at = into.size();
+        into.resize(at + qsizetype(bytes.size()));
+        std::memcpy(into.data() + at, bytes.data(), bytes.size());
     }
 
     /// An attribute's value as a text, or nothing.
@@ -261,7 +270,8 @@ private:
             return;
         }
         m_path.push_back(name);
-        m_text.clear();
+        // Emptied, not freed: nearly every element has a text, if only the line end after it.
+        m_text.truncate(0);
         const int depth = int(m_path.size());
         if (m_inReportData) {
             if (depth == 6) {
@@ -376,7 +386,7 @@ private:
         if (!m_stop.isEmpty() || m_path.empty()) {
             return;
         }
-        if (m_response != nullptr && m_path.size() >= 5) {
+        if (m_response != nullptr && m_path.size() >= 5 && !m_inReportData) {
             takeText();
         }
         if (m_path.size() == 3) {
@@ -386,7 +396,7 @@ private:
             m_inReportData = false;
         }
         m_path.pop_back();
-        m_text.clear();
+        m_text.truncate(0);
     }
 
     /// A leaf element's text, into the field it fills.

@@ -136,6 +136,16 @@ struct QbResponse
     std::optional<QbReport> report;
 };
 
+} // namespace wagetrove
+
+// A report's rows and an answer's employees come by the hundred thousand: their lists grow in place rather than by
+// moving each element into a new block.
+Q_DECLARE_TYPEINFO(wagetrove::QbCustomField, Q_RELOCATABLE_TYPE);
+Q_DECLARE_TYPEINFO(wagetrove::QbEmployee, Q_RELOCATABLE_TYPE);
+Q_DECLARE_TYPEINFO(wagetrove::QbReportRow, Q_RELOCATABLE_TYPE);
+
+namespace wagetrove {
+
 /// Limits that keep a hostile or broken document from exhausting memory.
 struct QbParseLimits
 {

@@ -67,12 +67,15 @@ void GetEmployeeData(Session& session, const QbResponse* response)
     }
 }
 
-void LoadEmployeeWages(Session& session, Dialogs& dialogs, const QList<QbResponse>& responses)
+void LoadEmployeeWages(Session& session, Dialogs& dialogs, QList<QbResponse> responses)
 {
     const auto at = [&responses](int index) {
         return index >= 0 && index < responses.size() ? &responses[index] : nullptr;
     };
     GetEmployeeData(session, at(qbindex::kEmployees));
+    if (QbResponse* employees = at(qbindex::kEmployees)) {
+        employees->employees = QList<QbEmployee>();
+    }
     const bool yearToDate = session.Quarter != QLatin1String("1") && session.CalcTaxable;
     if (readsWageDetailReport(session)) {
         LoadSUTAData(session, dialogs, at(qbindex::kWages));

@@ -14,7 +14,8 @@ struct Session;
 void GetEmployeeData(Session& session, const QbResponse* employees);
 
 /// Reads the employees and their quarter's wages from the answered request set into the session's open store,
-/// with the loaders the state and the options call for. Sets DataError when it could not.
-void LoadEmployeeWages(Session& session, Dialogs& dialogs, const QList<QbResponse>& responses);
+/// with the loaders the state and the options call for. Sets DataError when it could not. Takes the responses so
+/// as to free the employees once they are stored: after the report they are the largest part of an answer.
+void LoadEmployeeWages(Session& session, Dialogs& dialogs, QList<QbResponse> responses);
 
 } // namespace wagetrove

@@ -241,7 +241,7 @@ void readFromQuickBooks(Session& session, MainWindowState& window, Dialogs& dial
 
     {
         const BusyScope busy(dialogs);
-        LoadEmployeeWages(session, dialogs, responses);
+        LoadEmployeeWages(session, dialogs, std::move(responses));
     }
     quickBooks.close();
     if (session.DataError) {

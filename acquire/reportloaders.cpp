@@ -83,6 +83,23 @@ int quarterNumber(const Session& session)
     return session.Quarter.toInt();
 }
 
+/// The name case-folded, as toCaseFolded() gives it. Nearly every payroll name is ASCII, which is folded here
+/// without Qt's Unicode tables: the loaders fold each stored name and each name of a report.
+QString foldedName(const QString& name)
+{
+    QString folded = name;
+    char16_t* c = reinterpret_cast<char16_t*>(folded.data());
+    for (char16_t* const end = c + folded.size(); c != end; ++c) {
+        if (*c >= 0x80) {
+            return name.toCaseFolded();
+        }
+        if (*c >= u'A' && *c <= u'Z') {
+            *c = char16_t(*c + (u'a' - u'A'));
+        }
+    }
+    return folded;
+}
+
 /// The stored employees found by name, and the changes to them, each saved in one statement. Names are compared
 /// case-folded, so that a report's "Renée Dupré" finds the stored "RENÉE DUPRÉ"; they are read once into a hash, as
 /// a report names every employee many times.
@@ -100,7 +117,7 @@ public:
         StoredRows rows(m_db, QStringLiteral("SELECT rowid, [Name], [GrossWages] FROM [Employee] ORDER BY rowid"));
         while (rows.next()) {
             // The first of two rows of one name is the one found.
-            const QString name = rows.text(1).toCaseFolded();
+            const QString name = foldedName(rows.text(1));
             if (!m_byName.contains(name)) {
                 m_byName.insert(name, {rows.value(0).toLongLong(), Currency::fromRaw(rows.value(2).toLongLong())});
             }
@@ -109,7 +126,7 @@ public:
 
     std::optional<Stored> find(const QString& name) const
     {
-        const auto it = m_byName.constFind(name.trimmed().toCaseFolded());
+        const auto it = m_byName.constFind(foldedName(name.trimmed()));
         if (it == m_byName.constEnd()) {
             return std::nullopt;
         }

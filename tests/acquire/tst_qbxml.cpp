@@ -5,12 +5,28 @@
 #include "app/session.h"
 #include "app/statecatalogue.h"
 
+#include <QBuffer>
 #include <QTest>
 #include <QXmlStreamReader>
 
 using namespace wagetrove;
 
 namespace {
+
+/// A buffer that claims more bytes than it holds, as an answer file cut short while it is read.
+class ShortBuffer : public QBuffer
+{
+public:
+    ShortBuffer(const QByteArray& bytes, qint64 claimed) : m_claimed(claimed)
+    {
+        setData(bytes);
+        open(QIODevice::ReadOnly);
+    }
+    qint64 size() const override { return m_claimed; }
+
+private:
+    qint64 m_claimed;
+};
 
 /// The requests of a document as "Element#id Type from..to" lines, read without the program's code, plus the
 /// envelope's facts.
@@ -292,6 +308,31 @@ private Q_SLOTS:
         try {
             parseResponseDocument(document, {1024, 64});
             QFAIL("the document was read");
+        } catch (const QbError& error) {
+            QVERIFY2(error.message().contains(reason), qPrintable(error.message()));
+        }
+    }
+
+    void shortAnswers_areRefused_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<qint64>("claimed");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("cut inside the first slice") << QByteArray("<QBXML><QBXMLMsgsRs/></QBXML>") << qint64(40)
+                                                    << QStringLiteral("it ends after 29 of its 40 bytes");
+        QTest::newRow("cut at the end of a slice")
+            << QByteArray("<QBXML>") + QByteArray(1048561, ' ') + QByteArray("</QBXML>") << qint64(2097152)
+            << QStringLiteral("it ends after 1048576 of its 2097152 bytes");
+    }
+    void shortAnswers_areRefused()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(qint64, claimed);
+        QFETCH(QString, reason);
+        ShortBuffer answer(bytes, claimed);
+        try {
+            parseResponseDevice(answer);
+            QFAIL("the answer was read");
         } catch (const QbError& error) {
             QVERIFY2(error.message().contains(reason), qPrintable(error.message()));
         }

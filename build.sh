@@ -3,8 +3,9 @@
 #   ./build.sh run    installs what is missing, builds, and files the sample quarter through wagetrove-cli
 #                     for every state this release writes (into demo-output/; no display needed)
 #   ./build.sh gui    installs what is missing, builds, and starts the Wagetrove window
-#   ./build.sh test   installs what is missing, builds with the sanitizers and runs every test, then runs each
-#                     fuzzing harness for a short smoke time (FUZZ_SECONDS, 15 by default; 0 skips it)
+#   ./build.sh test   installs what is missing, builds with the sanitizers and runs every test, prints the tests'
+#                     size against the code's, then runs each fuzzing harness for a short smoke time
+#                     (FUZZ_SECONDS, 15 by default; 0 skips it)
 #   ./build.sh bench  installs what is missing, builds optimised and runs the benchmarks
 #   ./build.sh package  installs what is missing, builds optimised and makes the Debian package
 #                     (build-release/package/wagetrove_*.deb), then checks it installed into a fresh root
@@ -35,6 +36,7 @@ test)
     cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DWAGETROVE_SANITIZE=ON -DWAGETROVE_WERROR=ON
     cmake --build build-test -j"$jobs"
     ctest --test-dir build-test --output-on-failure -j"$jobs"
+    bash scripts/test-size.sh
     fuzz_seconds="${FUZZ_SECONDS:-15}"
     if [ "$fuzz_seconds" -gt 0 ]; then
         FUZZ_JOBS="$jobs" bash fuzz/run.sh "$fuzz_seconds"

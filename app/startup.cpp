@@ -70,6 +70,9 @@ StoreMaintenance maintainStore(Session& session, Dialogs& dialogs)
         // Debian's SQLite zeroes and journals every page a delete frees. The compaction that follows copies only
         // the rows left into a new file that replaces this one, so zeroing them first is wasted work.
         exec(session.Store.database(), QStringLiteral("PRAGMA secure_delete = OFF"));
+        // The delete reads each page of those rows once: SQLite's default cache recycles its few pages, where the
+        // store's large cache for sorting would take new memory, page fault by page fault, for every one of them.
+        exec(session.Store.database(), QStringLiteral("PRAGMA cache_size = -2000"));
         session.Store.runStoredQueries({schema::kDeleteEmployer, schema::kDeleteEmployees});
         CloseWageStore(session);
     } catch (const StoreError& error) {

@@ -17,7 +17,10 @@ BulkInsert::BulkInsert(QSqlDatabase& db, const QString& statement)
     if (sqlite3_prepare_v2(m_db, sql.constData(), static_cast<int>(sql.size()), &m_statement, nullptr) != SQLITE_OK) {
         m_prepareError = QString::fromUtf8(sqlite3_errmsg(m_db));
         m_statement = nullptr;
+        return;
     }
+    // Sized once: the bound bytes must stay where they are until the statement has run.
+    m_texts.resize(size_t(sqlite3_bind_parameter_count(m_statement)) + 1);
 }
 
 BulkInsert::~BulkInsert()
@@ -28,19 +31,25 @@ BulkInsert::~BulkInsert()
 void BulkInsert::bind(int position, const QString& text)
 {
     // The store keeps its texts in UTF-8: a text bound as UTF-8 is stored as it is, where UTF-16 would be
-    // converted value by value. Nearly every value is ASCII and is narrowed here without an allocation.
+    // converted value by value. Nearly every value is ASCII and is narrowed here without an allocation. Each
+    // position keeps its bytes until the statement has run, so SQLite need not copy them.
+    if (position < 1 || size_t(position) >= m_texts.size()) {
+        sqlite3_bind_text(m_statement, position, "", 0, SQLITE_STATIC); // refused by SQLite as out of range
+        return;
+    }
+    std::string& bytes = m_texts[size_t(position)];
     const QChar* const characters = text.constData();
     const qsizetype length = text.size();
-    m_utf8.resize(size_t(length));
+    bytes.resize(size_t(length));
     for (qsizetype i = 0; i < length; ++i) {
         if (characters[i].unicode() >= 0x80) {
             const QByteArray utf8 = text.toUtf8();
-            sqlite3_bind_text(m_statement, position, utf8.constData(), static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
-            return;
+            bytes.assign(utf8.constData(), size_t(utf8.size()));
+            break;
         }
-        m_utf8[size_t(i)] = char(characters[i].unicode());
+        bytes[size_t(i)] = char(characters[i].unicode());
     }
-    sqlite3_bind_text(m_statement, position, m_utf8.data(), static_cast<int>(length), SQLITE_TRANSIENT);
+    sqlite3_bind_text(m_statement, position, bytes.data(), static_cast<int>(bytes.size()), SQLITE_STATIC);
 }
 
 void BulkInsert::bind(int position, qint64 number)

@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <string>
+#include <vector>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -33,7 +34,7 @@ private:
     sqlite3* m_db = nullptr;
     sqlite3_stmt* m_statement = nullptr;
     QString m_prepareError;
-    std::string m_utf8; ///< the text being bound, reused from one value to the next
+    std::vector<std::string> m_texts; ///< the text bound at each position, kept until the statement has run
 };
 
 } // namespace wagetrove

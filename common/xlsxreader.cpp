@@ -1026,7 +1026,13 @@ std::optional<QString> XlsxReader::readSlice(zip_file* file, void* buffer, const
     return std::nullopt;
 }
 
-QString XlsxReader::brokenPart(const QString& label, PartFault fault, const QString& details) const
+QString XlsxReader::brokenXml(const QString& label, qint64 line, const char* error) const
+{
+    return failure(QStringLiteral("%1 is damaged (broken XML at line %2: %3)")
+                       .arg(label, QString::number(line), QString::fromUtf8(error)));
+}
+
+QString XlsxReader::brokenPart(const QString& label, PartFault fault) const
 {
     switch (fault) {
     case PartFault::DocumentType:
@@ -1037,13 +1043,11 @@ QString XlsxReader::brokenPart(const QString& label, PartFault fault, const QStr
                                       "file is damaged")
                            .arg(label));
     case PartFault::TokenTooLong:
-        return failure(QStringLiteral("%1 holds more than %2 of XML without a cell in it (a comment or an attribute "
-                                      "far longer than a cell can hold), so the file is damaged")
-                           .arg(label, sizeText(XlsxReader::kMaxTokenBytes)));
-    case PartFault::BrokenXml:
         break;
     }
-    return failure(QStringLiteral("%1 is damaged (broken XML at %2)").arg(label, details));
+    return failure(QStringLiteral("%1 holds more than %2 of XML without a cell in it (a comment or an attribute far "
+                                  "longer than a cell can hold), so the file is damaged")
+                       .arg(label, sizeText(XlsxReader::kMaxTokenBytes)));
 }
 
 template <class Handler>
@@ -1080,9 +1084,7 @@ std::optional<QString> XlsxReader::parsePart(const QString& partName, const QStr
         case XmlTokenizer::Result::DocumentType:
             return brokenPart(label, PartFault::DocumentType);
         case XmlTokenizer::Result::Failed:
-            return brokenPart(label, PartFault::BrokenXml,
-                              QStringLiteral("line %1: %2")
-                                  .arg(QString::number(tokenizer.errorLine()), QString::fromUtf8(tokenizer.error())));
+            return brokenXml(label, tokenizer.errorLine(), tokenizer.error());
         case XmlTokenizer::Result::Unsupported:
             file.reset();
             return parsePartWithExpat(partName, label, maxSize, handler);
@@ -1137,10 +1139,8 @@ std::optional<QString> XlsxReader::parsePartWithExpat(const QString& partName, c
             if (handler.m_stopped) {
                 return std::nullopt;
             }
-            return brokenPart(label, PartFault::BrokenXml,
-                              QStringLiteral("line %1: %2")
-                                  .arg(QString::number(XML_GetCurrentLineNumber(parser)),
-                                       QString::fromUtf8(XML_ErrorString(XML_GetErrorCode(parser)))));
+            return brokenXml(label, qint64(XML_GetCurrentLineNumber(parser)),
+                             XML_ErrorString(XML_GetErrorCode(parser)));
         }
         if (last) {
             return std::nullopt;

@@ -131,7 +131,6 @@ private:
         DocumentType,
         TextTooLong,
         TokenTooLong,
-        BrokenXml,
     };
 
     PartFile openPart(const QString& partName, const QString& label, qint64 maxSize,
@@ -139,7 +138,8 @@ private:
     std::optional<QString> readSlice(zip_file* file, void* buffer, const QString& label, qint64 maxSize,
                                      qint64& unpacked, qint64& read) const;
     QString partTooLarge(const QString& label, qint64 maxSize) const;
-    QString brokenPart(const QString& label, PartFault fault, const QString& details = {}) const;
+    QString brokenPart(const QString& label, PartFault fault) const;
+    QString brokenXml(const QString& label, qint64 line, const char* error) const;
     /// Reads a part with the fast tokenizer, or with expat when the part is not plain UTF-8.
     template <class Handler>
     std::optional<QString> parsePart(const QString& partName, const QString& label, qint64 maxSize, Handler& handler);

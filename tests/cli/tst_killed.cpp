@@ -245,7 +245,12 @@ private Q_SLOTS:
             const QByteArray file = bytesOf(out);
             QVERIFY2(file == bytes[before] || (writes && file == bytes[input]),
                      qPrintable(where + QStringLiteral(": the output holds %1 other bytes").arg(file.size())));
-            QCOMPARE(entries(outFolder()), QStringList{output});
+            for (const QString& name : entries(outFolder())) {
+                // Replacing a file whole needs a second name for an instant: the new file is linked there and
+                // renamed over the old one. A kill in that instant leaves it, with the old file still whole.
+                const bool replacing = name.size() == output.size() + 7 && name.startsWith(output + u'.');
+                QVERIFY2(name == output || replacing, qPrintable(where + QStringLiteral(": left ") + name));
+            }
 
             // The next run succeeds, over whatever the killed one left.
             const QString failure = fullRun(writes ? command : fileRun, input);

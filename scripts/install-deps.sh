@@ -19,7 +19,6 @@ packages=(
     pkg-config
     libzip-dev
     libexpat1-dev
-    libxml2-dev
     libqpdf-dev
     qpdf
     poppler-utils

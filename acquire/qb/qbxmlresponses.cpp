@@ -1,236 +1,118 @@
 #include "acquire/qb/qbxmlresponses.h"
 
 #include "acquire/qb/qbtransport.h"
+#include "common/xmltokenizer.h"
 
 #include <QBuffer>
+#include <QScopeGuard>
 
 #include <algorithm>
 #include <charconv>
 #include <climits>
 #include <cstring>
-#include <libxml/parser.h>
+#include <expat.h>
 #include <string>
 #include <vector>
 
 namespace wagetrove {
 namespace {
 
-/// An attribute as libxml2 hands it over: its value lies between two pointers, without a terminating zero.
-struct Attribute
+/// An attribute's value: zero-terminated UTF-8, references replaced, valid for the callback only.
+const char* find(const char** attributes, const char* name)
 {
-    const char* begin = nullptr;
-    const char* end = nullptr;
-
-    std::string_view view() const { return {begin, size_t(end - begin)}; }
-};
-
-const char* chars(const xmlChar* text)
-{
-    return reinterpret_cast<const char*>(text);
+    for (const char** attribute = attributes; *attribute != nullptr; attribute += 2) {
+        if (std::strcmp(attribute[0], name) == 0) {
+            return attribute[1];
+        }
+    }
+    return nullptr;
 }
 
-/// Reads a response document with libxml2's SAX2 parser, as a stream of elements: a payroll answer can hold
-/// millions of report cells, and libxml2 hands over attribute values without copying them. Only the elements
-/// the readers take are kept.
-class ResponseParser
+/// The responses of a document, taken from its elements as they stream by: a payroll answer can hold millions of
+/// report cells. Only the elements the readers take are kept. The same handler serves the tokenizer and expat,
+/// which hand elements over alike.
+class ResponseHandler final : public XmlEvents
 {
 public:
-    explicit ResponseParser(const QbParseLimits& limits) : m_limits(limits)
-    {
-        xmlSAXHandler handler{};
-        handler.initialized = XML_SAX2_MAGIC;
-        handler.startElementNs = &ResponseParser::onStart;
-        handler.endElementNs = &ResponseParser::onEnd;
-        handler.characters = &ResponseParser::onText;
-        handler.cdataBlock = &ResponseParser::onText;
-        handler.internalSubset = &ResponseParser::onDoctype;
-        handler.entityDecl = &ResponseParser::onEntity;
-        // Errors are read from the context once the parse ends, never printed.
-        handler.serror = [](void*, xmlErrorPtr) {};
-        m_context = xmlCreatePushParserCtxt(&handler, this, nullptr, 0, nullptr);
-        if (m_context != nullptr) {
-            xmlCtxtUseOptions(m_context, XML_PARSE_NONET);
-        }
-    }
-    ~ResponseParser()
-    {
-        if (m_context != nullptr) {
-            xmlFreeParserCtxt(m_context);
-        }
-    }
-    ResponseParser(const ResponseParser&) = delete;
-    ResponseParser& operator=(const ResponseParser&) = delete;
+    explicit ResponseHandler(const QbParseLimits& limits) : m_limits(limits) {}
 
-    /// The responses of the document `device` holds, or the reason it cannot be read in `failure`.
-    QList<QbResponse> run(QIODevice& device, QString& failure, const QbReadProgress& progress)
+    bool startElement(const char* name, const char** attributes) override
     {
-        if (m_context == nullptr) {
-            failure = QStringLiteral("there is not enough memory to read it");
-            return {};
+        if (m_depth == m_path.size()) {
+            m_path.emplace_back();
         }
-        // Fed in slices, so that a refusal ends the work early and libxml2 holds one slice at a time. libxml2
-        // copies what it is fed, so the slice is read into the same buffer each time.
-        constexpr qint64 kSlice = qint64(1) << 20;
-        const qint64 total = device.size();
-        QByteArray slice(qsizetype(std::min(kSlice, total)), Qt::Uninitialized);
-        bool parsed = true;
-        qint64 offset = 0;
-        do {
-            const qint64 size = device.read(slice.data(), std::min(kSlice, total - offset));
-            if (size < 0 || (size == 0 && offset < total)) {
-                failure = QStringLiteral("it ends after %1 of its %2 bytes (%3)")
-                              .arg(offset)
-                              .arg(total)
-                              .arg(device.errorString());
-                return {};
-            }
-            offset += size;
-            const bool last = offset == total;
-            parsed = xmlParseChunk(m_context, slice.constData(), int(size), last ? 1 : 0) == 0;
-            if (parsed && progress && !progress(offset, total)) {
-                throw QbCancelled{};
-            }
-        } while (parsed && m_stop.isEmpty() && offset < total);
-        if (m_stop.isEmpty() && !parsed) {
-            const xmlError* error = xmlCtxtGetLastError(m_context);
-            m_stop = error != nullptr && error->message != nullptr ? QString::fromUtf8(error->message).trimmed()
-                                                                   : QStringLiteral("it is not well-formed XML");
+        // Names are kept in strings that stay, so that a report's millions of elements take no new memory.
+        m_path[m_depth].assign(name);
+        ++m_depth;
+        // Emptied, not freed: nearly every element has a text, if only the line end after it.
+        m_text.truncate(0);
+        start(name, attributes);
+        return m_stop.isEmpty();
+    }
+    bool endElement(const char*) override
+    {
+        end();
+        return m_stop.isEmpty();
+    }
+    bool characters(const char* text, size_t length) override
+    {
+        // Nothing inside a report's rows is text: the blanks between its millions of cells are not kept.
+        if (m_inReportData) {
+            return true;
         }
-        if (m_stop.isEmpty() && !m_rootSeen) {
-            m_stop = QStringLiteral("it holds no <QBXML> element");
+        m_text.append(text, qsizetype(length));
+        if (qint64(m_text.size()) > m_limits.maxTextBytes) {
+            stop(QStringLiteral("a text of more than %1 characters is longer than any QuickBooks answer holds")
+                     .arg(m_limits.maxTextBytes));
         }
-        if (!m_stop.isEmpty()) {
-            failure = QStringLiteral("%1 (line %2, column %3)")
-                          .arg(m_stop)
-                          .arg(xmlSAX2GetLineNumber(m_context))
-                          .arg(xmlSAX2GetColumnNumber(m_context));
-            return {};
-        }
-        return m_responses;
+        return m_stop.isEmpty();
     }
 
-private:
-    static ResponseParser& self(void* data) { return *static_cast<ResponseParser*>(data); }
-
-    /// Records why the reading ends. libxml2 is stopped only once the callback is over (haltIfStopped()): stopping
-    /// it frees the input that the callback's attribute values still point into.
+    /// Records why the reading ends; the first reason stands.
     void stop(const QString& reason)
     {
         if (m_stop.isEmpty()) {
             m_stop = reason;
         }
     }
-    void haltIfStopped()
-    {
-        if (!m_stop.isEmpty() && !m_halted) {
-            m_halted = true;
-            xmlStopParser(m_context);
-        }
-    }
+    const QString& stopped() const { return m_stop; }
+    QList<QbResponse> takeResponses() { return std::move(m_responses); }
 
-    static void onDoctype(void* data, const xmlChar*, const xmlChar*, const xmlChar*)
+private:
+    /// An attribute's value as UTF-8, or nothing when it is missing or longer than the limits allow.
+    std::optional<std::string_view> bounded(const char** attributes, const char* name)
     {
-        self(data).stop(QStringLiteral("it declares a document type, which a QuickBooks answer never does"));
-        self(data).haltIfStopped();
-    }
-
-    static void onEntity(void* data, const xmlChar*, int, const xmlChar*, const xmlChar*, xmlChar*)
-    {
-        self(data).stop(QStringLiteral("it declares an entity, which a QuickBooks answer never does"));
-        self(data).haltIfStopped();
-    }
-
-    static void onText(void* data, const xmlChar* text, int length)
-    {
-        self(data).text(text, length);
-        self(data).haltIfStopped();
-    }
-
-    void text(const xmlChar* text, int length)
-    {
-        // Nothing inside a report's rows is text: the blanks between its millions of cells are not kept.
-        if (!m_stop.isEmpty() || m_inReportData) {
-            return;
-        }
-        m_text.append(chars(text), length);
-        if (qint64(m_text.size()) > m_limits.maxTextBytes) {
-            stop(QStringLiteral("a text of more than %1 characters is longer than any QuickBooks answer holds")
-                     .arg(m_limits.maxTextBytes));
-        }
-    }
-
-    /// An attribute of the element being started, or nothing.
-    static std::optional<Attribute> find(int count, const xmlChar** attributes, const char* name)
-    {
-        for (int i = 0; i < count; ++i) {
-            const xmlChar** attribute = attributes + 5 * i;
-            if (same(chars(attribute[0]), name)) {
-                return Attribute{chars(attribute[3]), chars(attribute[4])};
-            }
-        }
-        return std::nullopt;
-    }
-
-    /// An attribute's value as UTF-8, or nothing when it is longer than the limits allow.
-    std::optional<std::string_view> bounded(const Attribute& attribute)
-    {
-        const qint64 length = qint64(attribute.end - attribute.begin);
-        if (length > m_limits.maxTextBytes) {
-            stop(QStringLiteral("a text of %1 characters is longer than any QuickBooks answer holds").arg(length));
+        const char* found = find(attributes, name);
+        if (found == nullptr) {
             return std::nullopt;
         }
-        return attribute.view();
-    }
-
-    /// Appends an attribute's value as UTF-8. libxml2 hands a "&" over as its reference "&#38;" when it does not
-    /// replace entities, which is the safe way to run it; that reference is the only one it leaves, and it is
-    /// turned back here.
-    static void appendValue(QByteArray& into, std::string_view value)
-    {
-        constexpr std::string_view kAmpersand = "&#38;";
-        for (size_t at = value.find(kAmpersand); at != std::string_view::npos; at = value.find(kAmpersand)) {
-            appendBytes(into, value.substr(0, at));
-            into.append('&');
-            value.remove_prefix(at + kAmpersand.size());
-        }
-        appendBytes(into, value);
-    }
-
-    /// QByteArray::append(const char*, qsizetype) goes through the general insert; a report appends millions.
-    static void appendBytes(QByteArray& into, std::string_view bytes)
-    {
-        const qsizetype at = into.size();
-        into.resize(at + qsizetype(bytes.size()));
-        std::memcpy(into.data() + at, bytes.data(), bytes.size());
-    }
-
-    /// An attribute's value as a text, or nothing.
-    std::optional<QString> attribute(int count, const xmlChar** attributes, const char* name)
-    {
-        const std::optional<Attribute> found = find(count, attributes, name);
-        if (!found) {
+        const std::string_view value(found);
+        if (qint64(value.size()) > m_limits.maxTextBytes) {
+            stop(
+                QStringLiteral("a text of %1 characters is longer than any QuickBooks answer holds").arg(value.size()));
             return std::nullopt;
         }
-        const std::optional<std::string_view> value = bounded(*found);
-        if (!value) {
-            return QString();
+        return value;
+    }
+
+    /// An attribute's value as a text: nothing when it is missing, empty when it is too long.
+    std::optional<QString> attribute(const char** attributes, const char* name)
+    {
+        if (find(attributes, name) == nullptr) {
+            return std::nullopt;
         }
-        if (value->find('&') == std::string_view::npos) {
-            return QString::fromUtf8(value->data(), qsizetype(value->size()));
-        }
-        QByteArray decoded;
-        appendValue(decoded, *value);
-        return QString::fromUtf8(decoded);
+        const std::optional<std::string_view> value = bounded(attributes, name);
+        return value ? QString::fromUtf8(value->data(), qsizetype(value->size())) : QString();
     }
 
     /// A whole-number attribute, read without making a text of it: report cells each carry one.
-    static std::optional<int> numberAttribute(int count, const xmlChar** attributes, const char* name)
+    static std::optional<int> numberAttribute(const char** attributes, const char* name)
     {
-        const std::optional<Attribute> found = find(count, attributes, name);
-        if (!found) {
+        const char* found = find(attributes, name);
+        if (found == nullptr) {
             return std::nullopt;
         }
-        std::string_view text = found->view();
+        std::string_view text(found);
         const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
         while (!text.empty() && blank(text.front())) {
             text.remove_prefix(1);
@@ -249,89 +131,65 @@ private:
         return value;
     }
 
-    static bool same(const char* a, const char* b) { return std::strcmp(a, b) == 0; }
-    bool parentIs(const char* name) const { return m_path.size() >= 2 && same(m_path[m_path.size() - 2], name); }
+    bool parentIs(const char* name) const { return m_depth >= 2 && m_path[m_depth - 2] == name; }
 
-    static void onStart(void* data, const xmlChar* name, const xmlChar*, const xmlChar*, int, const xmlChar**,
-                        int count, int, const xmlChar** attributes)
+    void start(const char* name, const char** attributes)
     {
-        self(data).start(chars(name), count, attributes);
-        self(data).haltIfStopped();
-    }
-    static void onEnd(void* data, const xmlChar*, const xmlChar*, const xmlChar*)
-    {
-        self(data).end();
-        self(data).haltIfStopped();
-    }
-
-    void start(const char* name, int count, const xmlChar** attributes)
-    {
-        if (!m_stop.isEmpty()) {
-            return;
-        }
-        m_path.push_back(name);
-        // Emptied, not freed: nearly every element has a text, if only the line end after it.
-        m_text.truncate(0);
-        const int depth = int(m_path.size());
+        const auto is = [name](const char* other) { return std::strcmp(name, other) == 0; };
         if (m_inReportData) {
-            if (depth == 6) {
-                startRow(name, count, attributes);
-            } else if (depth == 7 && same(name, "ColData") && !m_response->report->rows.isEmpty()) {
-                addCell(*m_response->report, count, attributes);
+            if (m_depth == 6) {
+                startRow(name, attributes);
+            } else if (m_depth == 7 && is("ColData") && !m_response->report->rows.isEmpty()) {
+                addCell(*m_response->report, attributes);
             }
             return;
         }
-        if (depth == 1) {
-            if (!same(name, "QBXML")) {
+        if (m_depth == 1) {
+            if (!is("QBXML")) {
                 stop(QStringLiteral("its root element is <%1>, not <QBXML>").arg(QString::fromUtf8(name)));
             }
-            m_rootSeen = true;
             return;
         }
-        if (depth == 3 && parentIs("QBXMLMsgsRs")) {
-            startResponse(name, count, attributes);
+        if (m_depth == 3 && parentIs("QBXMLMsgsRs")) {
+            startResponse(name, attributes);
             return;
         }
-        if (m_response == nullptr || depth < 4) {
+        if (m_response == nullptr || m_depth < 4) {
             return;
         }
-        if (depth == 4) {
-            if (same(name, "HostRet")) {
+        if (m_depth == 4) {
+            if (is("HostRet")) {
                 m_response->host = QbHost();
-            } else if (same(name, "CompanyRet")) {
+            } else if (is("CompanyRet")) {
                 m_response->company = QbCompany();
-            } else if (same(name, "EmployeeRet")) {
+            } else if (is("EmployeeRet")) {
                 m_response->employees.append(QbEmployee());
-            } else if (same(name, "PayrollItemNonWageRet")) {
+            } else if (is("PayrollItemNonWageRet")) {
                 m_response->payrollItems.append(QbPayrollItem());
-            } else if (same(name, "ReportRet")) {
+            } else if (is("ReportRet")) {
                 m_response->report = QbReport();
             }
             return;
         }
-        if (depth == 5 && parentIs("EmployeeRet") && same(name, "DataExtRet")) {
+        if (m_depth == 5 && parentIs("EmployeeRet") && is("DataExtRet")) {
             m_response->employees.back().customFields.append(QbCustomField());
-        } else if (m_response->report && depth == 5 && same(name, "ColDesc")) {
+        } else if (m_response->report && m_depth == 5 && is("ColDesc")) {
             QbReportColumn column;
-            column.colId = attribute(count, attributes, "colID").value_or(QString()).trimmed().toInt();
+            column.colId = attribute(attributes, "colID").value_or(QString()).trimmed().toInt();
             m_response->report->columns.append(column);
-        } else if (m_response->report && depth == 6 && parentIs("ColDesc") && same(name, "ColTitle") &&
+        } else if (m_response->report && m_depth == 6 && parentIs("ColDesc") && is("ColTitle") &&
                    !m_response->report->columns.isEmpty()) {
-            m_response->report->columns.back().titles.append(attribute(count, attributes, "value").value_or(QString()));
-        } else if (m_response->report && depth == 5 && parentIs("ReportRet") && same(name, "ReportData")) {
+            m_response->report->columns.back().titles.append(attribute(attributes, "value").value_or(QString()));
+        } else if (m_response->report && m_depth == 5 && parentIs("ReportRet") && is("ReportData")) {
             m_inReportData = true;
         }
     }
 
-    void addCell(QbReport& report, int count, const xmlChar** attributes)
+    void addCell(QbReport& report, const char** attributes)
     {
-        const std::optional<int> colId = numberAttribute(count, attributes, "colID");
-        const std::optional<Attribute> found = find(count, attributes, "value");
+        const std::optional<int> colId = numberAttribute(attributes, "colID");
         // A cell without its column or its value carries nothing.
-        if (!colId || !found) {
-            return;
-        }
-        const std::optional<std::string_view> value = bounded(*found);
+        const std::optional<std::string_view> value = colId ? bounded(attributes, "value") : std::nullopt;
         if (!value) {
             return;
         }
@@ -339,39 +197,40 @@ private:
             stop(QStringLiteral("its report holds more than 2 GB of values, more than any company's payroll"));
             return;
         }
+        // QByteArray::append(const char*, qsizetype) goes through the general insert; a report appends millions.
         const qsizetype offset = report.values.size();
-        appendValue(report.values, *value);
-        report.cells.append({*colId, qint32(offset), qint32(report.values.size() - offset)});
+        report.values.resize(offset + qsizetype(value->size()));
+        std::memcpy(report.values.data() + offset, value->data(), value->size());
+        report.cells.append({*colId, qint32(offset), qint32(value->size())});
         ++report.rows.back().cellCount;
     }
 
-    void startResponse(const char* name, int count, const xmlChar** attributes)
+    void startResponse(const char* name, const char** attributes)
     {
         m_responses.append(QbResponse());
         m_response = &m_responses.back();
         m_response->element = QString::fromUtf8(name);
-        m_response->requestId = attribute(count, attributes, "requestID");
+        m_response->requestId = attribute(attributes, "requestID");
         bool numeric = false;
-        m_response->status.code =
-            attribute(count, attributes, "statusCode").value_or(QString()).trimmed().toInt(&numeric);
+        m_response->status.code = attribute(attributes, "statusCode").value_or(QString()).trimmed().toInt(&numeric);
         if (!numeric) {
             stop(QStringLiteral("the response <%1> has no numeric statusCode").arg(m_response->element));
         }
-        m_response->status.severity = attribute(count, attributes, "statusSeverity").value_or(QString());
-        m_response->status.message = attribute(count, attributes, "statusMessage").value_or(QString());
+        m_response->status.severity = attribute(attributes, "statusSeverity").value_or(QString());
+        m_response->status.message = attribute(attributes, "statusMessage").value_or(QString());
     }
 
-    void startRow(const char* name, int count, const xmlChar** attributes)
+    void startRow(const char* name, const char** attributes)
     {
         QbReportRow row;
-        if (same(name, "DataRow")) {
+        if (std::strcmp(name, "DataRow") == 0) {
             row.kind = QbRowKind::Data;
-        } else if (same(name, "TextRow")) {
+        } else if (std::strcmp(name, "TextRow") == 0) {
             row.kind = QbRowKind::Text;
-            row.text = attribute(count, attributes, "value").value_or(QString());
-        } else if (same(name, "SubtotalRow")) {
+            row.text = attribute(attributes, "value").value_or(QString());
+        } else if (std::strcmp(name, "SubtotalRow") == 0) {
             row.kind = QbRowKind::Subtotal;
-        } else if (same(name, "TotalRow")) {
+        } else if (std::strcmp(name, "TotalRow") == 0) {
             row.kind = QbRowKind::Total;
         } else {
             stop(QStringLiteral("a report holds the unknown row <%1>").arg(QString::fromUtf8(name)));
@@ -383,30 +242,26 @@ private:
 
     void end()
     {
-        if (!m_stop.isEmpty() || m_path.empty()) {
-            return;
-        }
-        if (m_response != nullptr && m_path.size() >= 5 && !m_inReportData) {
+        if (m_response != nullptr && m_depth >= 5 && !m_inReportData) {
             takeText();
         }
-        if (m_path.size() == 3) {
+        if (m_depth == 3) {
             m_response = nullptr;
         }
-        if (m_path.size() == 5) {
+        if (m_depth == 5) {
             m_inReportData = false;
         }
-        m_path.pop_back();
+        --m_depth;
         m_text.truncate(0);
     }
 
     /// A leaf element's text, into the field it fills.
     void takeText()
     {
-        const int depth = int(m_path.size());
-        const char* name = m_path.back();
-        const auto is = [name](const char* other) { return same(name, other); };
+        const std::string& name = m_path[m_depth - 1];
+        const auto is = [&name](const char* other) { return name == other; };
         const auto text = [this] { return QString::fromUtf8(m_text); };
-        if (depth == 5) {
+        if (m_depth == 5) {
             if (parentIs("HostRet")) {
                 QbHost& host = *m_response->host;
                 if (is("ProductName")) {
@@ -448,7 +303,7 @@ private:
             } else if (parentIs("ReportRet") && is("ReportTitle")) {
                 m_response->report->title = text();
             }
-        } else if (depth == 6 && m_response->company && same(m_path[3], "CompanyRet") &&
+        } else if (m_depth == 6 && m_response->company && m_path[3] == "CompanyRet" &&
                    (parentIs("Address") || parentIs("LegalAddress"))) {
             QbAddress& address = parentIs("Address") ? m_response->company->address : m_response->company->legalAddress;
             if (is("Addr1")) {
@@ -460,7 +315,7 @@ private:
             } else if (is("PostalCode")) {
                 address.postalCode = text();
             }
-        } else if (depth == 6 && parentIs("DataExtRet") && same(m_path[3], "EmployeeRet")) {
+        } else if (m_depth == 6 && parentIs("DataExtRet") && m_path[3] == "EmployeeRet") {
             QbCustomField& field = m_response->employees.back().customFields.back();
             if (is("OwnerID")) {
                 field.ownerId = text();
@@ -473,16 +328,153 @@ private:
     }
 
     QbParseLimits m_limits;
-    xmlParserCtxtPtr m_context = nullptr;
-    std::vector<const char*> m_path; ///< libxml2 keeps each name in its dictionary while it parses
+    std::vector<std::string> m_path; ///< the open elements' names; only the first m_depth are in use
+    size_t m_depth = 0;
     bool m_inReportData = false;
-    bool m_halted = false;
     QByteArray m_text;
     QList<QbResponse> m_responses;
     QbResponse* m_response = nullptr;
-    bool m_rootSeen = false;
     QString m_stop;
 };
+
+constexpr qint64 kSlice = qint64(1) << 20;
+const QString kDocumentType = QStringLiteral("it declares a document type, which a QuickBooks answer never does");
+
+/// Reads the next slice of the answer into `into`; false with `failure` set when the device ends early or fails.
+bool readSlice(QIODevice& device, char* into, qint64& offset, qint64 total, QString& failure)
+{
+    const qint64 size = device.read(into, std::min(kSlice, total - offset));
+    if (size < 0 || (size == 0 && offset < total)) {
+        failure =
+            QStringLiteral("it ends after %1 of its %2 bytes (%3)").arg(offset).arg(total).arg(device.errorString());
+        return false;
+    }
+    offset += size;
+    return true;
+}
+
+void XMLCALL onExpatStart(void* data, const XML_Char* name, const XML_Char** attributes)
+{
+    auto* parser = static_cast<XML_Parser>(data);
+    if (!static_cast<ResponseHandler*>(XML_GetUserData(parser))->startElement(name, attributes)) {
+        XML_StopParser(parser, XML_FALSE);
+    }
+}
+void XMLCALL onExpatEnd(void* data, const XML_Char* name)
+{
+    auto* parser = static_cast<XML_Parser>(data);
+    if (!static_cast<ResponseHandler*>(XML_GetUserData(parser))->endElement(name)) {
+        XML_StopParser(parser, XML_FALSE);
+    }
+}
+void XMLCALL onExpatText(void* data, const XML_Char* text, int length)
+{
+    auto* parser = static_cast<XML_Parser>(data);
+    if (!static_cast<ResponseHandler*>(XML_GetUserData(parser))->characters(text, size_t(length))) {
+        XML_StopParser(parser, XML_FALSE);
+    }
+}
+void XMLCALL onExpatDoctype(void* data, const XML_Char*, const XML_Char*, const XML_Char*, int)
+{
+    auto* parser = static_cast<XML_Parser>(data);
+    static_cast<ResponseHandler*>(XML_GetUserData(parser))->stop(kDocumentType);
+    XML_StopParser(parser, XML_FALSE);
+}
+
+/// Reads a document in another encoding than UTF-8, which the tokenizer leaves alone, with expat from its start.
+/// Returns the reason it cannot be read, or nothing.
+QString readWithExpat(QIODevice& device, ResponseHandler& handler, const QbReadProgress& progress)
+{
+    if (device.isSequential() || !device.seek(0)) {
+        return QStringLiteral("its encoding needs a second reading, and the answer cannot be read again");
+    }
+    XML_Parser parser = XML_ParserCreate(nullptr);
+    if (parser == nullptr) {
+        return QStringLiteral("there is not enough memory to read it");
+    }
+    const auto freeParser = qScopeGuard([parser] { XML_ParserFree(parser); });
+    // The callbacks reach the parser to stop it, and the handler through it.
+    XML_SetUserData(parser, &handler);
+    XML_UseParserAsHandlerArg(parser);
+    XML_SetElementHandler(parser, &onExpatStart, &onExpatEnd);
+    XML_SetCharacterDataHandler(parser, &onExpatText);
+    XML_SetStartDoctypeDeclHandler(parser, &onExpatDoctype);
+    const qint64 total = device.size();
+    QString failure;
+    qint64 offset = 0;
+    for (;;) {
+        void* buffer = XML_GetBuffer(parser, int(kSlice));
+        if (buffer == nullptr) {
+            return QStringLiteral("there is not enough memory to read it");
+        }
+        const qint64 before = offset;
+        if (!readSlice(device, static_cast<char*>(buffer), offset, total, failure)) {
+            return failure;
+        }
+        const bool last = offset == total;
+        if (XML_ParseBuffer(parser, int(offset - before), last ? XML_TRUE : XML_FALSE) != XML_STATUS_OK) {
+            if (!handler.stopped().isEmpty()) {
+                return handler.stopped();
+            }
+            return QStringLiteral("%1 (line %2)")
+                .arg(QString::fromUtf8(XML_ErrorString(XML_GetErrorCode(parser))))
+                .arg(XML_GetCurrentLineNumber(parser));
+        }
+        if (progress && !progress(offset, total)) {
+            throw QbCancelled{};
+        }
+        if (last) {
+            return {};
+        }
+    }
+}
+
+/// Reads the document `device` holds into `handler`, a slice at a time, so that a refusal ends the work early and
+/// one slice is held at a time. Returns the reason it cannot be read, or nothing.
+QString readDocument(QIODevice& device, ResponseHandler& handler, const QbParseLimits& limits,
+                     const QbReadProgress& progress)
+{
+    const qint64 total = device.size();
+    XmlTokenizer tokenizer;
+    QString failure;
+    qint64 offset = 0;
+    for (;;) {
+        const qint64 before = offset;
+        if (!readSlice(device, tokenizer.buffer(size_t(std::min(kSlice, total - offset))), offset, total, failure)) {
+            return failure;
+        }
+        const XmlTokenizer::Result result = tokenizer.parse(handler, size_t(offset - before), offset == total);
+        switch (result) {
+        case XmlTokenizer::Result::NeedsMore:
+            // A token that does not end (a comment, a tag) is refused before it fills the memory. A tag may hold a
+            // value of the longest text allowed, and a little more.
+            if (qint64(tokenizer.pendingBytes()) > limits.maxTextBytes + kSlice) {
+                return QStringLiteral("a text of more than %1 characters is longer than any QuickBooks answer holds")
+                    .arg(limits.maxTextBytes);
+            }
+            if (offset == total) {
+                return QStringLiteral("it is not well-formed XML");
+            }
+            break;
+        case XmlTokenizer::Result::Finished:
+            break;
+        case XmlTokenizer::Result::Stopped:
+            return handler.stopped();
+        case XmlTokenizer::Result::DocumentType:
+            return kDocumentType;
+        case XmlTokenizer::Result::Failed:
+            return QStringLiteral("%1 (line %2)").arg(QString::fromUtf8(tokenizer.error())).arg(tokenizer.errorLine());
+        case XmlTokenizer::Result::Unsupported:
+            return readWithExpat(device, handler, progress);
+        }
+        if (progress && !progress(offset, total)) {
+            throw QbCancelled{};
+        }
+        if (result == XmlTokenizer::Result::Finished) {
+            return {};
+        }
+    }
+}
 
 } // namespace
 
@@ -503,12 +495,12 @@ QList<QbResponse> parseResponseDevice(QIODevice& device, const QbParseLimits& li
                           .arg(device.size())
                           .arg(limits.maxDocumentBytes));
     }
-    ResponseParser parser(limits);
-    QString failure;
-    QList<QbResponse> responses = parser.run(device, failure, progress);
+    ResponseHandler handler(limits);
+    const QString failure = readDocument(device, handler, limits, progress);
     if (!failure.isEmpty()) {
         throw QbError(QStringLiteral("The QuickBooks answer could not be read: %1.").arg(failure));
     }
+    QList<QbResponse> responses = handler.takeResponses();
     return responses;
 }
 

@@ -144,6 +144,13 @@ QByteArray characterReferences()
         .replace("A &amp; B", "A &#x26; B");
 }
 
+/// A document in UTF-16, with its byte order mark.
+QByteArray utf16(const QByteArray& utf8)
+{
+    const QString text = QChar(QChar::ByteOrderMark) + QString::fromUtf8(utf8);
+    return QByteArray(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
+}
+
 /// The facts the readers take from the two responses, as one text.
 QString digest(const QList<QbResponse>& responses)
 {
@@ -259,6 +266,9 @@ private Q_SLOTS:
         QTest::newRow("indented, CR LF, attributes reordered") << QByteArray(kIndented);
         QTest::newRow("single quotes, named references") << singleQuoted();
         QTest::newRow("character references") << characterReferences();
+        QTest::newRow("declared Latin-1")
+            << QByteArray(kCompact).replace("<?xml version=\"1.0\"?>", "<?xml version='1.0' encoding='ISO-8859-1'?>");
+        QTest::newRow("UTF-16") << utf16(QByteArray(kIndented));
     }
     void xmlSpellings_readAlike()
     {
@@ -281,6 +291,11 @@ private Q_SLOTS:
         QTest::newRow("external entity")
             << QByteArray("<?xml version=\"1.0\"?><!DOCTYPE QBXML SYSTEM \"file:///etc/passwd\"><QBXML/>")
             << QStringLiteral("it declares a document type");
+        QTest::newRow("document type, in UTF-16")
+            << utf16("<?xml version=\"1.0\"?><!DOCTYPE QBXML [<!ENTITY a \"aaaa\">]><QBXML/>")
+            << QStringLiteral("it declares a document type");
+        QTest::newRow("crossed tags") << QByteArray("<QBXML>\n<QBXMLMsgsRs></QBXML></QBXMLMsgsRs>")
+                                      << QStringLiteral("mismatched tag (line 2)");
         QTest::newRow("oversized text")
             << QByteArray("<QBXML><QBXMLMsgsRs><CompanyQueryRs statusCode=\"0\"><CompanyRet><CompanyName>") +
                    QByteArray(65, 'x') +

@@ -1,5 +1,6 @@
 #include "common/xlsxreader.h"
 
+#include "common/readahead.h"
 #include "common/xmltokenizer.h"
 
 #include <QDir>
@@ -1011,10 +1012,9 @@ QString XlsxReader::partTooLarge(const QString& label, qint64 maxSize) const
                        .arg(label, sizeText(maxSize)));
 }
 
-std::optional<QString> XlsxReader::readSlice(zip_file* file, void* buffer, const QString& label, qint64 maxSize,
-                                             qint64& unpacked, qint64& read) const
+std::optional<QString> XlsxReader::sliceFailure(zip_file* file, qint64 read, const QString& label, qint64 maxSize,
+                                                qint64& unpacked) const
 {
-    read = zip_fread(file, buffer, kChunkSize);
     if (read < 0) {
         return failure(QStringLiteral("%1 cannot be unpacked (%2), so the file is damaged")
                            .arg(label, QString::fromLocal8Bit(zip_file_strerror(file))));
@@ -1061,10 +1061,16 @@ std::optional<QString> XlsxReader::parsePart(const QString& partName, const QStr
     }
     XmlTokenizer tokenizer;
     TokenizedPart<Handler> events(handler);
+    // The part is unpacked on a thread of its own while the slice before is tokenized. Nothing else reads the
+    // archive meanwhile.
+    zip_file* const part = file.get();
+    std::optional<ReadAhead> unpacking(
+        std::in_place, [part](char* into, size_t capacity) { return qint64(zip_fread(part, into, capacity)); },
+        size_t(kChunkSize));
     qint64 unpacked = 0;
     for (;;) {
-        qint64 read = 0;
-        if ((failed = readSlice(file.get(), tokenizer.buffer(kChunkSize), label, maxSize, unpacked, read))) {
+        const qint64 read = unpacking->next(tokenizer.buffer(kChunkSize));
+        if ((failed = sliceFailure(part, read, label, maxSize, unpacked))) {
             return failed;
         }
         switch (tokenizer.parse(events, size_t(read), read == 0)) {
@@ -1086,6 +1092,7 @@ std::optional<QString> XlsxReader::parsePart(const QString& partName, const QStr
         case XmlTokenizer::Result::Failed:
             return brokenXml(label, tokenizer.errorLine(), tokenizer.error());
         case XmlTokenizer::Result::Unsupported:
+            unpacking.reset();
             file.reset();
             return parsePartWithExpat(partName, label, maxSize, handler);
         }
@@ -1121,8 +1128,8 @@ std::optional<QString> XlsxReader::parsePartWithExpat(const QString& partName, c
         if (!buffer) {
             return failure(QStringLiteral("there is not enough memory"));
         }
-        qint64 read = 0;
-        if ((failed = readSlice(file.get(), buffer, label, maxSize, unpacked, read))) {
+        const qint64 read = zip_fread(file.get(), buffer, kChunkSize);
+        if ((failed = sliceFailure(file.get(), read, label, maxSize, unpacked))) {
             return failed;
         }
         const bool last = read == 0;

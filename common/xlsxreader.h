@@ -135,8 +135,10 @@ private:
 
     PartFile openPart(const QString& partName, const QString& label, qint64 maxSize,
                       std::optional<QString>& failed) const;
-    std::optional<QString> readSlice(zip_file* file, void* buffer, const QString& label, qint64 maxSize,
-                                     qint64& unpacked, qint64& read) const;
+    /// Why the slice of `read` bytes zip_fread() just returned ends the reading (a failure, or more than maxSize
+    /// in all), or nothing; `unpacked` counts the bytes so far.
+    std::optional<QString> sliceFailure(zip_file* file, qint64 read, const QString& label, qint64 maxSize,
+                                        qint64& unpacked) const;
     QString partTooLarge(const QString& label, qint64 maxSize) const;
     QString brokenPart(const QString& label, PartFault fault) const;
     QString brokenXml(const QString& label, qint64 line, const char* error) const;

@@ -4,7 +4,7 @@
 #include "common/dialogs.h"
 #include "common/numerictext.h"
 #include "common/xlsxreader.h"
-#include "store/bulkinsert.h"
+#include "store/backgroundinsert.h"
 #include "store/schema.h"
 #include "store/sqlutil.h"
 #include "store/storeerror.h"
@@ -108,24 +108,31 @@ public:
 
     ImportedValues run()
     {
-        BulkInsert insert(m_session.Store.database(),
-                          QStringLiteral("INSERT INTO [Employee] ([StateCode], [UnitCode], [SS], [FirstName], "
-                                         "[MiddleName], [LastName], [Name], [GrossWages], [TaxableWages], "
-                                         "[QuarterEnding], [Month1], [Month2], [Month3]) "
-                                         "VALUES ('  ', ' ', ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+        // The rows are stored on a thread of their own while the next ones are read.
+        BackgroundInsert insert(m_session.Store.database(),
+                                QStringLiteral("INSERT INTO [Employee] ([StateCode], [UnitCode], [SS], [FirstName], "
+                                               "[MiddleName], [LastName], [Name], [GrossWages], [TaxableWages], "
+                                               "[QuarterEnding], [Month1], [Month2], [Month3]) "
+                                               "VALUES ('  ', ' ', ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
         if (!insert.valid()) {
             fail(QStringLiteral("The wage store cannot take wages: %1").arg(insert.errorText()));
         }
         m_insert = &insert;
-
-        readSheet(1, 12, [this](int rowNumber, const XlsxRow& row) { wagesRow(rowNumber, row); });
+        try {
+            readSheet(1, 12, [this](int rowNumber, const XlsxRow& row) { wagesRow(rowNumber, row); });
+        } catch (const ImportStop&) {
+            // A row the store refused comes before the row that stopped the reading, so its failure stands.
+            failIfRefused();
+            throw;
+        }
+        failIfRefused();
+        m_insert = nullptr;
         if (!m_headerSeen) {
             throw ImportStop{QStringLiteral("Invalid Format of Wages Spreadsheet")};
         }
         if (m_session.StandAlonenoqb) {
             readEmployer();
         }
-        m_insert = nullptr;
         return m_values;
     }
 
@@ -187,8 +194,19 @@ private:
                            [](const XlsxCell& cell) { return !cell.uncachedFormula && cell.text.isEmpty(); });
     }
 
+    /// Waits for the rows handed to the store, and stops with the first one it refused.
+    void failIfRefused()
+    {
+        if (const std::optional<BackgroundInsert::Failure> refused = m_insert->finish()) {
+            fail(QStringLiteral("The wage store could not take row %1: %2").arg(refused->tag).arg(refused->reason));
+        }
+    }
+
     void wageRow(int rowNumber, const XlsxRow& row)
     {
+        if (m_insert->failed()) {
+            failIfRefused();
+        }
         if (rowNumber == 2) {
             checkFirstRow(row);
         }
@@ -204,7 +222,7 @@ private:
         const bool months[] = {truthCell(row, rowNumber, 10), truthCell(row, rowNumber, 11),
                                truthCell(row, rowNumber, 12)};
 
-        BulkInsert& insert = *m_insert;
+        BackgroundInsert& insert = *m_insert;
         insert.bind(1, cellText(row, rowNumber, 3));
         insert.bind(2, firstName);
         insert.bind(3, middleName);
@@ -216,9 +234,7 @@ private:
         for (int month = 0; month < 3; ++month) {
             insert.bind(9 + month, qint64(months[month] ? 1 : 0));
         }
-        if (!insert.run()) {
-            fail(QStringLiteral("The wage store could not take row %1: %2").arg(rowNumber).arg(insert.errorText()));
-        }
+        insert.add(rowNumber);
     }
 
     /// Row 2 carries the rate and is checked against the company and the period chosen.
@@ -282,7 +298,7 @@ private:
     Session& m_session;
     XlsxReader& m_workbook;
     ProgressScope m_progress;
-    BulkInsert* m_insert = nullptr;
+    BackgroundInsert* m_insert = nullptr;
     bool m_headerSeen = false;
     std::optional<std::pair<int, XlsxRow>> m_firstEmptyRow;
     ImportedValues m_values;

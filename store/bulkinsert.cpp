@@ -52,6 +52,11 @@ void BulkInsert::bind(int position, const QString& text)
     sqlite3_bind_text(m_statement, position, bytes.data(), static_cast<int>(bytes.size()), SQLITE_STATIC);
 }
 
+void BulkInsert::bindUtf8(int position, const char* text, size_t length)
+{
+    sqlite3_bind_text(m_statement, position, text, static_cast<int>(length), SQLITE_STATIC);
+}
+
 void BulkInsert::bind(int position, qint64 number)
 {
     sqlite3_bind_int64(m_statement, position, number);

@@ -26,6 +26,8 @@ public:
     bool valid() const { return m_statement != nullptr; }
     void bind(int position, const QString& text);
     void bind(int position, qint64 number);
+    /// Binds `length` bytes of UTF-8 that stay where they are until the statement has run.
+    void bindUtf8(int position, const char* text, size_t length);
     /// Executes the statement with the bound values; false on failure (see errorText()).
     bool run();
     QString errorText() const;

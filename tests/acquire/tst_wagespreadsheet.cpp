@@ -238,6 +238,50 @@ private Q_SLOTS:
         expectUnchanged(message);
     }
 
+    void refusedRow_stopsTheImportAtThatRow_data()
+    {
+        QTest::addColumn<QList<test::SheetRows>>("sheets");
+        QTest::addColumn<QString>("refusedWhen");
+        QTest::addColumn<QString>("message");
+        const QVariantList good = wageRow(QStringLiteral("12-3456789"), QStringLiteral("032024"), QStringLiteral("A"),
+                                          QVariant(), QStringLiteral("B"), 100, 100);
+        QVariantList refused = good;
+        refused[5] = QStringLiteral("REFUSED");
+        QVariantList badMoney = good;
+        badMoney[7] = QStringLiteral("12,34.5");
+        const QString byName = QStringLiteral("NEW.LastName = 'REFUSED'");
+        const QString refusedRow3 =
+            QStringLiteral("Create Wages From File The wage store could not take row 3: refused by the store");
+        QTest::newRow("a refused row") << QList<test::SheetRows>{{headerRow(), good, refused, good}} << byName
+                                       << refusedRow3;
+        QTest::newRow("a refused row, then a bad amount")
+            << QList<test::SheetRows>{{headerRow(), good, refused, badMoney}} << byName << refusedRow3;
+        QTest::newRow("a bad amount, then a refused row")
+            << QList<test::SheetRows>{{headerRow(), good, badMoney, refused}} << byName
+            << QStringLiteral("Create Wages From File Type mismatch: cell H3");
+        QTest::newRow("row 1502 of 3000")
+            << QList<test::SheetRows>{} << QStringLiteral("(SELECT count(*) FROM Employee) = 1501")
+            << QStringLiteral("Create Wages From File The wage store could not take "
+                              "row 1502: refused by the store");
+    }
+    void refusedRow_stopsTheImportAtThatRow()
+    {
+        QFETCH(QList<test::SheetRows>, sheets);
+        QFETCH(QString, refusedWhen);
+        QFETCH(QString, message);
+        QVERIFY(m_store->exec(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON Employee WHEN %1 BEGIN SELECT "
+                                             "RAISE(ABORT, 'refused by the store'); END")
+                                  .arg(refusedWhen)));
+        QString path = workbook(sheets);
+        if (sheets.isEmpty()) {
+            path = m_files.filePath(QStringLiteral("3000.xlsx"));
+            QVERIFY(test::writeGeneratedWorkbook(path, 3000));
+            session().TaxYear = 2025;
+        }
+        import(path);
+        expectUnchanged(message);
+    }
+
     void cancelledImport_leavesTheStoreAsItWas()
     {
         const QString path = m_files.filePath(QStringLiteral("600.xlsx"));

@@ -353,37 +353,60 @@ bool readSlice(QIODevice& device, char* into, qint64& offset, qint64 total, QStr
     return true;
 }
 
+/// What expat's callbacks reach: the handler, the parser to stop, and where the last event was.
+struct ExpatRun
+{
+    XML_Parser parser = nullptr;
+    ResponseHandler* handler = nullptr;
+    qint64 lastEvent = 0;
+
+    static ExpatRun& of(void* data)
+    {
+        auto& run = *static_cast<ExpatRun*>(data);
+        run.lastEvent = qint64(XML_GetCurrentByteIndex(run.parser));
+        return run;
+    }
+    void goOnIf(bool goOn) const
+    {
+        if (!goOn) {
+            XML_StopParser(parser, XML_FALSE);
+        }
+    }
+};
+
 void XMLCALL onExpatStart(void* data, const XML_Char* name, const XML_Char** attributes)
 {
-    auto* parser = static_cast<XML_Parser>(data);
-    if (!static_cast<ResponseHandler*>(XML_GetUserData(parser))->startElement(name, attributes)) {
-        XML_StopParser(parser, XML_FALSE);
-    }
+    ExpatRun& run = ExpatRun::of(data);
+    run.goOnIf(run.handler->startElement(name, attributes));
 }
 void XMLCALL onExpatEnd(void* data, const XML_Char* name)
 {
-    auto* parser = static_cast<XML_Parser>(data);
-    if (!static_cast<ResponseHandler*>(XML_GetUserData(parser))->endElement(name)) {
-        XML_StopParser(parser, XML_FALSE);
-    }
+    ExpatRun& run = ExpatRun::of(data);
+    run.goOnIf(run.handler->endElement(name));
 }
 void XMLCALL onExpatText(void* data, const XML_Char* text, int length)
 {
-    auto* parser = static_cast<XML_Parser>(data);
-    if (!static_cast<ResponseHandler*>(XML_GetUserData(parser))->characters(text, size_t(length))) {
-        XML_StopParser(parser, XML_FALSE);
-    }
+    ExpatRun& run = ExpatRun::of(data);
+    run.goOnIf(run.handler->characters(text, size_t(length)));
 }
 void XMLCALL onExpatDoctype(void* data, const XML_Char*, const XML_Char*, const XML_Char*, int)
 {
-    auto* parser = static_cast<XML_Parser>(data);
-    static_cast<ResponseHandler*>(XML_GetUserData(parser))->stop(kDocumentType);
-    XML_StopParser(parser, XML_FALSE);
+    ExpatRun& run = ExpatRun::of(data);
+    run.handler->stop(kDocumentType);
+    run.goOnIf(false);
+}
+
+/// The reason for refusing a token longer than any text allowed, and a little more.
+QString tokenTooLong(const QbParseLimits& limits)
+{
+    return QStringLiteral("a text of more than %1 characters is longer than any QuickBooks answer holds")
+        .arg(limits.maxTextBytes);
 }
 
 /// Reads a document in another encoding than UTF-8, which the tokenizer leaves alone, with expat from its start.
 /// Returns the reason it cannot be read, or nothing.
-QString readWithExpat(QIODevice& device, ResponseHandler& handler, const QbReadProgress& progress)
+QString readWithExpat(QIODevice& device, ResponseHandler& handler, const QbParseLimits& limits,
+                      const QbReadProgress& progress)
 {
     if (device.isSequential() || !device.seek(0)) {
         return QStringLiteral("its encoding needs a second reading, and the answer cannot be read again");
@@ -393,9 +416,8 @@ QString readWithExpat(QIODevice& device, ResponseHandler& handler, const QbReadP
         return QStringLiteral("there is not enough memory to read it");
     }
     const auto freeParser = qScopeGuard([parser] { XML_ParserFree(parser); });
-    // The callbacks reach the parser to stop it, and the handler through it.
-    XML_SetUserData(parser, &handler);
-    XML_UseParserAsHandlerArg(parser);
+    ExpatRun run{parser, &handler, 0};
+    XML_SetUserData(parser, &run);
     XML_SetElementHandler(parser, &onExpatStart, &onExpatEnd);
     XML_SetCharacterDataHandler(parser, &onExpatText);
     XML_SetStartDoctypeDeclHandler(parser, &onExpatDoctype);
@@ -426,6 +448,11 @@ QString readWithExpat(QIODevice& device, ResponseHandler& handler, const QbReadP
         if (last) {
             return {};
         }
+        // Expat scans a token it has not finished again with each slice: one endless token would take time that
+        // grows with its square.
+        if (offset - run.lastEvent > limits.maxTextBytes + kSlice) {
+            return tokenTooLong(limits);
+        }
     }
 }
 
@@ -449,8 +476,7 @@ QString readDocument(QIODevice& device, ResponseHandler& handler, const QbParseL
             // A token that does not end (a comment, a tag) is refused before it fills the memory. A tag may hold a
             // value of the longest text allowed, and a little more.
             if (qint64(tokenizer.pendingBytes()) > limits.maxTextBytes + kSlice) {
-                return QStringLiteral("a text of more than %1 characters is longer than any QuickBooks answer holds")
-                    .arg(limits.maxTextBytes);
+                return tokenTooLong(limits);
             }
             if (offset == total) {
                 return QStringLiteral("it is not well-formed XML");
@@ -465,7 +491,7 @@ QString readDocument(QIODevice& device, ResponseHandler& handler, const QbParseL
         case XmlTokenizer::Result::Failed:
             return QStringLiteral("%1 (line %2)").arg(QString::fromUtf8(tokenizer.error())).arg(tokenizer.errorLine());
         case XmlTokenizer::Result::Unsupported:
-            return readWithExpat(device, handler, progress);
+            return readWithExpat(device, handler, limits, progress);
         }
         if (progress && !progress(offset, total)) {
             throw QbCancelled{};

@@ -328,6 +328,30 @@ private Q_SLOTS:
         }
     }
 
+    void endlessToken_isRefusedEarly_data()
+    {
+        QTest::addColumn<QByteArray>("document");
+        const QByteArray endless = QByteArray("<QBXML><!--") + QByteArray(3 << 20, 'x');
+        QTest::newRow("UTF-8") << endless;
+        QTest::newRow("UTF-16") << utf16(endless);
+    }
+    void endlessToken_isRefusedEarly()
+    {
+        QFETCH(QByteArray, document);
+        qint64 readUpTo = 0;
+        try {
+            parseResponseDocument(document, {qint64(16) << 20, 64}, [&readUpTo](qint64 done, qint64) {
+                readUpTo = done;
+                return true;
+            });
+            QFAIL("the document was read");
+        } catch (const QbError& error) {
+            QVERIFY2(error.message().contains(QStringLiteral("longer than any QuickBooks answer holds")),
+                     qPrintable(error.message()));
+        }
+        QVERIFY2(readUpTo <= qint64(2) << 20, qPrintable(QString::number(readUpTo)));
+    }
+
     void shortAnswers_areRefused_data()
     {
         QTest::addColumn<QByteArray>("bytes");

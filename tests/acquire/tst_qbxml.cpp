@@ -328,6 +328,26 @@ private Q_SLOTS:
         }
     }
 
+    void longestTexts_areRead_data()
+    {
+        QTest::addColumn<QByteArray>("document");
+        const QByteArray longest(64, 'x');
+        QTest::newRow("an element's text")
+            << QByteArray("<QBXML><QBXMLMsgsRs><CompanyQueryRs statusCode=\"0\"><CompanyRet><CompanyName>") + longest +
+                   QByteArray("</CompanyName></CompanyRet></CompanyQueryRs></QBXMLMsgsRs></QBXML>");
+        QTest::newRow("an attribute") << QByteArray("<QBXML><QBXMLMsgsRs><CompanyQueryRs statusCode=\"0\" "
+                                                    "statusMessage=\"") +
+                                             longest + QByteArray("\"/></QBXMLMsgsRs></QBXML>");
+    }
+    void longestTexts_areRead()
+    {
+        QFETCH(QByteArray, document);
+        const QList<QbResponse> responses = parseResponseDocument(document, {1024, 64});
+        QCOMPARE(responses.size(), 1);
+        const QString read = responses[0].company ? responses[0].company->name : responses[0].status.message;
+        QCOMPARE(read, QString(64, u'x'));
+    }
+
     void endlessToken_isRefusedEarly_data()
     {
         QTest::addColumn<QByteArray>("document");

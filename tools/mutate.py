@@ -164,7 +164,14 @@ def build(options, log):
 
 
 def killing_test(output):
-    """The test ctest names first among the failed ones, from its summary or else from its progress lines."""
+    """The test ctest names first among the failed ones, from its summary or else from its progress lines, with
+    the first failing case QtTest printed, so that a kill by a test's own flakiness can be told apart."""
+    test = failed_test(output)
+    case = re.search(r"^FAIL!\s+:\s+\w+::(\S+?\(.*?\)|\S+)", output, re.M)
+    return f"{test}: {case[1]}" if test and case else test
+
+
+def failed_test(output):
     summary = output.split("The following tests FAILED:", 1)
     if len(summary) == 2:
         found = re.search(r"^\s*\d+\s+-\s+(\S+)\s+\((\w+)", summary[1], re.M)
@@ -176,7 +183,7 @@ def killing_test(output):
 
 def run_tests(options, log):
     """None when every test passes, otherwise the test that failed."""
-    common = ["--stop-on-failure", f"-j{options.jobs}", "--timeout", "300"]
+    common = ["--stop-on-failure", "--output-on-failure", f"-j{options.jobs}", "--timeout", "300"]
     for selection in (["-E", SLOW], ["-R", SLOW]):
         start = log.stat().st_size
         status = run(["ctest", *selection, *common], options.build, log)

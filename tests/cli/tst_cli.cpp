@@ -373,7 +373,7 @@ private Q_SLOTS:
         client.start();
         QTRY_VERIFY_WITH_TIMEOUT(client.finished(), 20000);
         const Run filed = finished(run);
-        QVERIFY2(filed.status == 0, qPrintable(filed.err));
+        QVERIFY2(filed.status == 0, qPrintable(QString::fromUtf8(waiting) + filed.err));
         QCOMPARE(client.calls().last(), QStringLiteral("closeConnection=Wagetrove has the payroll data."));
         QCOMPARE(bytesOf(path(QStringLiteral("webconnector.out"))), bytesOf(path(QStringLiteral("simulated.out"))));
         // The password itself is kept nowhere and shown nowhere.

@@ -268,6 +268,8 @@ def main():
     parser.add_argument("--results", type=Path, default=Path("mutation-results.jsonl"))
     parser.add_argument("--logs", type=Path, default=Path("mutation-logs"), help="one build and test log a mutant")
     parser.add_argument("--resume", action="store_true", help="skip the ids the results file holds already")
+    parser.add_argument("--report-only", action="store_true",
+                        help="write the report of the mutations run so far (all of them, or --only), run nothing")
     parser.add_argument("--keep-going", action="store_true", default=True,
                         help="the default: a mutant that fails to build or to die never stops the run")
     options = parser.parse_args()
@@ -295,6 +297,13 @@ def main():
         if unknown:
             sys.exit(f"unknown ids: {', '.join(sorted(unknown))}")
         mutations = [m for m in mutations if m["id"] in wanted]
+    if options.report_only:
+        results = read_results(options.results)
+        if not options.only:
+            mutations = [m for m in mutations if m["id"] in results]
+        write_report(options.report, mutations, results)
+        print(f"report: {options.report}")
+        return 0
     done = read_results(options.results) if options.resume else {}
     pending = [m for m in mutations if m["id"] not in done]
 

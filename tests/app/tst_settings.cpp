@@ -81,6 +81,24 @@ private Q_SLOTS:
         QCOMPARE(sessionWith("[Options]\nWageLimit=1e3\n")->WageLimit, Currency::fromUnits(1000));
     }
 
+    void webConnectorWait_isWholePositiveSeconds_data()
+    {
+        QTest::addColumn<QByteArray>("written");
+        QTest::addColumn<int>("seconds");
+        QTest::newRow("none") << QByteArray() << 600;
+        QTest::newRow("one") << QByteArray("1") << 1;
+        QTest::newRow("forty-five, with blanks") << QByteArray(" 45 ") << 45;
+        QTest::newRow("zero") << QByteArray("0") << 600;
+        QTest::newRow("negative") << QByteArray("-5") << 600;
+        QTest::newRow("not a number") << QByteArray("ten") << 600;
+    }
+    void webConnectorWait_isWholePositiveSeconds()
+    {
+        QFETCH(QByteArray, written);
+        QFETCH(int, seconds);
+        QCOMPARE(sessionWith("[Options]\nQBWCWait=" + written + "\n")->QBWCWaitSeconds, seconds);
+    }
+
     void longValues_areCutTo127Characters()
     {
         const auto session = sessionWith("[Options]\nRemitID=" + QByteArray(130, '9') + "\n");

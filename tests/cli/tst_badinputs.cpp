@@ -290,6 +290,9 @@ private Q_SLOTS:
                                             << QStringLiteral("does not say how to reach QuickBooks");
         QTest::newRow("web connector port out of range")
             << "connection" << QStringLiteral("webconnector:99999") << none << 3 << QStringLiteral("Wagetrove");
+        QTest::newRow("web connector port one past the last")
+            << "connection" << QStringLiteral("webconnector:65536") << none << 3
+            << QStringLiteral("does not name an address to serve the Web Connector at");
     }
 
     void badInput()

@@ -17,7 +17,7 @@ enum Kind : char
 constexpr size_t kBatchBytes = 64 * 1024;
 
 template <typename T>
-void put(std::vector<char>& batch, const T& value)
+void put(std::string& batch, const T& value)
 {
     const size_t at = batch.size();
     batch.resize(at + sizeof(T));
@@ -54,26 +54,13 @@ BackgroundInsert::~BackgroundInsert()
 
 void BackgroundInsert::bind(int position, const QString& text)
 {
-    // Texts go as UTF-8, the store's own encoding; nearly every one is ASCII and is narrowed in place.
-    const qsizetype length = text.size();
     m_filling.push_back(kText);
     m_filling.push_back(char(position));
     const size_t lengthAt = m_filling.size();
-    put(m_filling, quint32(length));
-    const size_t bytesAt = m_filling.size();
-    m_filling.resize(bytesAt + size_t(length));
-    const QChar* const characters = text.constData();
-    for (qsizetype i = 0; i < length; ++i) {
-        if (characters[i].unicode() >= 0x80) {
-            const QByteArray utf8 = text.toUtf8();
-            const auto utf8Length = quint32(utf8.size());
-            std::memcpy(m_filling.data() + lengthAt, &utf8Length, sizeof utf8Length);
-            m_filling.resize(bytesAt + size_t(utf8.size()));
-            std::memcpy(m_filling.data() + bytesAt, utf8.constData(), size_t(utf8.size()));
-            return;
-        }
-        m_filling[bytesAt + size_t(i)] = char(characters[i].unicode());
-    }
+    put(m_filling, quint32(0));
+    appendUtf8(m_filling, text);
+    const auto length = quint32(m_filling.size() - lengthAt - sizeof(quint32));
+    std::memcpy(m_filling.data() + lengthAt, &length, sizeof length);
 }
 
 void BackgroundInsert::bind(int position, qint64 number)
@@ -134,7 +121,7 @@ void BackgroundInsert::run()
     }
 }
 
-void BackgroundInsert::store(const std::vector<char>& batch)
+void BackgroundInsert::store(const std::string& batch)
 {
     const char* p = batch.data();
     const char* const end = p + batch.size();

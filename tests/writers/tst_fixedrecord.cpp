@@ -35,6 +35,7 @@ private Q_SLOTS:
         QTest::newRow("no plain form") << QStringLiteral("李 Li") << QStringLiteral("? Li");
         QTest::newRow("outside the basic plane") << QStringLiteral("a\U0001F600b") << QStringLiteral("a?b");
         QTest::newRow("control characters") << QStringLiteral("a\tb\r\nc") << QStringLiteral("a b  c");
+        QTest::newRow("delete") << QStringLiteral("a\u007Fb") << QStringLiteral("a b");
         QTest::newRow("no-break space") << QStringLiteral("a\u00A0b") << QStringLiteral("a b");
         QTest::newRow("plain") << QStringLiteral("O'Brien-Smith, Jr.") << QStringLiteral("O'Brien-Smith, Jr.");
     }

@@ -57,19 +57,27 @@ private Q_SLOTS:
         boxes.Text14 = QStringLiteral("312-555-0100");
     }
 
+    // Every required box in its turn; a later problem is not reported while an earlier one stands.
     void fieldChecks_stopAtTheFirstProblem_data()
     {
         QTest::addColumn<int>("box");
         QTest::addColumn<QString>("value");
         QTest::addColumn<QString>("message");
-        QTest::newRow("name") << 1 << QString() << QStringLiteral("Company Name Missing");
+        QTest::newRow("Text1") << 1 << QString() << QStringLiteral("Company Name Missing");
+        QTest::newRow("Text2") << 2 << QString() << QStringLiteral("Address Missing");
+        QTest::newRow("Text3") << 3 << QString() << QStringLiteral("City Missing");
+        QTest::newRow("Text4") << 4 << QString() << QStringLiteral("2 character State Missing");
+        QTest::newRow("Text5") << 5 << QString() << QStringLiteral("Zip Code Missing");
+        QTest::newRow("Text6") << 6 << QString() << QStringLiteral("Transmitter Name Missing");
+        QTest::newRow("Text7") << 7 << QString() << QStringLiteral("Transmitter Address Missing");
+        QTest::newRow("Text8") << 8 << QString() << QStringLiteral("Transmitter City Missing");
+        QTest::newRow("Text11") << 11 << QString() << QStringLiteral("Transmitter State Missing");
+        QTest::newRow("Text12") << 12 << QString() << QStringLiteral("Transmitter Zip Code Missing");
+        QTest::newRow("Text13") << 13 << QString() << QStringLiteral("Transmitter Federal EIN Missing");
+        QTest::newRow("Text9") << 9 << QString() << QStringLiteral("Transmitter Contact Name Missing");
+        QTest::newRow("Text14") << 14 << QString() << QStringLiteral("Transmitter Contact Phone Missing");
         QTest::newRow("blanks only") << 2 << QStringLiteral("   ") << QStringLiteral("Address Missing");
-        QTest::newRow("state empty") << 4 << QString() << QStringLiteral("2 character State Missing");
         QTest::newRow("one-letter state") << 4 << QStringLiteral("I") << QStringLiteral("State must be 2 characters");
-        QTest::newRow("transmitter zip") << 12 << QString() << QStringLiteral("Transmitter Zip Code Missing");
-        QTest::newRow("transmitter EIN") << 13 << QString() << QStringLiteral("Transmitter Federal EIN Missing");
-        QTest::newRow("contact") << 9 << QString() << QStringLiteral("Transmitter Contact Name Missing");
-        QTest::newRow("phone") << 14 << QString() << QStringLiteral("Transmitter Contact Phone Missing");
     }
 
     void fieldChecks_stopAtTheFirstProblem()
@@ -79,7 +87,7 @@ private Q_SLOTS:
         QFETCH(QString, message);
         TransmitterWindowBoxes& boxes = session().frmTXMag;
         boxes.box(box) = value;
-        boxes.Text14.clear(); // a later problem is not reported while an earlier one stands
+        boxes.Text14.clear();
         QVERIFY(!createFile());
         QCOMPARE(m_dialogs.messages(), QStringList{message});
         QCOMPARE(m_dialogs.calls().size(), 1); // no save dialog

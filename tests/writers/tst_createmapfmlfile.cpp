@@ -2,9 +2,9 @@
 #include "app/session.h"
 #include "tests/support/testenvironment.h"
 #include "tests/support/workbookwriter.h"
-#include "tests/writers/expectedrecord.h"
 #include "tests/writers/writerfixture.h"
 #include "writers/createmapfmlfile.h"
+#include "writers/workbooktemplate.h"
 
 #include <QFile>
 #include <QMap>
@@ -13,7 +13,7 @@
 #include <QTest>
 
 using namespace wagetrove;
-using test::contentsOf;
+using test::bytesOf;
 
 namespace {
 
@@ -23,7 +23,8 @@ const QStringList kHeaderRows{
     QStringLiteral("SSN|First Name|Last Name|Middle Initial|Suffix|YTD Wages|QTD Wages|Employer Medical Share %|"
                    "Employer Family Share %")};
 // The employees of addEmployees() with "Med %" 50 and "Family %" 100: LastName order, the all-zero employee
-// removed, a leading-zero SSN kept, names upper case with their accents, wages as plain numbers.
+// removed, a leading-zero SSN kept, names upper case with their accents and without a control character, wages as
+// plain numbers.
 const QStringList kFilledRows{QStringLiteral("123456789|AL|ADAMS|||5|0|50|100"),
                               QStringLiteral("222222222|ANN & BO|COLE|||10000|7000|50|100"),
                               QStringLiteral("012345678|ZOË|ÖBERG|||1234.5|1234.5|50|100")};
@@ -45,7 +46,7 @@ class TestCreateMAPFMLFile : public QObject, public test::WriterFixture
     Q_OBJECT
 
 public:
-    TestCreateMAPFMLFile() : WriterFixture(QStringLiteral("PFML-1234567.xlsx"), test::kWageColumns) {}
+    TestCreateMAPFMLFile() : WriterFixture(QStringLiteral("PFML-1234567.xlsx")) {}
 
 private:
     QString templatePath() { return session().DataFolder + kPfmlTemplateName; }
@@ -53,10 +54,11 @@ private:
 
     void addEmployees()
     {
-        addEmployee(QStringLiteral("'012345678', 'Öberg', 'zoë', 'A', 12345000, 12345000"));
-        addEmployee(QStringLiteral("'123456789', 'adams', 'al', '', 50000, 0"));
-        addEmployee(QStringLiteral("'555555555', 'Nobody', 'Ned', '', 0, 0"));
-        addEmployee(QStringLiteral("'222222222', 'Cole', 'Ann & Bo', '', 100000000, 70000000"));
+        WriterFixture::addEmployees(
+            QStringLiteral("SS, LastName, FirstName, MiddleName, GrossWages, TaxableWages"),
+            QStringLiteral("('012345678', 'Öberg', 'zoë', 'A', 12345000, 12345000), ('123456789', 'adams', 'al', '', "
+                           "50000, 0), ('555555555', 'Nobody', 'Ned', '', 0, 0), ('222222222', 'Cole', 'Ann ' || "
+                           "char(31) || '& Bo', '', 100000000, 70000000)"));
     }
 
     void verifyWritten()
@@ -96,7 +98,9 @@ private Q_SLOTS:
         verifyWritten();
         QCOMPARE(rows(), kHeaderRows + expected);
         // The SSN column's text style, so that a spreadsheet keeps the leading zero when the cell is edited.
-        QVERIFY(partsOf(target()).value(kSheetPart).contains(R"(<c r="A5" s="2" t="inlineStr">)"));
+        const QByteArray sheet = partsOf(target()).value(kSheetPart);
+        QVERIFY(sheet.contains(R"(<c r="A5" s="2" t="inlineStr">)"));
+        QVERIFY(!sheet.contains('\x1f'));
     }
 
     // With no employees the workbook is the template part for part; with employees only the sheet's rows differ;
@@ -124,38 +128,42 @@ private Q_SLOTS:
         QCOMPARE(partsOf(templatePath()), original);
     }
 
+    // The target that cannot be written is tested with the other writers.
     void failure_isReportedAndWritesNothing_data()
     {
-        QTest::addColumn<QByteArray>("templateBytes");
-        QTest::addColumn<QString>("fileName");
-        QTest::addColumn<QString>("title");
+        QTest::addColumn<QByteArray>("templateBytes"); // empty: no template
         QTest::addColumn<QStringList>("messageParts");
-        const QString target = QStringLiteral("PFML-1234567.xlsx");
         QTest::newRow("template missing")
-            << QByteArray() << target << kApplicationTitle
-            << QStringList{QStringLiteral("was not written"), QStringLiteral("PFML.xlsx is missing")};
-        QTest::newRow("not a workbook") << QByteArray("PK not really") << target << kApplicationTitle
+            << QByteArray() << QStringList{QStringLiteral("was not written"), QStringLiteral("PFML.xlsx is missing")};
+        QTest::newRow("not a workbook") << QByteArray("PK not really")
                                         << QStringList{QStringLiteral("PFML.xlsx is not a workbook")};
-        QTest::newRow("output not writable") << QByteArray("template") << QStringLiteral("no such folder/x.xlsx")
-                                             << QStringLiteral("Error") << QStringList{kCreateMAPFMLFileError};
     }
     void failure_isReportedAndWritesNothing()
     {
         QFETCH(QByteArray, templateBytes);
-        QFETCH(QString, fileName);
-        QFETCH(QString, title);
         QFETCH(QStringList, messageParts);
         addEmployees();
-        if (templateBytes != "template") {
-            QVERIFY(QFile::remove(templatePath()));
-        }
-        if (!templateBytes.isEmpty() && templateBytes != "template") {
-            QFile file(templatePath());
-            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(templateBytes) == templateBytes.size());
+        QVERIFY(QFile::remove(templatePath()));
+        if (!templateBytes.isEmpty()) {
+            QVERIFY(test::writeBytes(templatePath(), templateBytes));
         }
         placeExistingFile();
-        QVERIFY(!CreateMAPFMLFile(session(), m_dialogs, m_out.filePath(fileName)));
-        verifyStopped(messageParts, title);
+        QVERIFY(!CreateMAPFMLFile(session(), m_dialogs, target()));
+        verifyStopped(messageParts, kApplicationTitle);
+    }
+
+    // The last row a sheet holds is written; one more stops the workbook.
+    void lastRowOfASheet()
+    {
+        WorkbookTemplate workbook(templatePath(), XlsxReader::kMaxRows);
+        workbook.beginRow();
+        workbook.addText(1, QStringLiteral("last"));
+        try {
+            workbook.beginRow();
+            QFAIL("a row past the last one was started");
+        } catch (const WorkbookTemplateError& error) {
+            QCOMPARE(error.reason, QStringLiteral("A sheet holds no more than 1048576 rows."));
+        }
     }
 
     // Two other readers take the file without a warning and read the same values (LibreOffice as shown, in the
@@ -188,7 +196,7 @@ private Q_SLOTS:
                            QStringLiteral("csv:Text - txt - csv (StarCalc):44,34,76"), QStringLiteral("--outdir"),
                            m_out.path(), target()});
         QVERIFY(libreOffice.waitForFinished(180000));
-        QCOMPARE(contentsOf(m_out.filePath(QStringLiteral("PFML-1234567.csv"))),
+        QCOMPARE(bytesOf(m_out.filePath(QStringLiteral("PFML-1234567.csv"))),
                  QByteArray("Massachusetts Paid Family and Medical Leave - Employee Contribution Upload,,,,,,,,\n"
                             "SSN,First Name,Last Name,Middle Initial,Suffix,YTD Wages,QTD Wages,"
                             "Employer Medical Share %,Employer Family Share %\n"

@@ -2,14 +2,16 @@
 #include "app/session.h"
 #include "forms/fillwagelisting.h"
 #include "forms/openfilledpdf.h"
+#include "tests/support/filebytes.h"
+#include "tests/support/scripteddialogs.h"
+#include "tests/support/storefixture.h"
 #include "tests/support/testenvironment.h"
-#include "tests/writers/expectedrecord.h"
-#include "tests/writers/writerfixture.h"
 
 #include <QDir>
 #include <QFile>
 #include <QMap>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFAcroFormDocumentHelper.hh>
@@ -17,17 +19,18 @@
 #include <qpdf/QPDFWriter.hh>
 
 using namespace wagetrove;
-using test::contentsOf;
 
 namespace {
 
 const QString kUnset = QStringLiteral("(unset)");
 
-/// A written listing: its pages and every field's value by title, kUnset for a field without a value.
+/// A written listing: its pages, every field's value by title (kUnset for a field without a value) and the
+/// content of its appearance, which is what viewers and printers draw.
 struct Listing
 {
     int pages = 0;
     QMap<QString, QString> values;
+    QMap<QString, QByteArray> drawn;
 };
 
 Listing readListing(const QString& path)
@@ -37,8 +40,15 @@ Listing readListing(const QString& path)
     Listing listing;
     listing.pages = static_cast<int>(QPDFPageDocumentHelper(pdf).getAllPages().size());
     for (QPDFFormFieldObjectHelper& field : QPDFAcroFormDocumentHelper(pdf).getFormFields()) {
-        listing.values.insert(QString::fromStdString(field.getFullyQualifiedName()),
+        const QString title = QString::fromStdString(field.getFullyQualifiedName());
+        listing.values.insert(title,
                               field.getValue().isNull() ? kUnset : QString::fromStdString(field.getValueAsString()));
+        QPDFObjectHandle appearance = field.getObjectHandle().getKey("/AP").getKey("/N");
+        if (appearance.isStream()) {
+            const std::shared_ptr<Buffer> data = appearance.getStreamData(qpdf_dl_all);
+            listing.drawn.insert(title, QByteArray(reinterpret_cast<const char*>(data->getBuffer()),
+                                                   static_cast<qsizetype>(data->getSize())));
+        }
     }
     return listing;
 }
@@ -59,17 +69,25 @@ QString printedText(const QString& path)
 
 } // namespace
 
-class TestFillWageListing : public QObject, public test::WriterFixture
+class TestFillWageListing : public QObject
 {
     Q_OBJECT
 
-public:
-    TestFillWageListing()
-        : WriterFixture(kFilledWageListingName,
-                        QStringLiteral("Name, SS, LastName, FirstName, MiddleName, GrossWages, TaxableWages"))
-    {}
-
 private:
+    std::unique_ptr<test::StoreFixture> m_store;
+    test::ScriptedDialogs m_dialogs;
+    std::unique_ptr<QTemporaryDir> m_out;
+
+    Session& session() { return m_store->session(); }
+    QString target() const { return m_out->filePath(kFilledWageListingName); }
+
+    void addEmployee(const QString& values)
+    {
+        QVERIFY(m_store->exec(QStringLiteral("INSERT INTO Employee (Name, SS, LastName, FirstName, MiddleName, "
+                                             "GrossWages, TaxableWages) VALUES (%1)")
+                                  .arg(values)));
+    }
+
     /// `count` employees of 100.00 gross and 50.00 taxable, named so that name order is the order added.
     void addEmployees(int count)
     {
@@ -94,7 +112,9 @@ private:
 private Q_SLOTS:
     void init()
     {
-        resetWriter();
+        m_store = std::make_unique<test::StoreFixture>();
+        m_dialogs = test::ScriptedDialogs();
+        m_out = std::make_unique<QTemporaryDir>();
         session().AppFolder = test::programFolder() + QLatin1Char('/');
         session().DataFolderShort = session().DataFolder;
         session().EmployerAddress = QStringLiteral("ACME INC\r\n1 MAIN ST\r\nAUSTIN TX  78701");
@@ -208,19 +228,40 @@ private Q_SLOTS:
         QCOMPARE(readListing(target()).values.value(field), value);
     }
 
-    // Every value is drawn into the page, so that it prints from any viewer and stays once flattened.
+    // Every value is drawn into the page, so that it prints from any viewer and stays once flattened: the
+    // characters a PDF string escapes escaped, control characters as blanks, amounts to the right, the middle
+    // initial centred.
+    void drawnValues_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QByteArray>("drawn");
+        QTest::newRow("escaped") << QStringLiteral("1-2-1") << QByteArray("(O\\\\BRIEN \\(JR\\)) Tj");
+        QTest::newRow("tab as a blank") << QStringLiteral("1-3-1") << QByteArray("(AN NE) Tj");
+        QTest::newRow("centred") << QStringLiteral("1-4-1") << QByteArray("1 0 0 1 6.3 7.48 Tm\n(B) Tj");
+        QTest::newRow("to the right") << QStringLiteral("1-5-1") << QByteArray("1 0 0 1 31.8 7.48 Tm\n(12345.00) Tj");
+        QTest::newRow("line breaks") << QStringLiteral("1-1")
+                                     << QByteArray("(ACME INC) Tj\n1 0 0 1 2 33.48 Tm\n(1 MAIN ST) Tj");
+    }
+    void drawnValues()
+    {
+        QFETCH(QString, field);
+        QFETCH(QByteArray, drawn);
+        addEmployee(
+            QStringLiteral("'adams', '012345678', 'O\\BRIEN (JR)', 'AN' || char(9) || 'NE', 'B', 123450000, 0"));
+        fill();
+        const QByteArray content = readListing(target()).drawn.value(field);
+        QVERIFY2(content.contains(drawn), content.constData());
+    }
+
     void printedValues()
     {
-        addEmployee(QStringLiteral("'adams', '012345678', 'ADAMS', 'ANNE', 'B', 123450000, 70000000"));
-        addEmployees(17);
+        addEmployees(18);
         fill();
         const QString text = printedText(target());
         for (const QString& expected :
-             {QStringLiteral("ACME INC"), QStringLiteral("1 MAIN ST"), QStringLiteral("AUSTIN TX"),
-              QStringLiteral("78701"), QStringLiteral("1234567"), QStringLiteral("2025"), QStringLiteral("012-34-5678"),
-              QStringLiteral("ADAMS"), QStringLiteral("ANNE"), QStringLiteral("12345.00"), QStringLiteral("7000.00"),
-              QStringLiteral("100-00-0017"), QStringLiteral("LAST17"), QStringLiteral("FIRST16"),
-              QStringLiteral("13945.00"), QStringLiteral("100.00")}) {
+             {QStringLiteral("ACME INC"), QStringLiteral("AUSTIN TX"), QStringLiteral("1234567"),
+              QStringLiteral("2025"), QStringLiteral("100-00-0017"), QStringLiteral("LAST17"),
+              QStringLiteral("FIRST16"), QStringLiteral("1700.00"), QStringLiteral("850.00")}) {
             QVERIFY2(text.contains(expected), qPrintable(expected + QLatin1String(" not in:\n") + text));
         }
         QCOMPARE(text.count(QStringLiteral("QUARTERLY WAGE LISTING")), 2);
@@ -248,7 +289,7 @@ private Q_SLOTS:
         QFETCH(QString, failure);
         QFETCH(QString, message);
         addEmployees(18);
-        placeExistingFile();
+        QVERIFY(test::writeBytes(target(), "last quarter's file"));
         QTemporaryDir appFolder;
         const QString blank = appFolder.filePath(kBlankWageListingName);
         if (failure == QLatin1String("not a PDF")) {
@@ -278,7 +319,7 @@ private Q_SLOTS:
         QCOMPARE(m_dialogs.calls().size(), 1);
         QVERIFY2(m_dialogs.calls().first().text.contains(message), qPrintable(m_dialogs.calls().first().text));
         QCOMPARE(m_dialogs.calls().first().icon, MessageIcon::Exclamation);
-        QCOMPARE(contentsOf(target()), QByteArray("last quarter's file"));
+        QCOMPARE(test::bytesOf(target()), QByteArray("last quarter's file"));
         QCOMPARE(m_dialogs.busyDepth(), 0);
     }
 

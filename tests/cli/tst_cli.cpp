@@ -117,6 +117,17 @@ private Q_SLOTS:
         const QString output = QString::fromUtf8(demo.readAllStandardOutput() + demo.readAllStandardError());
         QVERIFY2(demo.exitStatus() == QProcess::NormalExit && demo.exitCode() == 0, qPrintable(output));
         QVERIFY2(output.contains(QStringLiteral("Total Wages               $136,356.89\n")), qPrintable(output));
+        // Each state's file ends with its own word on where it goes.
+        for (const char* const where :
+             {"the Connecticut website", "Florida Website", "Illinois Website", "the Kentucky website",
+              "the Massachusetts website", "Mississippi Website", "North Carolina Website", "South Carolina Website",
+              "TN Website", "the Washington website"}) {
+            QVERIFY2(output.contains(QStringLiteral("File Successfully Created. Now log into %1 and upload this file.")
+                                         .arg(QLatin1String(where))),
+                     where);
+        }
+        QVERIFY(
+            output.contains(QStringLiteral("Wagetrove: File Successfully Created. Send File to State of Maryland.")));
         const QByteArray bytes = bytesOf(path(QStringLiteral("demo/files/L1234567.251")));
         QCOMPARE(bytes.size(), 18 * 276);
 

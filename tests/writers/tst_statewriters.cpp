@@ -560,7 +560,8 @@ private Q_SLOTS:
                                                "234-56-7890,ADAMS,ZOE,,,0.1,0.0005,\r\n"));
     }
 
-    // A missing value is a blank or a zero, never the value of the employee before.
+    // A missing value is a blank or a zero, never the value of the employee before. The store the checks before
+    // filing left open is used and left open.
     void missingValues_writtenAsBlanksAndZeros()
     {
         WriterFixture::addEmployees(
@@ -568,7 +569,9 @@ private Q_SLOTS:
             QStringLiteral("('111111111', 'Adams', 'Ann', 'Lee', 7500000, 5000000, 1, 1, 1), "
                            "('222222222', 'Baker', NULL, NULL, NULL, 2500000, NULL, NULL, NULL), "
                            "(NULL, NULL, 'Cy', '', 1000000, 1000000, 1, 0, 0)"));
+        session().Store.open(session().DataFolder + WageStore::kFileName);
         verifyWritten(StateItem::Illinois);
+        QVERIFY(session().Store.isOpen());
         const auto s = [](const EmployeeBytes& e) { return recordS(e, "17", "1234567", false, " "); };
         QCOMPARE(bytesOf(target()).mid(3 * 276, 3 * 276),
                  s({"", "", "CY", "", "00000000010000", "", "00000000010000", "100"}) +

@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -271,53 +272,57 @@ private Q_SLOTS:
         verifyCompacted();
     }
 
-    // A compaction that stops or fails anywhere leaves the store as it was, and the next one succeeds. The
-    // store is replaced only by a copy that passed its check.
+    // A compaction that stops or fails anywhere leaves the store as it was, no copy behind, and the next one
+    // succeeds. The store is replaced only by a copy that passed its check.
     void compaction_failure_leavesStoreAsItWas_data()
     {
-        QTest::addColumn<int>("failAfter");
-        QTest::addColumn<QByteArray>("copyAfter"); // written over Temp.mdb after that step instead of stopping
-        QTest::addColumn<QString>("message");      // in the error; empty for a stop
-        QTest::newRow("stopped after removing the stale copy")
-            << int(CompactionStep::StaleCopyRemoved) << QByteArray() << QString();
-        QTest::newRow("stopped after writing the copy")
-            << int(CompactionStep::CopyWritten) << QByteArray() << QString();
-        QTest::newRow("copy spoilt before its check")
-            << int(CompactionStep::CopyWritten) << QByteArray("no store")
-            << QStringLiteral("The compacted copy of the wage store was unusable");
-        QTest::newRow("old copy that cannot be removed")
-            << -1 << QByteArray() << QStringLiteral("could not be removed, so the wage store was not compacted");
+        QTest::addColumn<int>("step");
+        QTest::addColumn<QString>("act"); // at that step: stop, spoil the copy, or put a folder where its journal goes
+        QTest::addColumn<QString>("message");
+        const int removed = int(CompactionStep::StaleCopyRemoved);
+        const int written = int(CompactionStep::CopyWritten);
+        QTest::newRow("stopped after removing the stale copy") << removed << "stop"
+                                                               << "simulated crash";
+        QTest::newRow("stopped after writing the copy") << written << "stop"
+                                                        << "simulated crash";
+        QTest::newRow("copy not written") << removed << "block"
+                                          << "could not be compacted";
+        QTest::newRow("copy spoilt before its check") << written << "spoil"
+                                                      << "The compacted copy of the wage store was unusable";
+        QTest::newRow("old copy that cannot be removed") << -1 << ""
+                                                         << "could not be removed, so the wage store was not compacted";
     }
     void compaction_failure_leavesStoreAsItWas()
     {
-        QFETCH(int, failAfter);
-        QFETCH(QByteArray, copyAfter);
+        QFETCH(int, step);
+        QFETCH(QString, act);
         QFETCH(QString, message);
         fillStore();
-        if (failAfter == -1) {
+        const QString journal = copyPath() + QStringLiteral("-journal");
+        if (step == -1) {
             QVERIFY(QDir().mkpath(copyPath() + QStringLiteral("/in the way")));
         }
         const QByteArray before = bytesOf(storePath());
         try {
-            CompactWageStore(m_folder, [&](CompactionStep step) {
-                if (int(step) == failAfter && copyAfter.isEmpty()) {
+            CompactWageStore(m_folder, [&](CompactionStep reached) {
+                if (int(reached) != step) {
+                    return;
+                }
+                if (act == QLatin1String("stop")) {
                     throw StoreError(QStringLiteral("simulated crash"));
                 }
-                if (int(step) == failAfter) {
-                    QVERIFY(writeBytes(copyPath(), copyAfter));
-                }
+                QVERIFY(act == QLatin1String("spoil") ? writeBytes(copyPath(), "no store") : QDir().mkpath(journal));
             });
             QFAIL("the compaction did not fail");
         } catch (const StoreError& error) {
-            QVERIFY2(error.message().contains(message.isEmpty() ? QStringLiteral("simulated crash") : message),
-                     qPrintable(error.message()));
+            QVERIFY2(error.message().contains(message), qPrintable(error.message()));
         }
         QCOMPARE(bytesOf(storePath()), before);
-        if (!copyAfter.isEmpty()) {
-            QVERIFY(!QFile::exists(copyPath()));
+        if (act != QLatin1String("stop")) {
+            QCOMPARE(QFileInfo(copyPath()).isFile(), false);
         }
 
-        QVERIFY(QDir(copyPath()).removeRecursively());
+        QVERIFY(QDir(copyPath()).removeRecursively() && QDir(journal).removeRecursively());
         CompactWageStore(m_folder);
         verifyCompacted();
     }

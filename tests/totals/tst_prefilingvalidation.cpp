@@ -111,6 +111,7 @@ private Q_SLOTS:
             "- Company EIN Invalid. Edit the company information and make sure the EIN field is in XX-XXXXXXX format");
         row("EIN 9 characters, QuickBooks", il, none, QStringLiteral("12-345678"), none, false, einFinding);
         row("EIN with the hyphen elsewhere", il, none, QStringLiteral("123-456789"), none, false, einFinding);
+        row("EIN with a blank for the hyphen", il, none, QStringLiteral("12 3456789"), none, false, einFinding);
         row("EIN 11 characters, standalone", il, none, QStringLiteral("12-34567890"), none, true,
             QStringLiteral(
                 "- Company EIN Invalid. Click the View Totals button and verify ein is in XX-XXXXXXX format"));

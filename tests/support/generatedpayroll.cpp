@@ -4,58 +4,46 @@
 #include "tests/support/workbookwriter.h"
 
 #include <QDate>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 
 namespace wagetrove::test {
 namespace {
 
+using namespace Qt::StringLiterals;
+
 QString money(qint64 cents)
 {
-    return QStringLiteral("%1.%2").arg(cents / 100).arg(cents % 100, 2, 10, QLatin1Char('0'));
+    return u"%1.%2"_s.arg(cents / 100).arg(cents % 100, 2, 10, QChar(u'0'));
+}
+
+QVariantList row(const QStringList& texts)
+{
+    return QVariantList(texts.begin(), texts.end());
 }
 
 } // namespace
 
 bool writeGeneratedWorkbook(const QString& path, int employees)
 {
-    SheetRows sheet;
+    SheetRows sheet{row(wagesSheetHeaders())};
     sheet.reserve(employees + 1);
-    QVariantList headers;
-    for (const QString& header : wagesSheetHeaders()) {
-        headers << header;
-    }
-    sheet << headers;
     for (int i = 0; i < employees; ++i) {
         const double gross = (100000 + (i * 7919) % 2500000) / 100.0;
-        sheet << QVariantList{QStringLiteral("12-3456789"),
+        sheet << QVariantList{u"12-3456789"_s,
                               2.7,
                               QString::number(100000000 + i),
-                              QStringLiteral("FIRST%1").arg(i),
-                              i % 3 == 0 ? QVariant() : QVariant(QStringLiteral("M")),
-                              QStringLiteral("LAST%1").arg(i),
-                              QStringLiteral("032025"),
+                              u"FIRST%1"_s.arg(i),
+                              i % 3 == 0 ? QVariant() : QVariant(u"M"_s),
+                              u"LAST%1"_s.arg(i),
+                              u"032025"_s,
                               gross,
                               gross,
                               true,
                               true,
                               i % 5 != 0};
     }
-    SheetRows employer;
-    QVariantList employerHeaders;
-    for (const QString& header : employerSheetHeaders()) {
-        employerHeaders << header;
-    }
-    employer << employerHeaders
-             << QVariantList{QStringLiteral("12-3456789"),
-                             QStringLiteral("GENERATED EMPLOYER INC"),
-                             QStringLiteral("1 MAIN ST"),
-                             QStringLiteral("CHICAGO"),
-                             QStringLiteral("IL"),
-                             QStringLiteral("60601"),
-                             2.7,
-                             QStringLiteral("1234567")};
+    const SheetRows employer{row(employerSheetHeaders()),
+                             {u"12-3456789"_s, u"GENERATED EMPLOYER INC"_s, u"1 MAIN ST"_s, u"CHICAGO"_s, u"IL"_s,
+                              u"60601"_s, 2.7, u"1234567"_s}};
     return writeWorkbook(path, {sheet, employer});
 }
 
@@ -69,51 +57,29 @@ QByteArray generatedCompany(int employees, PayPeriod period)
     } else {
         paydays = {QDate(2025, 1, 31), QDate(2025, 2, 28), QDate(2025, 3, 31)};
     }
-    QJsonArray people;
-    QJsonArray paychecks;
+    QStringList people;
+    QStringList paychecks;
     for (int i = 0; i < employees; ++i) {
-        const QString name = QStringLiteral("Employee%1 Q Last%2").arg(i).arg((i * 7919) % employees);
-        people.append(QJsonObject{{QStringLiteral("name"), name},
-                                  {QStringLiteral("firstName"), QStringLiteral("Employee%1").arg(i)},
-                                  {QStringLiteral("middleName"), QStringLiteral("Q")},
-                                  {QStringLiteral("lastName"), QStringLiteral("Last%1").arg((i * 7919) % employees)},
-                                  {QStringLiteral("ssn"), QStringLiteral("9%1-%2-%3")
-                                                              .arg(i / 1000000 % 100, 2, 10, QLatin1Char('0'))
-                                                              .arg(i / 10000 % 100, 2, 10, QLatin1Char('0'))
-                                                              .arg(i % 10000, 4, 10, QLatin1Char('0'))}});
+        const QString last = u"Last%1"_s.arg((i * 7919) % employees);
+        const QString name = u"Employee%1 Q "_s.arg(i) + last;
+        const QString ssn = u"9%1-%2-%3"_s.arg(i / 1000000 % 100, 2, 10, QChar(u'0'))
+                                .arg(i / 10000 % 100, 2, 10, QChar(u'0'))
+                                .arg(i % 10000, 4, 10, QChar(u'0'));
+        people << uR"({"name":"%1","firstName":"Employee%2","middleName":"Q","lastName":"%3","ssn":"%4"})"_s.arg(
+            name, QString::number(i), last, ssn);
         const qint64 pay = 50000 + (qint64(i) * 7919) % 150000;
         for (const QDate& payday : paydays) {
-            const QJsonObject wage{{QStringLiteral("item"), QStringLiteral("Hourly Rate")},
-                                   {QStringLiteral("amount"), money(pay)},
-                                   {QStringLiteral("hours"), QStringLiteral("40")}};
-            const QJsonObject sui{{QStringLiteral("item"), QStringLiteral("IL - Unemployment Company")},
-                                  {QStringLiteral("incomeSubjectToTax"), money(pay)},
-                                  {QStringLiteral("wageBase"), money(pay)},
-                                  {QStringLiteral("rate"), QStringLiteral("3.175")},
-                                  {QStringLiteral("amount"), money(pay * 3175 / 100000)}};
-            paychecks.append(QJsonObject{{QStringLiteral("employee"), name},
-                                         {QStringLiteral("date"), payday.toString(Qt::ISODate)},
-                                         {QStringLiteral("hours"), QStringLiteral("40")},
-                                         {QStringLiteral("lines"), QJsonArray{wage, sui}}});
+            paychecks << uR"({"employee":"%1","date":"%2","hours":"40","lines":[{"item":"Hourly Rate","amount":"%3",)"
+                         uR"("hours":"40"},{"item":"IL - Unemployment Company","incomeSubjectToTax":"%3",)"
+                         uR"("wageBase":"%3","rate":"3.175","amount":"%4"}]})"_s.arg(
+                             name, payday.toString(Qt::ISODate), money(pay), money(pay * 3175 / 100000));
         }
     }
-    const QJsonArray items{QJsonObject{{QStringLiteral("name"), QStringLiteral("Hourly Rate")},
-                                       {QStringLiteral("kind"), QStringLiteral("wage")}},
-                           QJsonObject{{QStringLiteral("name"), QStringLiteral("IL - Unemployment Company")},
-                                       {QStringLiteral("kind"), QStringLiteral("nonwage")},
-                                       {QStringLiteral("type"), QStringLiteral("Tax")}}};
-    const QJsonObject address{{QStringLiteral("addr1"), QStringLiteral("1 Main St")},
-                              {QStringLiteral("city"), QStringLiteral("Chicago")},
-                              {QStringLiteral("state"), QStringLiteral("IL")},
-                              {QStringLiteral("postalCode"), QStringLiteral("60601")}};
-    return QJsonDocument(QJsonObject{{QStringLiteral("company"),
-                                      QJsonObject{{QStringLiteral("name"), QStringLiteral("Bench Company")},
-                                                  {QStringLiteral("ein"), QStringLiteral("36-1234567")},
-                                                  {QStringLiteral("address"), address}}},
-                                     {QStringLiteral("employees"), people},
-                                     {QStringLiteral("payrollItems"), items},
-                                     {QStringLiteral("paychecks"), paychecks}})
-        .toJson(QJsonDocument::Compact);
+    return uR"({"company":{"name":"Bench Company","ein":"36-1234567","address":{"addr1":"1 Main St",)"
+           uR"("city":"Chicago","state":"IL","postalCode":"60601"}},"employees":[%1],"payrollItems":[)"
+           uR"({"name":"Hourly Rate","kind":"wage"},{"name":"IL - Unemployment Company","kind":"nonwage",)"
+           uR"("type":"Tax"}],"paychecks":[%2]})"_s.arg(people.join(u','), paychecks.join(u','))
+               .toUtf8();
 }
 
 } // namespace wagetrove::test

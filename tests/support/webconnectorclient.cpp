@@ -95,34 +95,7 @@ std::pair<int, QByteArray> WebConnectorClient::post(const QUrl& url, const QByte
 void WebConnectorClient::start(std::function<void()> done)
 {
     m_done = std::move(done);
-    call(QStringLiteral("serverVersion"), {}, [this](const QStringList&) {
-        call(QStringLiteral("clientVersion"), {{QStringLiteral("strVersion"), QStringLiteral("2.3.0.215")}},
-             [this](const QStringList&) {
-                 call(QStringLiteral("authenticate"),
-                      {{QStringLiteral("strUserName"), m_script.userName},
-                       {QStringLiteral("strPassword"), m_script.password}},
-                      [this](const QStringList& result) {
-                          if (result.size() != 2 || result[1] == QLatin1String("nvu")) {
-                              finish();
-                              return;
-                          }
-                          m_ticket = m_script.ticket.isEmpty() ? result[0] : m_script.ticket;
-                          if (!m_script.connectionErrorMessage.isEmpty()) {
-                              call(QStringLiteral("connectionError"),
-                                   {{QStringLiteral("ticket"), m_ticket},
-                                    {QStringLiteral("hresult"), QStringLiteral("0x80040408")},
-                                    {QStringLiteral("message"), m_script.connectionErrorMessage}},
-                                   [this](const QStringList&) { finish(); });
-                              return;
-                          }
-                          QString hcp;
-                          if (m_script.sendHostCompanyPreferences) {
-                              hcp = QString::fromUtf8(m_quickBooks.processRequest(hostQueryDocument()));
-                          }
-                          sendRequest(hcp);
-                      });
-             });
-    });
+    call(QStringLiteral("serverVersion"), {});
 }
 
 void WebConnectorClient::sendRequest(const QString& hcp)
@@ -133,52 +106,70 @@ void WebConnectorClient::sendRequest(const QString& hcp)
           {QStringLiteral("strCompanyFileName"), QStringLiteral("C:\\Company\\Demo.qbw")},
           {QStringLiteral("qbXMLCountry"), QStringLiteral("US")},
           {QStringLiteral("qbXMLMajorVers"), QStringLiteral("16")},
-          {QStringLiteral("qbXMLMinorVers"), QStringLiteral("0")}},
-         [this](const QStringList& result) {
-             const QString request = result.value(0);
-             if (request.isEmpty() || request.startsWith(QLatin1String("fault: "))) {
-                 call(QStringLiteral("closeConnection"), {{QStringLiteral("ticket"), m_ticket}},
-                      [this](const QStringList&) { finish(); });
-                 return;
-             }
-             QString response;
-             QString hresult;
-             QString message;
-             if (!m_script.hresultAfterFirstRequest.isEmpty()) {
-                 hresult = m_script.hresultAfterFirstRequest;
-                 message = QStringLiteral("The company file is in use.");
-             } else {
-                 response = QString::fromUtf8(m_quickBooks.processRequest(request.toUtf8()));
-             }
-             call(QStringLiteral("receiveResponseXML"),
-                  {{QStringLiteral("ticket"), m_ticket},
-                   {QStringLiteral("response"), response},
-                   {QStringLiteral("hresult"), hresult},
-                   {QStringLiteral("message"), message}},
-                  [this](const QStringList& percent) {
-                      const int value = percent.value(0).toInt();
-                      if (value < 0) {
-                          call(QStringLiteral("getLastError"), {{QStringLiteral("ticket"), m_ticket}},
-                               [this](const QStringList&) {
-                                   call(QStringLiteral("closeConnection"), {{QStringLiteral("ticket"), m_ticket}},
-                                        [this](const QStringList&) { finish(); });
-                               });
-                      } else if (value >= 100) {
-                          call(QStringLiteral("closeConnection"), {{QStringLiteral("ticket"), m_ticket}},
-                               [this](const QStringList&) { finish(); });
-                      } else {
-                          sendRequest(QString());
-                      }
-                  });
-         });
+          {QStringLiteral("qbXMLMinorVers"), QStringLiteral("0")}});
 }
 
-void WebConnectorClient::call(const QString& method, const QList<std::pair<QString, QString>>& arguments,
-                              std::function<void(const QStringList&)> next)
+void WebConnectorClient::next(const QString& method, const QStringList& result)
+{
+    const auto withTicket = [this](const char* name, QList<std::pair<QString, QString>> arguments = {}) {
+        arguments.prepend({QStringLiteral("ticket"), m_ticket});
+        call(QLatin1String(name), arguments);
+    };
+    if (method == QLatin1String("serverVersion")) {
+        call(QStringLiteral("clientVersion"), {{QStringLiteral("strVersion"), QStringLiteral("2.3.0.215")}});
+    } else if (method == QLatin1String("clientVersion")) {
+        call(QStringLiteral("authenticate"),
+             {{QStringLiteral("strUserName"), m_script.userName}, {QStringLiteral("strPassword"), m_script.password}});
+    } else if (method == QLatin1String("authenticate")) {
+        if (result.size() != 2 || result[1] == QLatin1String("nvu")) {
+            finish();
+            return;
+        }
+        m_ticket = m_script.ticket.isEmpty() ? result[0] : m_script.ticket;
+        if (!m_script.connectionErrorMessage.isEmpty()) {
+            withTicket("connectionError", {{QStringLiteral("hresult"), QStringLiteral("0x80040408")},
+                                           {QStringLiteral("message"), m_script.connectionErrorMessage}});
+        } else {
+            sendRequest(m_script.sendHostCompanyPreferences
+                            ? QString::fromUtf8(m_quickBooks.processRequest(hostQueryDocument()))
+                            : QString());
+        }
+    } else if (method == QLatin1String("sendRequestXML")) {
+        const QString request = result.value(0);
+        if (request.isEmpty() || request.startsWith(QLatin1String("fault: "))) {
+            withTicket("closeConnection");
+        } else if (!m_script.hresultAfterFirstRequest.isEmpty()) {
+            withTicket("receiveResponseXML",
+                       {{QStringLiteral("response"), QString()},
+                        {QStringLiteral("hresult"), m_script.hresultAfterFirstRequest},
+                        {QStringLiteral("message"), QStringLiteral("The company file is in use.")}});
+        } else {
+            withTicket("receiveResponseXML",
+                       {{QStringLiteral("response"), QString::fromUtf8(m_quickBooks.processRequest(request.toUtf8()))},
+                        {QStringLiteral("hresult"), QString()},
+                        {QStringLiteral("message"), QString()}});
+        }
+    } else if (method == QLatin1String("receiveResponseXML")) {
+        const int percent = result.value(0).toInt();
+        if (percent < 0) {
+            withTicket("getLastError");
+        } else if (percent >= 100) {
+            withTicket("closeConnection");
+        } else {
+            sendRequest(QString());
+        }
+    } else if (method == QLatin1String("getLastError")) {
+        withTicket("closeConnection");
+    } else {
+        finish();
+    }
+}
+
+void WebConnectorClient::call(const QString& method, const QList<std::pair<QString, QString>>& arguments)
 {
     QNetworkReply* reply =
         m_network.post(soapRequest(m_url, '"' + (kIntuit + method).toUtf8() + '"'), envelope(method, arguments));
-    QObject::connect(reply, &QNetworkReply::finished, this, [this, reply, method, next = std::move(next)] {
+    QObject::connect(reply, &QNetworkReply::finished, this, [this, reply, method] {
         reply->deleteLater();
         const QStringList result = resultTexts(reply->readAll(), method);
         QStringList shownTexts = result;
@@ -189,13 +180,12 @@ void WebConnectorClient::call(const QString& method, const QList<std::pair<QStri
         } else if (withText && method == QLatin1String("authenticate")) {
             shownTexts[0] = QStringLiteral("(ticket)");
         }
-        const QString shown = shownTexts.join(QLatin1Char(','));
-        m_calls << method + QLatin1Char('=') + shown;
+        m_calls << method + QLatin1Char('=') + shownTexts.join(QLatin1Char(','));
         if (result.value(0).startsWith(QLatin1String("fault: ")) && method != QLatin1String("sendRequestXML")) {
             finish();
-            return;
+        } else {
+            next(method, result);
         }
-        next(result);
     });
 }
 

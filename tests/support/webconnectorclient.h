@@ -41,8 +41,9 @@ public:
     static QByteArray envelope(const QString& method, const QList<std::pair<QString, QString>>& arguments);
 
 private:
-    void call(const QString& method, const QList<std::pair<QString, QString>>& arguments,
-              std::function<void(const QStringList&)> next);
+    void call(const QString& method, const QList<std::pair<QString, QString>>& arguments);
+    /// Makes the call the Web Connector makes after `method` answered `result`.
+    void next(const QString& method, const QStringList& result);
     void sendRequest(const QString& hcp);
     void finish();
 

@@ -104,13 +104,13 @@ private Q_SLOTS:
     }
 
     // Washington's message starts with the path written; the PFML workbook is then opened, and a system that
-    // cannot open it says so.
+    // cannot open it says so. A file that could not be written is not taken as the one written.
     void written_theMessagesAfter_data()
     {
         QTest::addColumn<int>("state");
         QTest::addColumn<QString>("fileName");
         QTest::addColumn<bool>("opens");
-        QTest::addColumn<QStringList>("messages");
+        QTest::addColumn<QStringList>("messages"); // %1 is the path
         QTest::addColumn<QString>("lastTitle");
         const QString massachusetts =
             QStringLiteral("File Successfully Created. Now log into the Massachusetts website and upload this file.");
@@ -118,6 +118,11 @@ private Q_SLOTS:
                             << QStringList{QStringLiteral("%1 File Successfully Created. Now log into the Washington "
                                                           "website and upload this file.")}
                             << kApplicationTitle;
+        QTest::newRow("WA, folder missing")
+            << int(StateItem::Washington) << QStringLiteral("missing/WA.csv") << true
+            << QStringList{QStringLiteral("Unexpected Error has occured in CreateWACSVFile. Try Again.\r\n%1: No such "
+                                          "file or directory")}
+            << QStringLiteral("Error");
         QTest::newRow("PFML opened") << int(StateItem::MassachusettsPFML) << QStringLiteral("PFML-1.xlsx") << true
                                      << QStringList{massachusetts} << kApplicationTitle;
         QTest::newRow("PFML, no program") << int(StateItem::MassachusettsPFML) << QStringLiteral("PFML-1.xlsx") << false
@@ -144,7 +149,7 @@ private Q_SLOTS:
             message.replace(QStringLiteral("%1"), path);
         }
         QCOMPARE(m_dialogs.messages(), messages);
-        const bool pfml = state == int(StateItem::MassachusettsPFML);
+        const bool written = lastTitle != QLatin1String("Error");
         bool opened = false;
         QString title;
         for (const test::DialogCall& call : m_dialogs.calls()) {
@@ -152,9 +157,9 @@ private Q_SLOTS:
             title = call.kind == test::DialogCall::Kind::Message ? call.title : title;
         }
         QCOMPARE(title, lastTitle);
-        QCOMPARE(opened, pfml);
-        QVERIFY(QFile::exists(path));
-        QCOMPARE(session().WrittenFile, path);
+        QCOMPARE(opened, state == int(StateItem::MassachusettsPFML));
+        QCOMPARE(QFile::exists(path), written);
+        QCOMPARE(session().WrittenFile, written ? path : QString());
     }
 
     void otherState_asksFirst_data()
@@ -168,10 +173,6 @@ private Q_SLOTS:
         const QString illinois = QStringLiteral("The wages were loaded for Illinois. Create the Texas file from them?");
         QTest::newRow("Illinois, yes") << int(StateItem::Illinois) << true << illinois << 1;
         QTest::newRow("Illinois, no") << int(StateItem::Illinois) << false << illinois << 0;
-        QTest::newRow("PFML, no") << int(StateItem::MassachusettsPFML) << false
-                                  << QStringLiteral("The wages were loaded for Massachusetts PFML. Create the Texas "
-                                                    "file from them?")
-                                  << 0;
     }
 
     void otherState_asksFirst()

@@ -115,41 +115,26 @@ private Q_SLOTS:
     void cleanupTestCase()
     {
         qInfo("%d runs killed in all", m_kills);
-        if (m_scenarios == 6) {
-            QVERIFY(m_kills >= 100);
+        if (m_scenarios == 5) {
+            QVERIFY(m_kills >= 80);
         }
     }
 
     void killedAnywhere_leavesAWholeState_data()
     {
-        // A command with %1 for its input ("a" or "b") and the output it writes; an empty output is a command
-        // that writes none (it is killed in its start-up and compaction, and each following run imports again).
+        // A command with %1 for its input ("a" or "b") and the output it writes; the Submitter command writes none
+        // (it is killed in its start-up and compaction, and each following run imports and files again).
         QTest::addColumn<QStringList>("command");
         QTest::addColumn<QString>("output");
-        const QString il = QStringLiteral("il.txt");
-        QTest::newRow("import and fixed-width file")
-            << QStringList{QStringLiteral("file"), QStringLiteral("--state"), QStringLiteral("IL"),
-                           QStringLiteral("--wages"), QStringLiteral("%1.xlsx")}
-            << il;
-        QTest::newRow("start-up and compaction after an import") << QStringList{QStringLiteral("submitter")} << il;
-        QTest::newRow("QuickBooks load") << QStringList{QStringLiteral("file"), QStringLiteral("--state"),
-                                                        QStringLiteral("IL"), QStringLiteral("--quickbooks"),
-                                                        QStringLiteral("replay:%1.qbxml")}
-                                         << il;
-        QTest::newRow("CSV file") << QStringList{QStringLiteral("file"),      QStringLiteral("--state"),
-                                                 QStringLiteral("WA"),        QStringLiteral("--wages"),
-                                                 QStringLiteral("%1.xlsx"),   QStringLiteral("--state-id"),
-                                                 QStringLiteral("123456789"), QStringLiteral("--hours-for-zero"),
-                                                 QStringLiteral("520")}
-                                  << QStringLiteral("wa.csv");
-        QTest::newRow("wage listing PDF")
-            << QStringList{QStringLiteral("wage-listing"), QStringLiteral("--state"), QStringLiteral("IL"),
-                           QStringLiteral("--wages"), QStringLiteral("%1-small.xlsx")}
-            << QStringLiteral("listing.pdf");
-        QTest::newRow("PFML workbook") << QStringList{QStringLiteral("file"), QStringLiteral("--state"),
-                                                      QStringLiteral("MA-PFML"), QStringLiteral("--wages"),
-                                                      QStringLiteral("%1.xlsx")}
-                                       << QStringLiteral("pfml.xlsx");
+        const auto row = [](const char* name, const char* command, const char* output) {
+            QTest::newRow(name) << QString::fromLatin1(command).split(u' ') << QString::fromLatin1(output);
+        };
+        // An import is killed in every command but the first; the fixed-width file is written after the load.
+        row("start-up and compaction after an import", "submitter", "il.txt");
+        row("QuickBooks load and fixed-width file", "file --state IL --quickbooks replay:%1.qbxml", "il.txt");
+        row("CSV file", "file --state WA --wages %1.xlsx --state-id 123456789 --hours-for-zero 520", "wa.csv");
+        row("wage listing PDF", "wage-listing --state IL --wages %1-small.xlsx", "listing.pdf");
+        row("PFML workbook", "file --state MA-PFML --wages %1.xlsx", "pfml.xlsx");
     }
     void killedAnywhere_leavesAWholeState()
     {
@@ -160,8 +145,7 @@ private Q_SLOTS:
         QVERIFY(QDir().mkpath(outFolder()));
         const QString out = outFolder() + QLatin1Char('/') + output;
         const QString store = data() + QStringLiteral("/Suta.mdb");
-        const QStringList fileRun = {QStringLiteral("file"), QStringLiteral("--state"), QStringLiteral("IL"),
-                                     QStringLiteral("--wages"), QStringLiteral("%1.xlsx")};
+        const QStringList fileRun = QStringLiteral("file --state IL --wages %1.xlsx").split(u' ');
         const auto commandFor = [this, &out](QStringList arguments, const QString& input) {
             for (QString& argument : arguments) {
                 argument.replace(QLatin1String("%1"), path(input));

@@ -123,148 +123,112 @@ private Q_SLOTS:
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("message");
         const QString sheetRefused = QStringLiteral("Wagetrove: Create Wages From File ");
+        const QString qbRefused = QStringLiteral("Wagetrove could not get the payroll data from QuickBooks.");
+        const auto row = [](const char* place, const char* name, const QString& input, int status,
+                            const QString& message) {
+            QTest::newRow(name) << QString::fromLatin1(place) << input << status << message;
+        };
+        // A workbook the import refuses, an answer the load refuses.
+        const auto wages = [&](const char* name, const QString& input) { row("wages", name, input, 3, sheetRefused); };
+        const auto replay = [&](const char* name, const QString& input) { row("replay", name, input, 3, qbRefused); };
 
         // Workbooks damaged, truncated, encrypted, inflated or of the wrong kind.
-        QTest::newRow("empty file") << "wages" << fileOf({}) << 3 << sheetRefused;
-        QTest::newRow("truncated workbook") << "wages" << fileOf(bytesOf(sample()).first(1500)) << 3 << sheetRefused;
-        QTest::newRow("encrypted workbook")
-            << "wages" << fileOf(QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + QByteArray(4096, '\0')) << 3
-            << sheetRefused;
-        QTest::newRow("missing workbook") << "wages" << path(QStringLiteral("none.xlsx")) << 3 << sheetRefused;
-        QTest::newRow("folder as workbook") << "wages" << path(QStringLiteral("inputs")) << 3 << sheetRefused;
+        wages("empty file", fileOf({}));
+        wages("truncated workbook", fileOf(bytesOf(sample()).first(1500)));
+        wages("encrypted workbook", fileOf(QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + QByteArray(4096, '\0')));
+        wages("missing workbook", path(QStringLiteral("none.xlsx")));
+        wages("folder as workbook", path(QStringLiteral("inputs")));
         const QString pipe = path(QStringLiteral("pipe.xlsx"));
-        QTest::newRow("pipe as workbook")
-            << "wages" << (::mkfifo(QFile::encodeName(pipe).constData(), 0600) == 0 ? pipe : QString()) << 3
-            << sheetRefused;
-        QTest::newRow("sheet inflating 1,000-fold")
-            << "wages" << workbook("sheet1", "</sheetData>", "</sheetData>" + QByteArray(300 << 20, ' ')) << 0
-            << QString();
-        QTest::newRow("entity bomb")
-            << "wages"
-            << workbook("sheet1", "<worksheet",
-                        "<!DOCTYPE w [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;\">]><worksheet")
-            << 3 << sheetRefused;
-        QTest::newRow("broken sheet XML") << "wages" << workbook("sheet1", "</row>", "</rw>") << 3 << sheetRefused;
-        QTest::newRow("comment of 100 MB")
-            << "wages" << workbook("sheet1", "</sheetData>", "<!--" + QByteArray(100 << 20, 'x') + "--></sheetData>")
-            << 3 << sheetRefused;
-        QTest::newRow("workbook part missing")
-            << "wages" << workbook("xl/workbook.xml", "<sheets>", "<shets>") << 3 << sheetRefused;
-        QTest::newRow("first sheet's entry renamed")
-            << "wages" << workbook("xl/workbook.xml", "<sheet ", "<notasheet ") << 3
-            << QStringLiteral("Wagetrove: Invalid Format of Wages Spreadsheet");
-        QTest::newRow("control character in a name")
-            << "wages" << workbook("sheet1", ">JOHN<", ">JO\x01HN<") << 3 << sheetRefused;
+        wages("pipe as workbook", (::mkfifo(QFile::encodeName(pipe).constData(), 0600) == 0 ? pipe : QString()));
+        row("wages", "sheet inflating 1,000-fold",
+            workbook("sheet1", "</sheetData>", "</sheetData>" + QByteArray(300 << 20, ' ')), 0, QString());
+        wages("entity bomb",
+              workbook("sheet1", "<worksheet",
+                       "<!DOCTYPE w [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;\">]><worksheet"));
+        wages("broken sheet XML", workbook("sheet1", "</row>", "</rw>"));
+        wages("comment of 100 MB",
+              workbook("sheet1", "</sheetData>", "<!--" + QByteArray(100 << 20, 'x') + "--></sheetData>"));
+        wages("workbook part missing", workbook("xl/workbook.xml", "<sheets>", "<shets>"));
+        row("wages", "first sheet's entry renamed", workbook("xl/workbook.xml", "<sheet ", "<notasheet "), 3,
+            QStringLiteral("Wagetrove: Invalid Format of Wages Spreadsheet"));
+        wages("control character in a name", workbook("sheet1", ">JOHN<", ">JO\x01HN<"));
         // Wrong cell types, odd money and dates.
-        QTest::newRow("header renamed") << "wages" << workbook("sheet1", ">GrossWages<", ">Gross<") << 3
-                                        << QStringLiteral("Wagetrove: Invalid Format of Wages Spreadsheet");
-        QTest::newRow("text for an amount")
-            << "wages"
-            << workbook("sheet1", "<c r=\"H2\"><v>12500.5</v>", "<c r=\"H2\" t=\"inlineStr\"><is><t>lots</t></is>") << 3
-            << sheetRefused;
-        QTest::newRow("amount of 1e308") << "wages"
-                                         << workbook("sheet1", "<c r=\"H2\"><v>12500.5</v>", "<c r=\"H2\"><v>1e308</v>")
-                                         << 3 << sheetRefused;
-        QTest::newRow("amount not a number")
-            << "wages" << workbook("sheet1", "<c r=\"H2\"><v>12500.5</v>", "<c r=\"H2\"><v>NaN</v>") << 3
-            << sheetRefused;
-        QTest::newRow("negative amount") << "wages"
-                                         << workbook("sheet1", "<c r=\"H2\"><v>12500.5</v>", "<c r=\"H2\"><v>-5</v>")
-                                         << 3 << QStringLiteral("The amount -5 is negative and cannot be written");
-        QTest::newRow("quarter ending month 13") << "wages" << workbook("sheet1", ">032025<", ">132025<") << 3
-                                                 << QStringLiteral("Quarter ending period on file");
-        QTest::newRow("boolean month as text")
-            << "wages"
-            << workbook("sheet1", "<c r=\"J2\" t=\"b\"><v>1</v>", "<c r=\"J2\" t=\"inlineStr\"><is><t>maybe</t></is>")
-            << 3 << sheetRefused;
-        QTest::newRow("shared text out of range")
-            << "wages"
-            << workbook("sheet1", "<c r=\"D2\" t=\"inlineStr\"><is><t xml:space=\"preserve\">JOHN</t></is>",
-                        "<c r=\"D2\" t=\"s\"><v>99</v>")
-            << 3 << sheetRefused;
-        QTest::newRow("row beyond the last")
-            << "wages" << workbook("sheet1", "<row r=\"15\"", "<row r=\"1048577\"") << 3 << sheetRefused;
-        QTest::newRow("blank row between rows")
-            << "wages" << workbook("sheet1", "<row r=\"3\"", "<row r=\"4\"") << 3 << sheetRefused;
+        row("wages", "header renamed", workbook("sheet1", ">GrossWages<", ">Gross<"), 3,
+            QStringLiteral("Wagetrove: Invalid Format of Wages Spreadsheet"));
+        wages("text for an amount",
+              workbook("sheet1", "<c r=\"H2\"><v>12500.5</v>", "<c r=\"H2\" t=\"inlineStr\"><is><t>lots</t></is>"));
+        wages("amount of 1e308", workbook("sheet1", "<c r=\"H2\"><v>12500.5</v>", "<c r=\"H2\"><v>1e308</v>"));
+        wages("amount not a number", workbook("sheet1", "<c r=\"H2\"><v>12500.5</v>", "<c r=\"H2\"><v>NaN</v>"));
+        row("wages", "negative amount", workbook("sheet1", "<c r=\"H2\"><v>12500.5</v>", "<c r=\"H2\"><v>-5</v>"), 3,
+            QStringLiteral("The amount -5 is negative and cannot be written"));
+        row("wages", "quarter ending month 13", workbook("sheet1", ">032025<", ">132025<"), 3,
+            QStringLiteral("Quarter ending period on file"));
+        wages("boolean month as text",
+              workbook("sheet1", "<c r=\"J2\" t=\"b\"><v>1</v>", "<c r=\"J2\" t=\"inlineStr\"><is><t>maybe</t></is>"));
+        wages("shared text out of range",
+              workbook("sheet1", "<c r=\"D2\" t=\"inlineStr\"><is><t xml:space=\"preserve\">JOHN</t></is>",
+                       "<c r=\"D2\" t=\"s\"><v>99</v>"));
+        wages("row beyond the last", workbook("sheet1", "<row r=\"15\"", "<row r=\"1048577\""));
+        wages("blank row between rows", workbook("sheet1", "<row r=\"3\"", "<row r=\"4\""));
         // Bad SSNs and EINs: the checks before filing stop the run.
-        QTest::newRow("SSN of eight digits")
-            << "wages" << workbook("sheet1", ">123456789<", ">12345678<") << 1 << QString();
-        QTest::newRow("employer EIN in letters")
-            << "wages" << workbook("sheet2", ">12-3456789<", ">AB-CDEFGHI<") << 1 << QString();
+        row("wages", "SSN of eight digits", workbook("sheet1", ">123456789<", ">12345678<"), 1, QString());
+        row("wages", "employer EIN in letters", workbook("sheet2", ">12-3456789<", ">AB-CDEFGHI<"), 1, QString());
 
         // Damaged and locked stores, damaged settings.
-        QTest::newRow("store of random bytes")
-            << "store" << fileOf(QByteArray(8192, '\x5a')) << 3 << QStringLiteral("not a Wagetrove wage store");
-        QTest::newRow("store truncated") << "store" << QStringLiteral("truncated") << 3
-                                         << QStringLiteral("cannot be used");
-        QTest::newRow("store empty") << "store" << fileOf({}) << 3 << QStringLiteral("cannot be used");
-        QTest::newRow("store is a folder")
-            << "store" << path(QStringLiteral("inputs")) << 3 << QStringLiteral("cannot be used");
-        QTest::newRow("settings of binary bytes")
-            << "settings" << fileOf(QByteArray("\0\xff\xfe[Options\0", 12)) << 0 << QString();
-        QTest::newRow("settings with a huge line")
-            << "settings" << fileOf("[Options]\r\nLastState=" + QByteArray(10 << 20, '9') + "\r\n") << 0 << QString();
-        QTest::newRow("settings with odd values")
-            << "settings" << fileOf("[Options]\r\nLastState=-7\r\nQBWCWait=abc\r\nStandAlonenoqb=perhaps\r\n") << 0
-            << QString();
-        QTest::newRow("settings is a folder") << "settings" << path(QStringLiteral("inputs")) << 0 << QString();
+        row("store", "store of random bytes", fileOf(QByteArray(8192, '\x5a')), 3,
+            QStringLiteral("not a Wagetrove wage store"));
+        row("store", "store truncated", QStringLiteral("truncated"), 3, QStringLiteral("cannot be used"));
+        row("store", "store empty", fileOf({}), 3, QStringLiteral("cannot be used"));
+        row("store", "store is a folder", path(QStringLiteral("inputs")), 3, QStringLiteral("cannot be used"));
+        row("settings", "settings of binary bytes", fileOf(QByteArray("\0\xff\xfe[Options\0", 12)), 0, QString());
+        row("settings", "settings with a huge line",
+            fileOf("[Options]\r\nLastState=" + QByteArray(10 << 20, '9') + "\r\n"), 0, QString());
+        row("settings", "settings with odd values",
+            fileOf("[Options]\r\nLastState=-7\r\nQBWCWait=abc\r\nStandAlonenoqb=perhaps\r\n"), 0, QString());
+        row("settings", "settings is a folder", path(QStringLiteral("inputs")), 0, QString());
 
         // Outputs that cannot be written.
-        QTest::newRow("output folder missing")
-            << "out" << path(QStringLiteral("missing/a.txt")) << 3 << QStringLiteral("No such file or directory");
-        QTest::newRow("output names a folder")
-            << "out" << path(QStringLiteral("inputs")) << 3 << QStringLiteral("Wagetrove");
+        row("out", "output folder missing", path(QStringLiteral("missing/a.txt")), 3,
+            QStringLiteral("No such file or directory"));
+        row("out", "output names a folder", path(QStringLiteral("inputs")), 3, QStringLiteral("Wagetrove"));
         // QuickBooks answers cut short, of the wrong shape, out of order, without column descriptions, with unknown
         // columns, with values that are not numbers, and huge.
-        const QString qbRefused = QStringLiteral("Wagetrove could not get the payroll data from QuickBooks.");
-        QTest::newRow("answer empty") << "replay" << fileOf({}, QStringLiteral("xml")) << 3 << qbRefused;
-        QTest::newRow("answer cut short")
-            << "replay" << fileOf(m_answer.first(m_answer.size() / 2), QStringLiteral("xml")) << 3 << qbRefused;
-        QTest::newRow("answer of another root") << "replay" << answer("<QBXML>", "<QBXMLX>") << 3 << qbRefused;
-        QTest::newRow("answer with a document type")
-            << "replay" << answer("<QBXML>", "<!DOCTYPE QBXML [<!ENTITY x SYSTEM \"file:///etc/passwd\">]><QBXML>") << 3
-            << qbRefused;
-        QTest::newRow("answer with an undeclared entity")
-            << "replay" << answer("Tarrow Demo Company", "&x;") << 3 << qbRefused;
-        QTest::newRow("answers in the wrong order")
-            << "replay" << answer("<CompanyQueryRs requestID=\"0\"", "<CompanyQueryRs requestID=\"1\"") << 3
-            << qbRefused;
-        QTest::newRow("an answer missing")
-            << "replay" << answer("<PayrollItemNonWageQueryRs", "<!--") << 3 << qbRefused;
+        replay("answer empty", fileOf({}, QStringLiteral("xml")));
+        replay("answer cut short", fileOf(m_answer.first(m_answer.size() / 2), QStringLiteral("xml")));
+        replay("answer of another root", answer("<QBXML>", "<QBXMLX>"));
+        replay("answer with a document type",
+               answer("<QBXML>", "<!DOCTYPE QBXML [<!ENTITY x SYSTEM \"file:///etc/passwd\">]><QBXML>"));
+        replay("answer with an undeclared entity", answer("Tarrow Demo Company", "&x;"));
+        replay("answers in the wrong order",
+               answer("<CompanyQueryRs requestID=\"0\"", "<CompanyQueryRs requestID=\"1\""));
+        replay("an answer missing", answer("<PayrollItemNonWageQueryRs", "<!--"));
         // The detail report is read by the column numbers the request asked for.
-        QTest::newRow("report without column descriptions")
-            << "replay" << answer("<ColDesc ", "<Unknown ", true, "</ColDesc>", "</Unknown>") << 0 << QString();
-        QTest::newRow("cell of a column no description has")
-            << "replay" << answer("<ColData colID=\"5\"", "<ColData colID=\"55\"") << 3
-            << QStringLiteral("is negative and cannot be written");
-        QTest::newRow("amounts that are not numbers")
-            << "replay" << answer("colID=\"5\" value=\"", "colID=\"5\" value=\"x") << 3
-            << QStringLiteral("Unexpected Error has occured in LoadSUTAData. Try Again.");
-        QTest::newRow("dates that are not dates")
-            << "replay" << answer("value=\"2025-01-15\"", "value=\"someday\"") << 3 << QString();
-        QTest::newRow("an error status from QuickBooks")
-            << "replay"
-            << answer("statusCode=\"0\" statusSeverity=\"Info\" statusMessage=\"Status OK\">\n<ReportRet",
-                      "statusCode=\"3120\" statusSeverity=\"Error\" statusMessage=\"Object not found\">\n<ReportRet")
-            << 3 << QStringLiteral("Object not found");
-        QTest::newRow("text over 64 MiB")
-            << "replay" << answer("Tarrow Demo Company", QByteArray(65 << 20, 'x')) << 3 << qbRefused;
+        row("replay", "report without column descriptions",
+            answer("<ColDesc ", "<Unknown ", true, "</ColDesc>", "</Unknown>"), 0, QString());
+        row("replay", "cell of a column no description has", answer("<ColData colID=\"5\"", "<ColData colID=\"55\""), 3,
+            QStringLiteral("is negative and cannot be written"));
+        row("replay", "amounts that are not numbers", answer("colID=\"5\" value=\"", "colID=\"5\" value=\"x"), 3,
+            QStringLiteral("Unexpected Error has occured in LoadSUTAData. Try Again."));
+        row("replay", "dates that are not dates", answer("value=\"2025-01-15\"", "value=\"someday\""), 3, QString());
+        row("replay", "an error status from QuickBooks",
+            answer("statusCode=\"0\" statusSeverity=\"Info\" statusMessage=\"Status OK\">\n<ReportRet",
+                   "statusCode=\"3120\" statusSeverity=\"Error\" statusMessage=\"Object not found\">\n<ReportRet"),
+            3, QStringLiteral("Object not found"));
+        replay("text over 64 MiB", answer("Tarrow Demo Company", QByteArray(65 << 20, 'x')));
         QByteArray rows;
         rows.reserve(10000000 * 10);
         for (int i = 0; i < 10000000; ++i) {
             rows += "<DataRow/>";
         }
-        QTest::newRow("report of 10 million rows")
-            << "replay" << answer("<DataRow rowNumber=\"2\">", rows + "<DataRow rowNumber=\"2\">", false) << 0
-            << QString();
+        row("replay", "report of 10 million rows",
+            answer("<DataRow rowNumber=\"2\">", rows + "<DataRow rowNumber=\"2\">", false), 0, QString());
         rows = QByteArray();
-        QTest::newRow("simulated company not JSON") << "simulated" << fileOf("{\"company\": ", QStringLiteral("json"))
-                                                    << 3 << QStringLiteral("could not be read: it is not valid JSON");
-        QTest::newRow("unknown connection") << "connection" << QStringLiteral("ftp:somewhere") << 3
-                                            << QStringLiteral("does not say how to reach QuickBooks");
-        QTest::newRow("web connector port one past the last")
-            << "connection" << QStringLiteral("webconnector:65536") << 3
-            << QStringLiteral("does not name an address to serve the Web Connector at");
+        row("simulated", "simulated company not JSON", fileOf("{\"company\": ", QStringLiteral("json")), 3,
+            QStringLiteral("could not be read: it is not valid JSON"));
+        row("connection", "unknown connection", QStringLiteral("ftp:somewhere"), 3,
+            QStringLiteral("does not say how to reach QuickBooks"));
+        row("connection", "web connector port one past the last", QStringLiteral("webconnector:65536"), 3,
+            QStringLiteral("does not name an address to serve the Web Connector at"));
     }
 
     void badInput()

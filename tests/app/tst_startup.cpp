@@ -140,21 +140,6 @@ private Q_SLOTS:
                  qPrintable(m_dialogs.messages().first()));
     }
 
-    void unreadableStore_isKeptAndReported()
-    {
-        QVERIFY(QDir().mkpath(dataFolder()));
-        const QByteArray notAStore("Standard Jet DB\0 from an older release", 38);
-        QVERIFY(writeBytes(store(), notAStore));
-        QCOMPARE(start(), StartupResult::Failed);
-        QCOMPARE(m_dialogs.messages().size(), 1);
-        const QString message = m_dialogs.messages().first();
-        QVERIFY2(message.contains(QDir::toNativeSeparators(store())), qPrintable(message));
-        QVERIFY2(message.contains(QStringLiteral("not a Wagetrove wage store")), qPrintable(message));
-        QCOMPARE(m_dialogs.calls().first().icon, MessageIcon::Critical);
-        QCOMPARE(m_dialogs.busyDepth(), 0);
-        QCOMPARE(bytesOf(store()), notAStore);
-    }
-
     // Another program's lock stops the start-up when it reads the store, or when it writes to it.
     void lockedStore_isCalledInUseAndKept_data()
     {

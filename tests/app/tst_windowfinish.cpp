@@ -96,40 +96,30 @@ private Q_SLOTS:
         QTest::addColumn<int>("window");
         QTest::addColumn<QString>("tabOrder"); // object names, space-separated
         QTest::addColumn<QString>("buttons");  // captions, '|'-separated
-        QTest::newRow("the totals window, Illinois")
-            << int(Window::Totals) << QStringLiteral("Text1 Text3 Text4 Text2 Text5 Text6 Text7 Text8 Text9 Command1")
-            << QStringLiteral("&OK");
-        QTest::newRow("the totals window, Texas")
-            << int(Window::TotalsTexas)
-            << QStringLiteral("Text1 Text3 Text4 Text11 Text2 Text5 Text6 Text7 Text8 Text9 Text10 Command1")
-            << QStringLiteral("&OK");
-        QTest::newRow("the transmitter window")
-            << int(Window::Transmitter)
-            << QStringLiteral("Text1 Text2 Text3 Text4 Text5 Text6 Text13 Text7 Text8 Text11 Text12 Text9 Text14 "
-                              "Text10 Command1 Command3")
-            << QStringLiteral("&Create File|&Exit");
-        QTest::newRow("Submitter")
-            << int(Window::Submitter)
-            << QStringLiteral(
-                   "txtFields(0) txtFields(1) txtFields(2) txtFields(3) txtFields(4) txtFields(5) txtFields(6) "
-                   "txtFields(7) txtFields(8) Check1 Check2 Check3 Check4 Check5 Check6 Check7 Check8 txtFields(10) "
-                   "Text2 txtQuickBooks cmdBrowseQuickBooks cmdWebConnectorFile Command1 Command2")
-            << QStringLiteral("&Browse...|&Web Connector File...|&OK|&Cancel");
-        QTest::newRow("Wage Details") << int(Window::WageDetails)
-                                      << QStringLiteral("grdDataGrid cmdAdd cmdDelete cmdRefresh cmdUpdate cmdClose")
-                                      << QStringLiteral("&Add|&Delete|&Refresh|&Update|&Close");
-        QTest::newRow("company accounts")
-            << int(Window::CompanyInfo) << QStringLiteral("grdDataGrid cmdAdd cmdDelete cmdUpdate cmdClose")
-            << QStringLiteral("&Add|&Delete|&Update|&Close");
-        QTest::newRow("unemployment item")
-            << int(Window::UnemploymentItem) << QStringLiteral("List1 Text1 Command1 Command2")
-            << QStringLiteral("&OK|&Cancel");
-        QTest::newRow("withholding item") << int(Window::WithholdingItem) << QStringLiteral("List1 Command1 Command2")
-                                          << QStringLiteral("&OK|&Cancel");
-        QTest::newRow("access notice") << int(Window::AccessNoticeWindow) << QStringLiteral("Check1 Command1 Command2")
-                                       << QStringLiteral("&OK|&Cancel");
-        QTest::newRow("Texas notice") << int(Window::TexasNotice) << QStringLiteral("Check1 Command1")
-                                      << QStringLiteral("&OK");
+        const auto row = [](const char* name, Window window, const char* tabOrder, const char* buttons) {
+            QTest::newRow(name) << int(window) << QString::fromLatin1(tabOrder) << QString::fromLatin1(buttons);
+        };
+        row("the totals window, Illinois", Window::Totals,
+            "Text1 Text3 Text4 Text2 Text5 Text6 Text7 Text8 Text9 Command1", "&OK");
+        row("the totals window, Texas", Window::TotalsTexas,
+            "Text1 Text3 Text4 Text11 Text2 Text5 Text6 Text7 Text8 Text9 Text10 Command1", "&OK");
+        row("the transmitter window", Window::Transmitter,
+            "Text1 Text2 Text3 Text4 Text5 Text6 Text13 Text7 Text8 Text11 Text12 Text9 Text14 Text10 Command1 "
+            "Command3",
+            "&Create File|&Exit");
+        row("Submitter", Window::Submitter,
+            "txtFields(0) txtFields(1) txtFields(2) txtFields(3) txtFields(4) txtFields(5) txtFields(6) txtFields(7) "
+            "txtFields(8) Check1 Check2 Check3 Check4 Check5 Check6 Check7 Check8 txtFields(10) Text2 txtQuickBooks "
+            "cmdBrowseQuickBooks cmdWebConnectorFile Command1 Command2",
+            "&Browse...|&Web Connector File...|&OK|&Cancel");
+        row("Wage Details", Window::WageDetails, "grdDataGrid cmdAdd cmdDelete cmdRefresh cmdUpdate cmdClose",
+            "&Add|&Delete|&Refresh|&Update|&Close");
+        row("company accounts", Window::CompanyInfo, "grdDataGrid cmdAdd cmdDelete cmdUpdate cmdClose",
+            "&Add|&Delete|&Update|&Close");
+        row("unemployment item", Window::UnemploymentItem, "List1 Text1 Command1 Command2", "&OK|&Cancel");
+        row("withholding item", Window::WithholdingItem, "List1 Command1 Command2", "&OK|&Cancel");
+        row("access notice", Window::AccessNoticeWindow, "Check1 Command1 Command2", "&OK|&Cancel");
+        row("Texas notice", Window::TexasNotice, "Check1 Command1", "&OK");
     }
 
     void tabOrderAndAccelerators()
@@ -212,17 +202,17 @@ private Q_SLOTS:
         QTest::addColumn<int>("buttons");
         QTest::addColumn<int>("shown");
         QTest::addColumn<int>("onEnter");
-        const int ok = int(MessageButtons::Ok);
-        QTest::newRow("plain message") << int(MessageIcon::None) << ok << int(QMessageBox::Information)
-                                       << int(Answer::Ok);
-        QTest::newRow("error") << int(MessageIcon::Critical) << ok << int(QMessageBox::Critical) << int(Answer::Ok);
-        QTest::newRow("warning") << int(MessageIcon::Exclamation) << ok << int(QMessageBox::Warning) << int(Answer::Ok);
-        QTest::newRow("yes or no") << int(MessageIcon::None) << int(MessageButtons::YesNo) << int(QMessageBox::Question)
-                                   << int(Answer::Yes);
-        QTest::newRow("yes or no, no the default") << int(MessageIcon::None) << int(MessageButtons::YesNoDefaultNo)
-                                                   << int(QMessageBox::Question) << int(Answer::No);
-        QTest::newRow("retry") << int(MessageIcon::None) << int(MessageButtons::RetryCancel)
-                               << int(QMessageBox::Warning) << int(Answer::Retry);
+        const auto row = [](const char* name, MessageIcon icon, MessageButtons buttons, QMessageBox::Icon shown,
+                            Answer onEnter) {
+            QTest::newRow(name) << int(icon) << int(buttons) << int(shown) << int(onEnter);
+        };
+        row("plain message", MessageIcon::None, MessageButtons::Ok, QMessageBox::Information, Answer::Ok);
+        row("error", MessageIcon::Critical, MessageButtons::Ok, QMessageBox::Critical, Answer::Ok);
+        row("warning", MessageIcon::Exclamation, MessageButtons::Ok, QMessageBox::Warning, Answer::Ok);
+        row("yes or no", MessageIcon::None, MessageButtons::YesNo, QMessageBox::Question, Answer::Yes);
+        row("yes or no, no the default", MessageIcon::None, MessageButtons::YesNoDefaultNo, QMessageBox::Question,
+            Answer::No);
+        row("retry", MessageIcon::None, MessageButtons::RetryCancel, QMessageBox::Warning, Answer::Retry);
     }
 
     void messageBoxes_showTheirKind()

@@ -5,6 +5,7 @@
 #include "acquire/reportloaders.h"
 #include "app/session.h"
 #include "app/statecatalogue.h"
+#include "common/lettercase.h"
 #include "store/bulkinsert.h"
 #include "store/schema.h"
 #include "store/sqlutil.h"
@@ -16,7 +17,7 @@ namespace {
 /// A first or last name as the files want it: upper case, with points and commas as blanks.
 QString cleanName(const QString& name)
 {
-    QString cleaned = name.toUpper();
+    QString cleaned = upperCased(name);
     cleaned.replace(QLatin1Char('.'), QLatin1Char(' '));
     cleaned.replace(QLatin1Char(','), QLatin1Char(' '));
     return cleaned;
@@ -28,11 +29,17 @@ QString ssDigits(const QString& ssn)
     return ssn.left(3) + ssn.mid(4, 2) + ssn.right(4);
 }
 
+/// Whether QuickBooks listed the employees, so that there are rows to store.
+bool listsEmployees(const QbResponse* response)
+{
+    return response != nullptr && response->status.code == 0 && !response->employees.isEmpty();
+}
+
 } // namespace
 
-void GetEmployeeData(Session& session, const QbResponse* response)
+void GetEmployeeData(Session& session, const QbResponse* response, const std::vector<EmployeeWages>& wages)
 {
-    if (response == nullptr || response->status.code != 0 || response->employees.isEmpty()) {
+    if (!listsEmployees(response)) {
         return;
     }
     QSqlDatabase& db = session.Store.database();
@@ -42,8 +49,12 @@ void GetEmployeeData(Session& session, const QbResponse* response)
         schema::dropEmployeeNameIndexes(db);
         BulkInsert insert(db, QStringLiteral("INSERT INTO [Employee] ([StateCode], [UnitCode], [SS], [Name], "
                                              "[FirstName], [MiddleName], [LastName], [QuarterEnding], [GrossWages], "
-                                             "[TaxableWages], [Owner]) VALUES ('48', ?, ?, ?, ?, ?, ?, ?, 0, 0, '0')"));
-        for (const QbEmployee& employee : response->employees) {
+                                             "[TaxableWages], [SWHWages], [SWHAmount], [Month1], [Month2], [Month3], "
+                                             "[Owner]) VALUES ('48', ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, '0')"));
+        const EmployeeWages none;
+        for (qsizetype i = 0; i < response->employees.size(); ++i) {
+            const QbEmployee& employee = response->employees[i];
+            const EmployeeWages& paid = size_t(i) < wages.size() ? wages[size_t(i)] : none;
             QString unitCode = QStringLiteral(" ");
             for (const QbCustomField& field : employee.customFields) {
                 if (field.name == session.QBFieldNameSoc) {
@@ -53,11 +64,18 @@ void GetEmployeeData(Session& session, const QbResponse* response)
             const QString middle = employee.middleName.value_or(QString());
             insert.bind(1, unitCode);
             insert.bind(2, ssDigits(employee.ssn));
-            insert.bind(3, employee.name.toUpper());
+            insert.bind(3, upperCased(employee.name));
             insert.bind(4, cleanName(employee.firstName));
-            insert.bind(5, middle.isEmpty() ? QStringLiteral(" ") : middle.toUpper());
+            insert.bind(5, middle.isEmpty() ? QStringLiteral(" ") : upperCased(middle));
             insert.bind(6, cleanName(employee.lastName));
             insert.bind(7, session.ToMonthYear);
+            insert.bind(8, paid.gross.raw());
+            insert.bind(9, paid.taxable.raw());
+            insert.bind(10, paid.swhWages.raw());
+            insert.bind(11, paid.swhAmount.raw());
+            for (int m = 0; m < 3; ++m) {
+                insert.bind(12 + m, qint64(paid.month[m]));
+            }
             // A row that cannot be stored is passed over; the others still are.
             insert.run();
         }
@@ -72,17 +90,31 @@ void LoadEmployeeWages(Session& session, Dialogs& dialogs, QList<QbResponse> res
     const auto at = [&responses](int index) {
         return index >= 0 && index < responses.size() ? &responses[index] : nullptr;
     };
-    GetEmployeeData(session, at(qbindex::kEmployees));
-    if (QbResponse* employees = at(qbindex::kEmployees)) {
-        employees->employees = QList<QbEmployee>();
-    }
-    const bool yearToDate = session.Quarter != QLatin1String("1") && session.CalcTaxable;
-    if (readsWageDetailReport(session)) {
-        LoadSUTAData(session, dialogs, at(qbindex::kWages));
-        if (session.DataError || stateAt(session.StatePosition).item() != StateItem::MassachusettsQuest) {
+    QbResponse* const employees = at(qbindex::kEmployees);
+    // The detail report is walked before the employees are stored, so that each row is stored with its wages.
+    std::vector<EmployeeWages> wages;
+    const bool detail = readsWageDetailReport(session);
+    if (detail) {
+        QStringList names;
+        if (listsEmployees(employees)) {
+            names.reserve(employees->employees.size());
+            for (const QbEmployee& employee : employees->employees) {
+                names << upperCased(employee.name);
+            }
+        }
+        wages = LoadSUTAData(session, dialogs, at(qbindex::kWages), names);
+        if (session.DataError) {
             return;
         }
     }
+    GetEmployeeData(session, employees, wages);
+    if (employees) {
+        employees->employees = QList<QbEmployee>();
+    }
+    if (detail && stateAt(session.StatePosition).item() != StateItem::MassachusettsQuest) {
+        return;
+    }
+    const bool yearToDate = session.Quarter != QLatin1String("1") && session.CalcTaxable;
     if (const int summary = payrollSummaryIndex(session); summary >= 0) {
         LoadPayrollSummary(session, dialogs, at(summary));
         if (!session.DataError && yearToDate) {

@@ -5,6 +5,7 @@
 #include "app/statecatalogue.h"
 #include "common/currency.h"
 #include "common/dialogs.h"
+#include "common/lettercase.h"
 #include "common/numerictext.h"
 #include "store/bulkinsert.h"
 #include "store/schema.h"
@@ -83,23 +84,6 @@ int quarterNumber(const Session& session)
     return session.Quarter.toInt();
 }
 
-/// The name case-folded, as toCaseFolded() gives it. Nearly every payroll name is ASCII, which is folded here
-/// without Qt's Unicode tables: the loaders fold each stored name and each name of a report.
-QString foldedName(const QString& name)
-{
-    QString folded = name;
-    char16_t* c = reinterpret_cast<char16_t*>(folded.data());
-    for (char16_t* const end = c + folded.size(); c != end; ++c) {
-        if (*c >= 0x80) {
-            return name.toCaseFolded();
-        }
-        if (*c >= u'A' && *c <= u'Z') {
-            *c = char16_t(*c + (u'a' - u'A'));
-        }
-    }
-    return folded;
-}
-
 /// The stored employees found by name, and the changes to them, each saved in one statement. Names are compared
 /// case-folded, so that a report's "Renée Dupré" finds the stored "RENÉE DUPRÉ"; they are read once into a hash, as
 /// a report names every employee many times.
@@ -117,7 +101,7 @@ public:
         StoredRows rows(m_db, QStringLiteral("SELECT rowid, [Name], [GrossWages] FROM [Employee] ORDER BY rowid"));
         while (rows.next()) {
             // The first of two rows of one name is the one found.
-            const QString name = foldedName(rows.text(1));
+            const QString name = caseFolded(rows.text(1));
             if (!m_byName.contains(name)) {
                 m_byName.insert(name, {rows.value(0).toLongLong(), Currency::fromRaw(rows.value(2).toLongLong())});
             }
@@ -126,7 +110,7 @@ public:
 
     std::optional<Stored> find(const QString& name) const
     {
-        const auto it = m_byName.constFind(foldedName(name.trimmed()));
+        const auto it = m_byName.constFind(caseFolded(name.trimmed()));
         if (it == m_byName.constEnd()) {
             return std::nullopt;
         }
@@ -170,28 +154,18 @@ qint64 raw(Currency value)
     return value.raw();
 }
 
-/// What the saved rows of a report add up to for one employee, written once when the report is walked.
-struct EmployeeTotals
-{
-    bool month[3] = {false, false, false};
-    Currency gross;
-    Currency taxable;
-    Currency swhWages;
-    Currency swhAmount;
-};
-
 /// The edits of one report row to one employee, saved together or not at all.
 struct PendingEdit
 {
-    qint64 rowId = 0; ///< 0 while the row names no stored employee
-    EmployeeTotals added;
+    qsizetype employee = -1; ///< -1 while the row names no listed employee
+    EmployeeWages added;
 
-    void save(QHash<qint64, EmployeeTotals>& saved)
+    void save(std::vector<EmployeeWages>& saved)
     {
-        if (rowId == 0) {
+        if (employee < 0) {
             return;
         }
-        EmployeeTotals& totals = saved[rowId];
+        EmployeeWages& totals = saved[size_t(employee)];
         for (int m = 0; m < 3; ++m) {
             totals.month[m] = totals.month[m] || added.month[m];
         }
@@ -203,24 +177,27 @@ struct PendingEdit
     }
 };
 
-/// Adds each employee's saved amounts to the stored ones and sets the months seen, one statement an employee, in
-/// the order of the rows: each page of the table is then read and written once rather than at random.
-void writeTotals(EmployeeRows& rows, const QHash<qint64, EmployeeTotals>& saved)
+/// The listed employees found by name, case-folded as the stored ones are, so that a report's "Renée Dupré"
+/// finds "RENÉE DUPRÉ". The first of two employees of one name is the one found.
+class ListedNames
 {
-    std::vector<qint64> rowIds(saved.keyBegin(), saved.keyEnd());
-    std::sort(rowIds.begin(), rowIds.end());
-    for (const qint64 rowId : rowIds) {
-        const EmployeeTotals& t = saved[rowId];
-        rows.update(
-            rowId,
-            QStringLiteral("[GrossWages] = COALESCE([GrossWages], 0) + ?, [TaxableWages] = "
-                           "COALESCE([TaxableWages], 0) + ?, [SWHWages] = COALESCE([SWHWages], 0) + ?, "
-                           "[SWHAmount] = COALESCE([SWHAmount], 0) + ?, [Month1] = CASE WHEN ? THEN 1 ELSE "
-                           "[Month1] END, [Month2] = CASE WHEN ? THEN 1 ELSE [Month2] END, [Month3] = CASE "
-                           "WHEN ? THEN 1 ELSE [Month3] END"),
-            {raw(t.gross), raw(t.taxable), raw(t.swhWages), raw(t.swhAmount), t.month[0], t.month[1], t.month[2]});
+public:
+    explicit ListedNames(const QStringList& names)
+    {
+        m_positions.reserve(names.size());
+        for (qsizetype i = 0; i < names.size(); ++i) {
+            const QString folded = caseFolded(names[i]);
+            if (!m_positions.contains(folded)) {
+                m_positions.insert(folded, i);
+            }
+        }
     }
-}
+
+    qsizetype find(const QString& name) const { return m_positions.value(caseFolded(name.trimmed()), -1); }
+
+private:
+    QHash<QString, qsizetype> m_positions;
+};
 
 bool failedStatus(Session& session, Dialogs& dialogs, const QbResponse* report)
 {
@@ -238,7 +215,8 @@ struct LoadCancelled
 {
 };
 
-void walkSutaRows(Session& session, const QbReport& report, ProgressScope& progress)
+void walkSutaRows(Session& session, const QbReport& report, const ListedNames& names, std::vector<EmployeeWages>& saved,
+                  ProgressScope& progress)
 {
     const StateItem state = stateAt(session.StatePosition).item();
     const bool quest = state == StateItem::MassachusettsQuest;
@@ -247,12 +225,10 @@ void walkSutaRows(Session& session, const QbReport& report, ProgressScope& progr
     const QString swhItem = session.SWHItemName.toUpper();
     const int quarter = quarterNumber(session);
 
-    EmployeeRows rows(session);
-    QHash<qint64, EmployeeTotals> saved;
     // A report lists each employee's rows together and names few items: each name and item is looked up once
     // for a run of equal cells.
     QByteArrayView lastName;
-    qint64 lastRowId = 0;
+    qsizetype lastEmployee = -1;
     QByteArrayView lastItem;
     bool lastItemIsSui = false; ///< the upper-case item is the SUI item's name
     bool lastItemIsSwh = false;
@@ -275,17 +251,16 @@ void walkSutaRows(Session& session, const QbReport& report, ProgressScope& progr
             case 2:
                 edit = PendingEdit();
                 if (lastName.data() == nullptr || text != lastName) {
-                    const auto stored = rows.find(QString::fromUtf8(text));
+                    lastEmployee = names.find(QString::fromUtf8(text));
                     lastName = text;
-                    lastRowId = stored ? stored->rowId : 0;
                 }
-                edit.rowId = lastRowId;
-                skip = edit.rowId == 0;
+                edit.employee = lastEmployee;
+                skip = edit.employee < 0;
                 isSui = false;
                 isSwh = false;
                 break;
             case 3:
-                if (edit.rowId != 0 && !skip) {
+                if (!skip) {
                     const QDate date = reportDate(text);
                     const int m = date.month() - 3 * (quarter - 1);
                     edit.added.month[m == 1 ? 0 : m == 2 ? 1 : 2] = true;
@@ -294,7 +269,7 @@ void walkSutaRows(Session& session, const QbReport& report, ProgressScope& progr
                 break;
             case 4:
                 if (lastItem.data() == nullptr || text != lastItem) {
-                    const QString item = QString::fromUtf8(text).toUpper();
+                    const QString item = upperCased(QString::fromUtf8(text));
                     lastItem = text;
                     lastItemIsSui = item == suiItem;
                     lastItemIsSwh = item == swhItem;
@@ -356,9 +331,6 @@ void walkSutaRows(Session& session, const QbReport& report, ProgressScope& progr
             }
         }
     }
-    Transaction transaction(rows.database());
-    writeTotals(rows, saved);
-    transaction.commit();
 }
 
 /// The employee names of a summary report by the column of their amount: every column but the last three whose
@@ -446,7 +418,8 @@ void summaryRateRule(Session& session)
 
 } // namespace
 
-void LoadSUTAData(Session& session, Dialogs& dialogs, const QbResponse* report)
+std::vector<EmployeeWages> LoadSUTAData(Session& session, Dialogs& dialogs, const QbResponse* report,
+                                        const QStringList& employeeNames)
 {
     session.Rate = Currency();
     session.TotalWages = Currency();
@@ -454,32 +427,32 @@ void LoadSUTAData(Session& session, Dialogs& dialogs, const QbResponse* report)
     session.SWHWagesTotal = Currency();
     session.SWHAmountTotal = Currency();
     if (failedStatus(session, dialogs, report)) {
-        return;
+        return {};
     }
+    std::vector<EmployeeWages> wages(size_t(employeeNames.size()));
     try {
         if (report->report) {
             ProgressScope progress(dialogs, QStringLiteral("Reading the wages..."), report->report->rows.size());
-            walkSutaRows(session, *report->report, progress);
+            walkSutaRows(session, *report->report, ListedNames(employeeNames), wages, progress);
         }
     } catch (const LoadCancelled&) {
         session.DataError = true;
         dialogs.message(kLoadCancelled, kApplicationTitle);
-        return;
+        return {};
     } catch (const LoaderError&) {
-        session.DataError = true;
-    } catch (const StoreError&) {
         session.DataError = true;
     }
     if (session.DataError) {
         dialogs.message(QStringLiteral("Unexpected Error has occured in LoadSUTAData. Try Again."),
                         QStringLiteral("Error"), MessageIcon::Critical);
-        return;
+        return {};
     }
     // From the third quarter of 2018 on, Kentucky's rate includes the service capacity upgrade fund share.
     if (stateAt(session.StatePosition).item() == StateItem::Kentucky &&
         ((session.TaxYear == 2018 && session.Quarter > QLatin1String("2")) || session.TaxYear > 2018)) {
         session.ModifiedRate = session.Rate.minus(Currency::fromRaw(750)).value_or(session.Rate);
     }
+    return wages;
 }
 
 void LoadPayrollSummary(Session& session, Dialogs& dialogs, const QbResponse* report)

@@ -1,6 +1,11 @@
 #pragma once
 
+#include "common/currency.h"
+
 #include <QString>
+#include <QStringList>
+
+#include <vector>
 
 namespace wagetrove {
 
@@ -11,11 +16,26 @@ class Dialogs;
 struct QbResponse;
 struct Session;
 
-/// Walks the wage detail report's data rows: for the rows of a stored employee and the SUI item it sets the month
+/// What the wage detail report's rows add up to for one employee: the months with wages and the amounts.
+struct EmployeeWages
+{
+    bool month[3] = {false, false, false};
+    Currency gross;
+    Currency taxable;
+    Currency swhWages;
+    Currency swhAmount;
+};
+
+/// Walks the wage detail report's data rows: for the rows of a listed employee and the SUI item it sets the month
 /// flags and adds gross (income subject to tax) and taxable (wage base) wages and takes the rate; for
 /// Massachusetts Quest the SWH item's rows add withholding wages and the amount withheld; for Massachusetts PFML
-/// the taxable wages are those dated in the quarter. A failed status shows QuickBooks's text and sets DataError.
-void LoadSUTAData(Session& session, Dialogs& dialogs, const QbResponse* report);
+/// the taxable wages are those dated in the quarter. Returns what the rows add up to for each of `employeeNames`
+/// (the names as they are stored), in their order; a report's name finds the first of them that is equal in any
+/// letter case. The totals are stored with the employees, in one statement a row rather than an update after.
+/// A failed status shows QuickBooks's text and sets DataError, as a failure or a cancel does; nothing is returned
+/// then.
+std::vector<EmployeeWages> LoadSUTAData(Session& session, Dialogs& dialogs, const QbResponse* report,
+                                        const QStringList& employeeNames);
 
 /// Walks the payroll summary's "Total Gross Pay" row for each stored employee's hours and gross pay (taxable
 /// wages against the wage limit in a first quarter with CalcTaxable), then removes the employees without wages.

@@ -368,13 +368,49 @@ private Q_SLOTS:
         QCOMPARE(m_dialogs.messages(), QStringList());
     }
 
+    /// The detail report's rows go to the listed employee of their name in any letter case, the first of two.
+    void detailReport_findsTheFirstListedName()
+    {
+        QByteArray rows;
+        for (const char* row : {"Sam Ortiz|2025-01-31|100.00|90.00", "RENÉE DUPRÉ|2025-02-28|200.00|200.00",
+                                " renée dupré |2025-03-31|50.00|50.00", "Pat Unknown|2025-03-31|900.00|900.00"}) {
+            const QList<QByteArray> cells = QByteArray(row).split('|');
+            rows += "<DataRow><ColData colID='2' value='" + cells[0] + "'/><ColData colID='3' value='" + cells[1] +
+                    "'/><ColData colID='4' value='IL - Unemployment Company'/><ColData colID='5' value='" + cells[2] +
+                    "'/><ColData colID='6' value='" + cells[3] + "'/></DataRow>";
+        }
+        const QList<QbResponse> responses =
+            parseResponseDocument("<QBXML><QBXMLMsgsRs><PayrollDetailReportQueryRs statusCode='0'><ReportRet>"
+                                  "<ReportData>" +
+                                  rows +
+                                  "</ReportData></ReportRet></PayrollDetailReportQueryRs>"
+                                  "</QBXMLMsgsRs></QBXML>");
+        selectState(*m_session, 2);
+        m_session->Quarter = u"1"_s;
+        m_session->SUIItemName = QString::fromLatin1(kIL);
+        const std::vector<EmployeeWages> wages =
+            LoadSUTAData(*m_session, m_dialogs, &responses.first(), {u"SAM ORTIZ"_s, u"Renée Dupré"_s, u"SAM ORTIZ"_s});
+        QStringList found;
+        for (const EmployeeWages& paid : wages) {
+            found << u"%1/%2 %3%4%5"_s.arg(paid.gross.raw())
+                         .arg(paid.taxable.raw())
+                         .arg(int(paid.month[0]))
+                         .arg(int(paid.month[1]))
+                         .arg(int(paid.month[2]));
+        }
+        // Amounts in ten-thousandths of a dollar.
+        QCOMPARE(found.join(u", "_s), u"1000000/900000 100, 2500000/2500000 011, 0/0 000"_s);
+        QCOMPARE(m_session->TotalWages.raw(), 3500000);
+        QCOMPARE(m_dialogs.messages(), QStringList());
+    }
+
     void failedReport_showsQuickBooksText()
     {
         m_session->Store.open(dataFolder() + WageStore::kFileName);
         const QList<QbResponse> responses = parseResponseDocument(
             "<QBXML><QBXMLMsgsRs><PayrollDetailReportQueryRs statusCode='3250' statusSeverity='Error' "
             "statusMessage='This feature requires a subscription.'/></QBXMLMsgsRs></QBXML>");
-        LoadSUTAData(*m_session, m_dialogs, &responses.first());
+        LoadSUTAData(*m_session, m_dialogs, &responses.first(), {});
         QCOMPARE(m_dialogs.messages(), QStringList{u"This feature requires a subscription."_s});
         QVERIFY(m_session->DataError);
         m_session->Store.close();

@@ -149,23 +149,22 @@ int main(int argc, char* argv[])
     const QStringList fromWages = {QStringLiteral("--wages"), wages};
     const QString replay = data + QStringLiteral("/QBData.xml");
 
-    // The replay is the support file of one run against the simulated company.
-    if (runOnce(file(QStringLiteral("IL"),
-                     {QStringLiteral("--quickbooks"), QStringLiteral("simulated:") + company,
-                      QStringLiteral("--support-file")},
-                     QStringLiteral("simulated.txt")))
-            .status != 0) {
-        out << "could not write the QuickBooks answer\n";
-        return 1;
+    // The replay is the support file of one run against the simulated company. A company too large for one
+    // answer (a million employees make more than the 1 GiB an answer may hold) is measured without it.
+    const bool replayable = runOnce(file(QStringLiteral("IL"),
+                                         {QStringLiteral("--quickbooks"), QStringLiteral("simulated:") + company,
+                                          QStringLiteral("--support-file")},
+                                         QStringLiteral("simulated.txt")))
+                                .status == 0;
+    if (replayable) {
+        QFile::rename(replay, path(QStringLiteral("answer.xml")));
     }
-    QFile::rename(replay, path(QStringLiteral("answer.xml")));
 
     struct Row
     {
         Row(QString what, QStringList command, QString target, QStringList before = {})
             : what(std::move(what)), command(std::move(command)), target(std::move(target)), before(std::move(before))
-        {
-        }
+        {}
         QString what;
         QStringList command;
         QString target;
@@ -176,7 +175,8 @@ int main(int argc, char* argv[])
         return QFileInfo(path(QStringLiteral("il.txt"))).size();
     }();
     const QString count = QLocale(QLocale::English).toString(employees);
-    const QList<Row> rows = {
+    const QString replayRow = QStringLiteral("file IL, %1 employees from a QuickBooks replay").arg(count);
+    QList<Row> rows = {
         {QStringLiteral("floor: unzip -p of the sheet"),
          {QStringLiteral("unzip"), QStringLiteral("-p"), wages, QStringLiteral("xl/worksheets/sheet1.xml")},
          {}},
@@ -188,7 +188,7 @@ int main(int argc, char* argv[])
          file(QStringLiteral("IL"), fromWages, QStringLiteral("il.txt")), QStringLiteral("<= 800 ms")},
         {QStringLiteral("file FL, %1 employees from the workbook").arg(count),
          file(QStringLiteral("FL"), fromWages, QStringLiteral("fl.txt")), QStringLiteral("<= 800 ms")},
-        {QStringLiteral("file IL, %1 employees from a QuickBooks replay").arg(count),
+        {replayRow,
          file(QStringLiteral("IL"),
               {QStringLiteral("--quickbooks"), QStringLiteral("replay:") + path(QStringLiteral("answer.xml"))},
               QStringLiteral("replayed.txt")),
@@ -209,11 +209,17 @@ int main(int argc, char* argv[])
          QStringLiteral("<= 500 ms"),
          file(QStringLiteral("IL"), fromWages, QStringLiteral("il.txt"))},
     };
+    if (!replayable) {
+        rows.removeIf([&replayRow](const Row& row) { return row.what == replayRow; });
+    }
     qputenv("QT_QPA_PLATFORM", "offscreen");
     qputenv("WAGETROVE_DOCUMENTS_DIR", QFile::encodeName(documents));
     qputenv("WAGETROVE_TODAY", "2025-04-15");
 
     out << "commandbench: " << runs << " runs each, median; " << QThread::idealThreadCount() << " cores\n";
+    if (!replayable) {
+        out << "no QuickBooks replay: the simulated company's answer could not be written\n";
+    }
     int status = 0;
     for (const Row& row : rows) {
         const Measured measured = measure(row.command, runs, row.before);

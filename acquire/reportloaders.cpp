@@ -260,7 +260,7 @@ void walkSutaRows(Session& session, const QbReport& report, const ListedNames& n
                 isSwh = false;
                 break;
             case 3:
-                if (!skip) {
+                if (edit.employee >= 0 && !skip) {
                     const QDate date = reportDate(text);
                     const int m = date.month() - 3 * (quarter - 1);
                     edit.added.month[m == 1 ? 0 : m == 2 ? 1 : 2] = true;

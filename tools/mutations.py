@@ -15,6 +15,8 @@ def mutation(id, file, kind, find, replace, why, occurrence=None):
 
 WAGES = "acquire/wagespreadsheet.cpp"
 EMPLOYEES = "acquire/employeewages.cpp"
+LOADERS = "acquire/reportloaders.cpp"
+LETTERCASE = "common/lettercase.cpp"
 RESPONSES = "acquire/qb/qbxmlresponses.cpp"
 REQUESTS = "acquire/qb/qbxmlrequests.cpp"
 SERVICE = "acquire/qbwc/webconnectorservice.cpp"
@@ -87,6 +89,36 @@ MUTATIONS = [
              "    cleaned.replace(QLatin1Char(','), QLatin1Char(' '));\n", "",
              "Commas are left in the names the files take, so \"SMITH, JR\" goes into a fixed field with its "
              "comma."),
+
+    mutation("employees-wages-not-stored", EMPLOYEES, "value",
+             "insert.bind(8, paid.gross.raw());", "insert.bind(8, qint64(0));",
+             "The detail report's gross wages are walked but never stored with the employee."),
+
+    # ---- acquire: the report loaders ----
+    mutation("suta-last-of-two-names", LOADERS, "order",
+             "            if (!m_positions.contains(folded)) {\n", "            if (true) {\n",
+             "The report's rows go to the last listed employee of a name instead of the first."),
+    mutation("suta-name-untrimmed", LOADERS, "value",
+             "return m_positions.value(caseFolded(name.trimmed()), -1);",
+             "return m_positions.value(caseFolded(name), -1);",
+             "A report's name with blanks around it finds nobody, and its wages are left out."),
+    mutation("suta-unlisted-counted", LOADERS, "check",
+             "                if (isSui && !skip) {\n                    const Currency value = amountOf(text);\n"
+             "                    edit.added.gross",
+             "                if (isSui) {\n                    const Currency value = amountOf(text);\n"
+             "                    edit.added.gross",
+             "The wages of a name nobody is listed under count in the quarter's total wages."),
+    mutation("suta-second-month-as-third", LOADERS, "value",
+             "edit.added.month[m == 1 ? 0 : m == 2 ? 1 : 2] = true;",
+             "edit.added.month[m == 1 ? 0 : m == 2 ? 2 : 1] = true;",
+             "A paycheck of the quarter's second month is counted in the third, and one of the third in the second."),
+    mutation("summary-taxable-over-limit", LOADERS, "limit",
+             "values << raw(amount > session.WageLimit ? session.WageLimit : amount);",
+             "values << raw(amount);",
+             "A first quarter's taxable wages from the payroll summary are not held to the wage limit."),
+    mutation("lettercase-last-letter", LETTERCASE, "limit",
+             "if (data[i] >= from && data[i] <= to) {", "if (data[i] >= from && data[i] < to) {",
+             "The last letter of the alphabet is left in its case."),
 
     # ---- acquire: QuickBooks answers and requests ----
     mutation("qbresp-addresses-swapped", RESPONSES, "value",

@@ -6,21 +6,19 @@
 #include "store/frmsubmitter.h"
 #include "store/wagestore.h"
 #include "tests/support/startedprogram.h"
-#include "tests/support/testenvironment.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSqlQuery>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
 using namespace wagetrove;
+using namespace Qt::StringLiterals;
 
 class TestFrmSubmitter : public QObject, protected test::StartedProgram
 {
@@ -38,10 +36,11 @@ private:
         }
         return found;
     }
-
-    QCheckBox* check(int number) const
+    QCheckBox* check(int number) const { return child<QCheckBox>(m_window.get(), u"Check%1"_s.arg(number)); }
+    QLineEdit* box(const QString& name) const { return child<QLineEdit>(m_window.get(), name); }
+    void click(const QString& name) const
     {
-        return child<QCheckBox>(m_window.get(), QStringLiteral("Check%1").arg(number));
+        QTest::mouseClick(child<QPushButton>(m_window.get(), name), Qt::LeftButton);
     }
 
     void openWindow()
@@ -51,24 +50,16 @@ private:
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
     }
 
-    void setSubmitterName(const QString& name)
+    /// Runs `statement` on the closed store; the first value it reads.
+    QString sql(const QString& statement)
     {
         WageStore store;
         store.open(m_session->DataFolder + WageStore::kFileName);
         QSqlQuery query(store.database());
-        query.prepare(QStringLiteral("UPDATE Submitter SET Name = ?"));
-        query.addBindValue(name);
-        QVERIFY(query.exec());
+        return query.exec(statement) && query.next() ? query.value(0).toString() : QString();
     }
 
-    QString submitterName()
-    {
-        WageStore store;
-        store.open(m_session->DataFolder + WageStore::kFileName);
-        QSqlQuery query(store.database());
-        return query.exec(QStringLiteral("SELECT Name FROM Submitter")) && query.next() ? query.value(0).toString()
-                                                                                        : QString();
-    }
+    QString setting(const QString& key) const { return IniFile(m_session->SettingsFile).read(u"Options"_s, key); }
 
     /// Runs `act` on the Submitter window once the main window has opened it modally.
     static void whenModalOpens(const std::function<void(QWidget*)>& act)
@@ -95,17 +86,13 @@ private Q_SLOTS:
 
     void opens_overTheSubmitterRow()
     {
-        setSubmitterName(QStringLiteral("Tarrow Payroll"));
+        sql(u"UPDATE Submitter SET Name = 'Tarrow Payroll'"_s);
         openWindow();
-        QCOMPARE(m_window->windowTitle(), QStringLiteral("Submitter Information"));
         for (int i = 1; i <= 8; ++i) {
             QVERIFY(!check(i)->isChecked());
         }
-        QCOMPARE(child<QLineEdit>(m_window.get(), QStringLiteral("txtFields(0)"))->text(),
-                 QStringLiteral("Tarrow Payroll"));
-        QCOMPARE(child<QLineEdit>(m_window.get(), QStringLiteral("txtFields(10)"))->text(), QStringLiteral("999996"));
-        QCOMPARE(child<QLabel>(m_window.get(), QStringLiteral("recordCaption"))->text(), QStringLiteral("Record: 1"));
-        QVERIFY(!child<QLineEdit>(m_window.get(), QStringLiteral("Text1"))->isEnabled());
+        QCOMPARE(box(u"txtFields(0)"_s)->text() + u"|"_s + box(u"txtFields(10)"_s)->text(), u"Tarrow Payroll|999996"_s);
+        QVERIFY(!box(u"Text1"_s)->isEnabled());
         QCOMPARE(m_dialogs.busyDepth(), 0);
         // The long captions wrap instead of widening the window past a laptop's screen.
         QVERIFY(m_window->width() < 1000);
@@ -114,50 +101,46 @@ private Q_SLOTS:
     void clicks_keepEachPairExclusive()
     {
         openWindow();
-        auto* wageLimit = child<QLineEdit>(m_window.get(), QStringLiteral("Text1"));
-        QTest::mouseClick(check(3), Qt::LeftButton);
-        QVERIFY(check(3)->isChecked() && wageLimit->isEnabled());
-        QTest::mouseClick(check(2), Qt::LeftButton);
-        QVERIFY(check(2)->isChecked() && !check(3)->isChecked() && !wageLimit->isEnabled());
-        QTest::mouseClick(check(7), Qt::LeftButton);
-        QTest::mouseClick(check(8), Qt::LeftButton);
+        const auto tick = [this](int number) { QTest::mouseClick(check(number), Qt::LeftButton); };
+        tick(3);
+        QVERIFY(check(3)->isChecked() && box(u"Text1"_s)->isEnabled());
+        tick(2);
+        QVERIFY(check(2)->isChecked() && !check(3)->isChecked() && !box(u"Text1"_s)->isEnabled());
+        tick(7);
+        tick(8);
         QVERIFY(!check(7)->isChecked() && check(8)->isChecked());
-        QTest::mouseClick(check(7), Qt::LeftButton);
+        tick(7);
         QVERIFY(check(7)->isChecked() && !check(8)->isChecked());
     }
 
     void invalidLimitKeepsTheWindow_andCancelSavesTypedFields()
     {
-        setSubmitterName(QStringLiteral("Old Name"));
+        sql(u"UPDATE Submitter SET Name = 'Old Name'"_s);
         openWindow();
         QApplication::setActiveWindow(m_window.get());
         QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
         QTest::mouseClick(check(3), Qt::LeftButton);
-        QTest::mouseClick(child<QPushButton>(m_window.get(), QStringLiteral("Command1")), Qt::LeftButton);
-        QCOMPARE(m_dialogs.messages(), QStringList{QStringLiteral("Invalid Wage Limit.")});
-        QVERIFY(m_window->isVisible());
-        QVERIFY(m_session->Store.isOpen());
+        click(u"Command1"_s);
+        QCOMPARE(m_dialogs.messages(), QStringList{u"Invalid Wage Limit."_s});
+        QVERIFY(m_window->isVisible() && m_session->Store.isOpen());
 
-        auto* name = child<QLineEdit>(m_window.get(), QStringLiteral("txtFields(0)"));
+        QLineEdit* name = box(u"txtFields(0)"_s);
         name->setFocus(Qt::MouseFocusReason);
         // Entering a bound field selects its whole text, so typing replaces it.
-        QTRY_COMPARE(name->selectedText(), QStringLiteral("Old Name"));
-        QTest::keyClicks(name, QStringLiteral("Acme Payroll"));
-        QTest::mouseClick(child<QPushButton>(m_window.get(), QStringLiteral("Command2")), Qt::LeftButton);
-        QVERIFY(!m_window->isVisible());
+        QTRY_COMPARE(name->selectedText(), u"Old Name"_s);
+        QTest::keyClicks(name, u"Acme Payroll"_s);
+        click(u"Command2"_s);
+        QVERIFY(!m_window->isVisible() && !m_session->Store.isOpen() && !m_session->CalcTaxable);
         QCOMPARE(m_window->result(), int(QDialog::Rejected));
-        QVERIFY(!m_session->Store.isOpen());
-        QVERIFY(!m_session->CalcTaxable);
-        QCOMPARE(submitterName(), QStringLiteral("Acme Payroll"));
+        QCOMPARE(sql(u"SELECT Name FROM Submitter"_s), u"Acme Payroll"_s);
     }
 
     void quickBooksConnection_browsedAndSavedByOk_data()
     {
         QTest::addColumn<QString>("chosen");
         QTest::addColumn<QString>("saved");
-        QTest::newRow("a company to simulate")
-            << QStringLiteral("/x/demo-company.JSON") << QStringLiteral("simulated:/x/demo-company.JSON");
-        QTest::newRow("a saved answer") << QStringLiteral("/x/QBData.xml") << QStringLiteral("replay:/x/QBData.xml");
+        QTest::newRow("a company to simulate") << u"/x/demo-company.JSON"_s << u"simulated:/x/demo-company.JSON"_s;
+        QTest::newRow("a saved answer") << u"/x/QBData.xml"_s << u"replay:/x/QBData.xml"_s;
     }
     void quickBooksConnection_browsedAndSavedByOk()
     {
@@ -165,29 +148,27 @@ private Q_SLOTS:
         QFETCH(QString, saved);
         openWindow();
         m_dialogs.fileNext(chosen);
-        QTest::mouseClick(child<QPushButton>(m_window.get(), QStringLiteral("cmdBrowseQuickBooks")), Qt::LeftButton);
-        QCOMPARE(child<QLineEdit>(m_window.get(), QStringLiteral("txtQuickBooks"))->text(), saved);
-        QTest::mouseClick(child<QPushButton>(m_window.get(), QStringLiteral("Command1")), Qt::LeftButton);
-        QCOMPARE(m_session->QuickBooksConnection, saved);
-        QCOMPARE(IniFile(m_session->SettingsFile).read(QStringLiteral("Options"), QStringLiteral("QuickBooks")), saved);
+        click(u"cmdBrowseQuickBooks"_s);
+        QCOMPARE(box(u"txtQuickBooks"_s)->text(), saved);
+        click(u"Command1"_s);
+        QCOMPARE(m_session->QuickBooksConnection + u"|"_s + setting(u"QuickBooks"_s), saved + u"|"_s + saved);
     }
 
     void webConnectorFile_writtenForTheConnectionBox_data()
     {
         QTest::addColumn<QString>("connection");
         QTest::addColumn<QString>("user");
-        QTest::addColumn<QString>("message"); // the start of the one message shown
+        QTest::addColumn<QString>("message"); // the start of the one message shown; empty: the file's path
         QTest::addColumn<QString>("appUrl");  // in the file written; empty when none is
-        QTest::newRow("this machine") << QStringLiteral("webconnector:8089") << QStringLiteral("bk")
-                                      << QStringLiteral("") << QStringLiteral("http://localhost:8089/qbwc");
-        QTest::newRow("another machine") << QStringLiteral("webconnector:192.168.1.20:8443") << QStringLiteral("bk")
-                                         << QStringLiteral("") << QStringLiteral("https://192.168.1.20:8443/qbwc");
+        QTest::newRow("this machine") << u"webconnector:8089"_s << u"bk"_s << QString()
+                                      << u"http://localhost:8089/qbwc"_s;
+        QTest::newRow("another machine") << u"webconnector:192.168.1.20:8443"_s << u"bk"_s << QString()
+                                         << u"https://192.168.1.20:8443/qbwc"_s;
         QTest::newRow("not a Web Connector connection")
-            << QStringLiteral("replay:/x/QBData.xml") << QStringLiteral("bk")
-            << QStringLiteral("Put webconnector:PORT in the QuickBooks connection box first") << QString();
-        QTest::newRow("no user name set")
-            << QStringLiteral("webconnector:8089") << QString()
-            << QStringLiteral("Set the Web Connector's user name and password first") << QString();
+            << u"replay:/x/QBData.xml"_s << u"bk"_s << u"Put webconnector:PORT in the QuickBooks connection box first"_s
+            << QString();
+        QTest::newRow("no user name set") << u"webconnector:8089"_s << QString()
+                                          << u"Set the Web Connector's user name and password first"_s << QString();
     }
     void webConnectorFile_writtenForTheConnectionBox()
     {
@@ -197,24 +178,21 @@ private Q_SLOTS:
         QFETCH(QString, appUrl);
         m_session->QBWCUserName = user;
         openWindow();
-        const QString path = m_session->DataFolder + QStringLiteral("Wagetrove.qwc");
+        const QString path = m_session->DataFolder + u"Wagetrove.qwc"_s;
         m_dialogs.fileNext(path);
-        child<QLineEdit>(m_window.get(), QStringLiteral("txtQuickBooks"))->setText(connection);
-        QTest::mouseClick(child<QPushButton>(m_window.get(), QStringLiteral("cmdWebConnectorFile")), Qt::LeftButton);
+        box(u"txtQuickBooks"_s)->setText(connection);
+        click(u"cmdWebConnectorFile"_s);
         const QStringList messages = m_dialogs.messages();
         QCOMPARE(messages.size(), 1);
         QVERIFY2(messages.first().startsWith(message.isEmpty() ? QDir::toNativeSeparators(path) : message),
                  qPrintable(messages.first()));
         QFile file(path);
         QCOMPARE(file.open(QIODevice::ReadOnly), !appUrl.isEmpty());
-        if (!appUrl.isEmpty()) {
-            const QByteArray written = file.readAll();
-            QVERIFY(written.contains("<AppURL>" + appUrl.toUtf8() + "</AppURL>"));
-            QVERIFY(written.contains("<UserName>bk</UserName>"));
-            // The identifiers are made once and kept.
-            const QString owner =
-                IniFile(m_session->SettingsFile).read(QStringLiteral("Options"), QStringLiteral("QBWCOwnerID"));
-            QVERIFY(written.contains("<OwnerID>" + owner.toUtf8() + "</OwnerID>"));
+        const QByteArray written = file.readAll();
+        // The owner identifier is made once and kept in the settings.
+        for (const QString& element : {u"<AppURL>"_s + appUrl + u"</AppURL>"_s, u"<UserName>bk</UserName>"_s,
+                                       u"<OwnerID>"_s + setting(u"QBWCOwnerID"_s) + u"</OwnerID>"_s}) {
+            QVERIFY2(appUrl.isEmpty() || written.contains(element.toUtf8()), qPrintable(element));
         }
     }
 
@@ -225,17 +203,15 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         QPushButton* command6 = form.button(MainCommand::SubmitterOptions);
         QVERIFY(command6->isEnabled());
-
-        for (const QString& caption : {QStringLiteral("&Load Wages"), QStringLiteral("&Get Payroll Data")}) {
+        for (const QString& caption : {u"&Load Wages"_s, u"&Get Payroll Data"_s}) {
             whenModalOpens([](QWidget* window) {
-                QTest::mouseClick(child<QCheckBox>(window, QStringLiteral("Check7")), Qt::LeftButton);
-                QTest::mouseClick(child<QPushButton>(window, QStringLiteral("Command1")), Qt::LeftButton);
+                QTest::mouseClick(child<QCheckBox>(window, u"Check7"_s), Qt::LeftButton);
+                QTest::mouseClick(child<QPushButton>(window, u"Command1"_s), Qt::LeftButton);
             });
             QTest::mouseClick(command6, Qt::LeftButton);
             QCOMPARE(form.button(MainCommand::GetPayrollData)->text(), caption);
         }
-        QVERIFY(!m_session->StandAlone);
-        QVERIFY(!m_session->Store.isOpen());
+        QVERIFY(!m_session->StandAlone && !m_session->Store.isOpen());
     }
 };
 

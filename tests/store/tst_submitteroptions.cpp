@@ -7,16 +7,15 @@
 #include "store/submitteroptions.h"
 #include "store/wagestore.h"
 #include "tests/support/startedprogram.h"
-#include "tests/support/testenvironment.h"
 
 #include <QFile>
 #include <QSqlQuery>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <cstdlib>
 
 using namespace wagetrove;
+using namespace Qt::StringLiterals;
 
 class TestSubmitterOptions : public QObject, protected test::StartedProgram
 {
@@ -25,10 +24,7 @@ class TestSubmitterOptions : public QObject, protected test::StartedProgram
 private:
     void start() { QCOMPARE(startProgram(), StartupResult::Ready); }
 
-    QString setting(const QString& key) const
-    {
-        return IniFile(m_session->SettingsFile).read(QStringLiteral("Options"), key);
-    }
+    QString setting(const QString& key) const { return IniFile(m_session->SettingsFile).read(u"Options"_s, key); }
 
     QByteArray settingsBytes() const
     {
@@ -37,7 +33,7 @@ private:
     }
 
     /// OK on the boxes as the window opens them, after the clicks (a negative number clears the box) and `edit`.
-    bool ok(std::initializer_list<int> clicks, const std::function<void(SubmitterOptionBoxes&)>& edit = {})
+    bool ok(const QList<int>& clicks, const std::function<void(SubmitterOptionBoxes&)>& edit = {})
     {
         SubmitterOptionBoxes boxes = loadSubmitterOptions(*m_session);
         for (int box : clicks) {
@@ -49,8 +45,8 @@ private:
         return acceptSubmitterOptions(*m_session, m_state, boxes, m_dialogs);
     }
 
-    /// Runs one statement on the closed store; the first column of its rows.
-    QStringList sql(const QString& statement)
+    /// Runs one statement on the closed store; the first column of its rows, joined by ",".
+    QString sql(const QString& statement)
     {
         WageStore store;
         store.open(m_session->DataFolder + WageStore::kFileName);
@@ -62,7 +58,16 @@ private:
         while (query.next()) {
             rows << query.value(0).toString();
         }
-        return rows;
+        return rows.join(u","_s);
+    }
+
+    static QString bits(std::initializer_list<bool> flags)
+    {
+        QString text;
+        for (const bool flag : flags) {
+            text += flag ? QLatin1Char('1') : QLatin1Char('0');
+        }
+        return text;
     }
 
 private Q_SLOTS:
@@ -75,99 +80,65 @@ private Q_SLOTS:
     void check3_rejectsALimitNotAbove0_andChangesNothing_data()
     {
         QTest::addColumn<QString>("limit");
-        QTest::newRow("empty") << QString();
-        QTest::newRow("0") << QStringLiteral("0");
-        QTest::newRow("words") << QStringLiteral("nine grand");
+        QTest::newRow("0") << u"0"_s;
+        QTest::newRow("words") << u"nine grand"_s;
     }
-
     void check3_rejectsALimitNotAbove0_andChangesNothing()
     {
         QFETCH(QString, limit);
-        QVERIFY(ok({}, [](SubmitterOptionBoxes& boxes) { boxes.Text1 = QStringLiteral("7000"); }));
+        QVERIFY(ok({}, [](SubmitterOptionBoxes& boxes) { boxes.Text1 = u"7000"_s; }));
         const QByteArray settings = settingsBytes();
         m_dialogs.clear();
-
         QVERIFY(!ok({3, 1, 7}, [&](SubmitterOptionBoxes& boxes) {
             boxes.Text1 = limit;
-            boxes.RemitterIdText = QStringLiteral("1");
+            boxes.RemitterIdText = u"1"_s;
         }));
-        QCOMPARE(m_dialogs.messages(), QStringList{QStringLiteral("Invalid Wage Limit.")});
+        QCOMPARE(m_dialogs.messages(), QStringList{u"Invalid Wage Limit."_s});
         QCOMPARE(m_dialogs.calls().first().icon, MessageIcon::None);
         QCOMPARE(settingsBytes(), settings);
         QCOMPARE(m_session->WageLimit, Currency::fromUnits(7000));
         QVERIFY(!m_session->CalcTaxable && !m_session->MergeFiles && !m_session->StandAlone);
-        QCOMPARE(m_session->RemitID, QStringLiteral("999996"));
-        QCOMPARE(m_state.command1Caption, QStringLiteral("Get Payroll Data"));
+        QCOMPARE(m_session->RemitID + u"|"_s + m_state.command1Caption, u"999996|Get Payroll Data"_s);
     }
 
     void wageLimit_isStoredAsTyped_andCountsOnlyWhenNumeric()
     {
-        QVERIFY(ok({3}, [](SubmitterOptionBoxes& boxes) { boxes.Text1 = QStringLiteral("7000.50"); }));
-        QCOMPARE(m_session->WageLimit, Currency::fromText(QStringLiteral("7000.5")));
-        QCOMPARE(setting(QStringLiteral("WageLimit")), QStringLiteral("7000.50"));
-        QCOMPARE(loadSubmitterOptions(*m_session).Text1, QStringLiteral("7000.5"));
-
-        QVERIFY(ok({-3}, [](SubmitterOptionBoxes& boxes) { boxes.Text1 = QStringLiteral("nine grand"); }));
+        QVERIFY(ok({3}, [](SubmitterOptionBoxes& boxes) { boxes.Text1 = u"7000.50"_s; }));
+        QCOMPARE(m_session->WageLimit, Currency::fromText(u"7000.5"_s));
+        QCOMPARE(setting(u"WageLimit"_s) + u"|"_s + loadSubmitterOptions(*m_session).Text1, u"7000.50|7000.5"_s);
+        QVERIFY(ok({-3}, [](SubmitterOptionBoxes& boxes) { boxes.Text1 = u"nine grand"_s; }));
         QCOMPARE(m_session->WageLimit, Currency());
-        QCOMPARE(setting(QStringLiteral("WageLimit")), QStringLiteral("nine grand"));
-        QCOMPARE(loadSubmitterOptions(*m_session).Text1, QString());
+        QCOMPARE(setting(u"WageLimit"_s) + u"|"_s + loadSubmitterOptions(*m_session).Text1, u"nine grand|"_s);
         QVERIFY(m_dialogs.messages().isEmpty());
     }
 
-    void wageModes_mapToUseSUIItemAndCalcTaxable_andReopenAsSet_data()
+    // The wage modes (Check2, Check3) and the standalone modes (Check7, Check8), from a session that computes
+    // taxable wages in the second standalone mode.
+    void modes_data()
     {
-        QTest::addColumn<int>("ticked");
-        QTest::addColumn<bool>("useSUIItem");
-        QTest::addColumn<bool>("calcTaxable");
-        QTest::newRow("neither") << 0 << true << false;
-        QTest::newRow("Check2") << 2 << false << false;
-        QTest::newRow("Check3") << 3 << false << true;
+        QTest::addColumn<QList<int>>("clicks");
+        // UseSUIItem CalcTaxable StandAlone StandAlonenoqb, the StandAlone and StandAlonenoqb settings, the caption
+        // of Command1, and Check2 Check3 Text1Enabled as the window opens again.
+        QTest::addColumn<QString>("after");
+        QTest::newRow("no wage mode, Check7") << QList<int>{-3, -2, 7} << u"1010 YN Load Wages 000"_s;
+        QTest::newRow("Check2, Check8") << QList<int>{2, 8} << u"0001 NY Load Wages 100"_s;
+        QTest::newRow("Check3, no standalone") << QList<int>{3, -8} << u"0100 NN Get Payroll Data 011"_s;
     }
-
-    void wageModes_mapToUseSUIItemAndCalcTaxable_andReopenAsSet()
+    void modes()
     {
-        QFETCH(int, ticked);
-        QFETCH(bool, useSUIItem);
-        QFETCH(bool, calcTaxable);
-        // Start from another mode so that every row changes something.
-        m_session->UseSUIItem = ticked != 0;
-        m_session->CalcTaxable = ticked == 0;
-        QVERIFY(ok({ticked == 3 ? 3 : -3, ticked == 2 ? 2 : -2},
-                   [](SubmitterOptionBoxes& boxes) { boxes.Text1 = QStringLiteral("9000"); }));
-        QCOMPARE(m_session->UseSUIItem, useSUIItem);
-        QCOMPARE(m_session->CalcTaxable, calcTaxable);
-        const SubmitterOptionBoxes reopened = loadSubmitterOptions(*m_session);
-        QCOMPARE(reopened.Check2, ticked == 2);
-        QCOMPARE(reopened.Check3, ticked == 3);
-        QCOMPARE(reopened.Text1Enabled, ticked == 3);
-    }
-
-    void standaloneModes_writeBothKeys_andCaptionCommand1_data()
-    {
-        QTest::addColumn<int>("click");
-        QTest::addColumn<QString>("standAlone");
-        QTest::addColumn<QString>("noqb");
-        QTest::addColumn<QString>("caption");
-        QTest::newRow("Check7") << 7 << QStringLiteral("Y") << QStringLiteral("N") << QStringLiteral("Load Wages");
-        QTest::newRow("Check8") << 8 << QStringLiteral("N") << QStringLiteral("Y") << QStringLiteral("Load Wages");
-        QTest::newRow("neither") << -8 << QStringLiteral("N") << QStringLiteral("N")
-                                 << QStringLiteral("Get Payroll Data");
-    }
-
-    void standaloneModes_writeBothKeys_andCaptionCommand1()
-    {
-        QFETCH(int, click);
-        QFETCH(QString, standAlone);
-        QFETCH(QString, noqb);
-        QFETCH(QString, caption);
+        QFETCH(QList<int>, clicks);
+        QFETCH(QString, after);
+        m_session->UseSUIItem = false;
+        m_session->CalcTaxable = true;
         m_session->StandAlonenoqb = true;
-        m_state.command1Caption = QStringLiteral("Load Wages");
-        QVERIFY(ok({click}));
-        QCOMPARE(setting(QStringLiteral("StandAlone")), standAlone);
-        QCOMPARE(setting(QStringLiteral("StandAlonenoqb")), noqb);
-        QCOMPARE(flagText(m_session->StandAlone), standAlone);
-        QCOMPARE(flagText(m_session->StandAlonenoqb), noqb);
-        QCOMPARE(m_state.command1Caption, caption);
+        m_state.command1Caption = u"Load Wages"_s;
+        QVERIFY(ok(clicks, [](SubmitterOptionBoxes& boxes) { boxes.Text1 = u"9000"_s; }));
+        const SubmitterOptionBoxes reopened = loadSubmitterOptions(*m_session);
+        QCOMPARE(
+            bits({m_session->UseSUIItem, m_session->CalcTaxable, m_session->StandAlone, m_session->StandAlonenoqb}) +
+                u" "_s + setting(u"StandAlone"_s) + setting(u"StandAlonenoqb"_s) + u" "_s + m_state.command1Caption +
+                u" "_s + bits({reopened.Check2, reopened.Check3, reopened.Text1Enabled}),
+            after);
     }
 
     void restart_keepsTheKeyedOptions_andResetsTheOthers()
@@ -175,20 +146,20 @@ private Q_SLOTS:
         m_session->SupportFile = true;
         QVERIFY(!loadSubmitterOptions(*m_session).Check4);
         QVERIFY(ok({1, 3, 4, 5, 6, 8}, [](SubmitterOptionBoxes& boxes) {
-            boxes.Text1 = QStringLiteral("9000");
-            boxes.RemitterIdText = QStringLiteral("123456");
-            boxes.Text2 = QStringLiteral("SOC Code");
+            boxes.Text1 = u"9000"_s;
+            boxes.RemitterIdText = u"123456"_s;
+            boxes.Text2 = u"SOC Code"_s;
         }));
-        QVERIFY(m_session->MergeFiles && m_session->SupportFile && m_session->AllowZeroHours);
-
+        QCOMPARE(bits({m_session->MergeFiles, m_session->SupportFile, m_session->AllowZeroHours}), u"111"_s);
         start();
-        QVERIFY(!m_session->MergeFiles && !m_session->SupportFile && !m_session->AllowZeroHours);
-        QVERIFY(m_session->UseSUIItem && !m_session->CalcTaxable);
-        QVERIFY(m_session->UseEmployer && !m_session->StandAlone && m_session->StandAlonenoqb);
+        // MergeFiles SupportFile AllowZeroHours UseSUIItem CalcTaxable UseEmployer StandAlone StandAlonenoqb
+        QCOMPARE(
+            bits({m_session->MergeFiles, m_session->SupportFile, m_session->AllowZeroHours, m_session->UseSUIItem,
+                  m_session->CalcTaxable, m_session->UseEmployer, m_session->StandAlone, m_session->StandAlonenoqb}),
+            u"00010101"_s);
         QCOMPARE(m_session->WageLimit, Currency::fromUnits(9000));
-        QCOMPARE(m_session->RemitID, QStringLiteral("123456"));
-        QCOMPARE(m_session->QBFieldNameSoc, QStringLiteral("SOC Code"));
-        QCOMPARE(m_state.command1Caption, QStringLiteral("Load Wages"));
+        QCOMPARE(m_session->RemitID + u"|"_s + m_session->QBFieldNameSoc + u"|"_s + m_state.command1Caption,
+                 u"123456|SOC Code|Load Wages"_s);
     }
 
     void check8ThenCancel_changesNothing()
@@ -200,9 +171,8 @@ private Q_SLOTS:
         editor.click(SubmitterCheck::Check8, true);
         editor.click(SubmitterCheck::Check8, false);
         editor.finish();
-        QVERIFY(m_session->StandAlone && !m_session->StandAlonenoqb);
-        QCOMPARE(settingsBytes(), settings);
-        QCOMPARE(m_state.command1Caption, QStringLiteral("Load Wages"));
+        QVERIFY(m_session->StandAlone && !m_session->StandAlonenoqb && settingsBytes() == settings);
+        QCOMPARE(m_state.command1Caption, u"Load Wages"_s);
     }
 
     void boundFieldEdits_reachTheSubmitterRow_onOkAndCancel_data()
@@ -218,9 +188,8 @@ private Q_SLOTS:
     {
         QFETCH(bool, pressOk);
         QFETCH(bool, emptyTable);
-        sql(emptyTable ? QStringLiteral("DELETE FROM Submitter")
-                       : QStringLiteral("UPDATE Submitter SET Name = 'Old', Email = 'a@b.c'"));
-        sql(QStringLiteral("INSERT INTO Employee (Name) VALUES ('Of this run')"));
+        sql(emptyTable ? u"DELETE FROM Submitter"_s : u"UPDATE Submitter SET Name = 'Old', Email = 'a@b.c'"_s);
+        sql(u"INSERT INTO Employee (Name) VALUES ('Of this run')"_s);
 
         SubmitterEditor editor(*m_session, m_state, m_dialogs);
         editor.open();
@@ -230,24 +199,23 @@ private Q_SLOTS:
         const auto field = [model](const char* name) {
             return model->index(0, model->fieldIndex(QLatin1String(name)));
         };
-        QCOMPARE(model->data(field("Name")).toString(), emptyTable ? QString() : QStringLiteral("Old"));
+        QCOMPARE(model->data(field("Name")).toString(), emptyTable ? QString() : u"Old"_s);
         // The window holds the store alone while it is up.
         WageStore other;
         QVERIFY_THROWS_EXCEPTION(StoreError, other.open(m_session->DataFolder + WageStore::kFileName));
 
-        model->setData(field("Name"), QStringLiteral("Acme Payroll"));
+        model->setData(field("Name"), u"Acme Payroll"_s);
         model->setData(field("Email"), QString());
         if (pressOk) {
             QVERIFY(editor.accept());
         }
         editor.finish();
-        QVERIFY(!m_session->Store.isOpen());
+        QVERIFY(!m_session->Store.isOpen() && m_dialogs.messages().isEmpty());
         QCOMPARE(m_dialogs.busyDepth(), 0);
-        QVERIFY(m_dialogs.messages().isEmpty());
-        QCOMPARE(sql(QStringLiteral("SELECT Name || '|' || quote(Email) || '|' || quote(EIN) FROM Submitter")),
-                 QStringList{QStringLiteral("Acme Payroll|''|''")});
         // Opening the window is not a run: the quarter's rows stay.
-        QCOMPARE(sql(QStringLiteral("SELECT count(*) FROM Employee")), QStringList{QStringLiteral("1")});
+        QCOMPARE(sql(u"SELECT Name || '|' || quote(Email) || '|' || quote(EIN) || '|' || (SELECT count(*) FROM "
+                     "Employee) FROM Submitter"_s),
+                 u"Acme Payroll|''|''|1"_s);
     }
 
     void storeHeldElsewhere_isADataError_andTheOptionsStillWork()
@@ -257,7 +225,7 @@ private Q_SLOTS:
         SubmitterEditor editor(*m_session, m_state, m_dialogs);
         editor.open();
         QCOMPARE(m_dialogs.messages().size(), 1);
-        QVERIFY(m_dialogs.messages().first().startsWith(QStringLiteral("Data error event hit err:The wage store")));
+        QVERIFY(m_dialogs.messages().first().startsWith(u"Data error event hit err:The wage store"_s));
         QVERIFY(editor.model() == nullptr);
         QCOMPARE(m_dialogs.busyDepth(), 0);
         editor.click(SubmitterCheck::Check7, true);
@@ -269,10 +237,10 @@ private Q_SLOTS:
 
     void unwritableSettings_areReported_andTheOptionsHoldForTheSession()
     {
-        m_session->SettingsFile = m_documents->filePath(QStringLiteral("missing/suta.ini"));
+        m_session->SettingsFile = m_documents->filePath(u"missing/suta.ini"_s);
         QVERIFY(ok({6}));
         QCOMPARE(m_dialogs.messages().size(), 1);
-        QVERIFY(m_dialogs.messages().first().contains(QStringLiteral("could not be written")));
+        QVERIFY(m_dialogs.messages().first().contains(u"could not be written"_s));
         QCOMPARE(m_dialogs.calls().first().icon, MessageIcon::Exclamation);
         QVERIFY(m_session->UseEmployer);
     }

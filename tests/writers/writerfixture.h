@@ -13,6 +13,16 @@
 
 namespace wagetrove::test {
 
+/// Fills a window's boxes Text1, Text2, … in turn from `texts`, separated by "|".
+template <typename Boxes>
+void fillBoxes(Boxes& boxes, const QString& texts)
+{
+    const QStringList values = texts.split(QLatin1Char('|'));
+    for (int i = 0; i < values.size(); ++i) {
+        boxes.box(i + 1) = values[i];
+    }
+}
+
 /// A store, scripted dialogs and an output folder holding one target file: for tests of the file writers. Test
 /// classes inherit it next to QObject and call resetWriter() from init().
 class WriterFixture

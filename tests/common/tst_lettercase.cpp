@@ -2,6 +2,7 @@
 
 #include <QTest>
 
+using namespace Qt::StringLiterals;
 class TestLetterCase : public QObject
 {
     Q_OBJECT
@@ -14,16 +15,12 @@ private Q_SLOTS:
         QTest::addColumn<QString>("folded");
 
         QTest::newRow("empty") << QString() << QString() << QString();
-        QTest::newRow("mixed ASCII") << QStringLiteral("Ann-Marie O'Day 2nd, Jr.")
-                                     << QStringLiteral("ANN-MARIE O'DAY 2ND, JR.")
-                                     << QStringLiteral("ann-marie o'day 2nd, jr.");
-        QTest::newRow("the letters' ends")
-            << QStringLiteral("aAzZ@[`{") << QStringLiteral("AAZZ@[`{") << QStringLiteral("aazz@[`{");
-        QTest::newRow("nothing to change")
-            << QStringLiteral("12-34") << QStringLiteral("12-34") << QStringLiteral("12-34");
-        QTest::newRow("accents") << QStringLiteral("Renée DUPRÉ") << QStringLiteral("RENÉE DUPRÉ")
-                                 << QStringLiteral("renée dupré");
-        QTest::newRow("sharp s") << QStringLiteral("Strauß") << QStringLiteral("STRAUSS") << QStringLiteral("strauß");
+        QTest::newRow("mixed ASCII") << u"Ann-Marie O'Day 2nd, Jr."_s << u"ANN-MARIE O'DAY 2ND, JR."_s
+                                     << u"ann-marie o'day 2nd, jr."_s;
+        QTest::newRow("the letters' ends") << u"aAzZ@[`{"_s << u"AAZZ@[`{"_s << u"aazz@[`{"_s;
+        QTest::newRow("nothing to change") << u"12-34"_s << u"12-34"_s << u"12-34"_s;
+        QTest::newRow("accents") << u"Renée DUPRÉ"_s << u"RENÉE DUPRÉ"_s << u"renée dupré"_s;
+        QTest::newRow("sharp s") << u"Strauß"_s << u"STRAUSS"_s << u"strauß"_s;
     }
     void letterCase()
     {

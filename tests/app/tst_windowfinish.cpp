@@ -1,13 +1,10 @@
 #include "acquire/payrollitemlist.h"
-#include "app/accessnotice.h"
-#include "app/form5.h"
 #include "app/mainwindowstate.h"
 #include "app/qtdialogs.h"
 #include "app/session.h"
 #include "app/statecatalogue.h"
 #include "app/windowfinish.h"
 #include "store/frmgrosstaxable.h"
-#include "store/frmstateidtable.h"
 #include "store/frmsubmitter.h"
 #include "tests/support/scripteddialogs.h"
 #include "tests/support/storefixture.h"
@@ -23,21 +20,17 @@
 #include <QTimer>
 
 using namespace wagetrove;
+using namespace Qt::StringLiterals;
 
 namespace {
 
 enum class Window
 {
-    Totals,
     TotalsTexas,
     Transmitter,
     Submitter,
     WageDetails,
-    CompanyInfo,
-    UnemploymentItem,
     WithholdingItem,
-    AccessNoticeWindow,
-    TexasNotice,
 };
 
 } // namespace
@@ -56,9 +49,8 @@ private:
     {
         Session& session = m_store->session();
         switch (window) {
-        case Window::Totals:
         case Window::TotalsTexas:
-            session.StatePosition = positionOf(window == Window::Totals ? StateItem::Illinois : StateItem::Texas);
+            session.StatePosition = positionOf(StateItem::Texas);
             return std::make_unique<Form3>(session, m_dialogs, ShowTotalsWindowLayout(session, QString(), QString()));
         case Window::Transmitter:
             return std::make_unique<frmTXMag>(session, m_dialogs);
@@ -67,19 +59,9 @@ private:
         case Window::WageDetails:
             session.Store.open(session.DataFolder + WageStore::kFileName);
             return std::make_unique<frmGrossTaxable>(session.Store.database(), StateItem::Illinois, m_dialogs);
-        case Window::CompanyInfo:
-            session.Store.open(session.DataFolder + WageStore::kFileName);
-            return std::make_unique<frmStateIDTable>(session.Store.database(), m_dialogs);
-        case Window::UnemploymentItem:
         case Window::WithholdingItem:
-            return std::make_unique<PayrollItemList>(
-                window == Window::UnemploymentItem ? PayrollItemList::Purpose::Unemployment
-                                                   : PayrollItemList::Purpose::Withholding,
-                session, m_dialogs, QStringList{QStringLiteral("IL SUI")}, QString());
-        case Window::AccessNoticeWindow:
-            return std::make_unique<AccessNotice>();
-        case Window::TexasNotice:
-            return std::make_unique<Form5>(session, m_dialogs);
+            return std::make_unique<PayrollItemList>(PayrollItemList::Purpose::Withholding, session, m_dialogs,
+                                                     QStringList{u"IL SUI"_s}, QString());
         }
         return nullptr;
     }
@@ -91,6 +73,8 @@ private Q_SLOTS:
         m_dialogs = test::ScriptedDialogs();
     }
 
+    // Boxes side by side in a row, a box placed beside the column, check boxes, a grid whose own parts take no
+    // Tab stop, and a hidden box left out.
     void tabOrderAndAccelerators_data()
     {
         QTest::addColumn<int>("window");
@@ -99,8 +83,6 @@ private Q_SLOTS:
         const auto row = [](const char* name, Window window, const char* tabOrder, const char* buttons) {
             QTest::newRow(name) << int(window) << QString::fromLatin1(tabOrder) << QString::fromLatin1(buttons);
         };
-        row("the totals window, Illinois", Window::Totals,
-            "Text1 Text3 Text4 Text2 Text5 Text6 Text7 Text8 Text9 Command1", "&OK");
         row("the totals window, Texas", Window::TotalsTexas,
             "Text1 Text3 Text4 Text11 Text2 Text5 Text6 Text7 Text8 Text9 Text10 Command1", "&OK");
         row("the transmitter window", Window::Transmitter,
@@ -114,14 +96,8 @@ private Q_SLOTS:
             "&Browse...|&Web Connector File...|&OK|&Cancel");
         row("Wage Details", Window::WageDetails, "grdDataGrid cmdAdd cmdDelete cmdRefresh cmdUpdate cmdClose",
             "&Add|&Delete|&Refresh|&Update|&Close");
-        row("company accounts", Window::CompanyInfo, "grdDataGrid cmdAdd cmdDelete cmdUpdate cmdClose",
-            "&Add|&Delete|&Update|&Close");
-        row("unemployment item", Window::UnemploymentItem, "List1 Text1 Command1 Command2", "&OK|&Cancel");
         row("withholding item", Window::WithholdingItem, "List1 Command1 Command2", "&OK|&Cancel");
-        row("access notice", Window::AccessNoticeWindow, "Check1 Command1 Command2", "&OK|&Cancel");
-        row("Texas notice", Window::TexasNotice, "Check1 Command1", "&OK");
     }
-
     void tabOrderAndAccelerators()
     {
         QFETCH(int, window);
@@ -131,7 +107,6 @@ private Q_SLOTS:
         shown->show();
         QApplication::setActiveWindow(shown.get());
         QVERIFY(QTest::qWaitForWindowActive(shown.get()));
-
         QWidget* first = shown->nextInFocusChain();
         while (!(first->focusPolicy() & Qt::TabFocus) || !first->isVisible() || !first->isEnabled()) {
             first = first->nextInFocusChain();
@@ -148,17 +123,17 @@ private Q_SLOTS:
             order << name;
             QTest::keyClick(focused, Qt::Key_Tab);
         }
-        QCOMPARE(order.join(QLatin1Char(' ')), tabOrder);
+        QCOMPARE(order.join(u' '), tabOrder);
         QStringList captions;
         for (QPushButton* button : shown->findChildren<QPushButton*>()) {
             captions << button->text();
         }
-        QCOMPARE(captions.join(QLatin1Char('|')), buttons);
+        QCOMPARE(captions.join(u'|'), buttons);
     }
 
     void windowSize_isRememberedFromOneShowingToTheNext()
     {
-        const QString sizes = m_store->session().DataFolder + QStringLiteral("windows.ini");
+        const QString sizes = m_store->session().DataFolder + u"windows.ini"_s;
         configureWindows({sizes, QString()});
         QSize first;
         for (int showing = 0; showing < 2; ++showing) {
@@ -181,18 +156,18 @@ private Q_SLOTS:
     void progress_showsAfterHalfASecondAndCancels()
     {
         QtDialogs dialogs;
-        QVERIFY(dialogs.progress(QStringLiteral("Writing"), 1, 10));
+        QVERIFY(dialogs.progress(u"Writing"_s, 1, 10));
         QVERIFY(!QApplication::activeModalWidget());
         QTest::qWait(600);
-        QVERIFY(dialogs.progress(QStringLiteral("Writing"), 5, 10));
+        QVERIFY(dialogs.progress(u"Writing"_s, 5, 10));
         auto* shown = qobject_cast<QProgressDialog*>(QApplication::activeModalWidget());
         QVERIFY(shown);
         QCOMPARE(shown->value(), 500);
         shown->cancel();
-        QVERIFY(!dialogs.progress(QStringLiteral("Writing"), 6, 10));
+        QVERIFY(!dialogs.progress(u"Writing"_s, 6, 10));
         dialogs.endProgress();
         QVERIFY(!QApplication::activeModalWidget());
-        QVERIFY(dialogs.progress(QStringLiteral("Writing"), 1, 10));
+        QVERIFY(dialogs.progress(u"Writing"_s, 1, 10));
     }
 
     // A message box carries its kind's icon; No is the default where the question says so.
@@ -210,11 +185,9 @@ private Q_SLOTS:
         row("error", MessageIcon::Critical, MessageButtons::Ok, QMessageBox::Critical, Answer::Ok);
         row("warning", MessageIcon::Exclamation, MessageButtons::Ok, QMessageBox::Warning, Answer::Ok);
         row("yes or no", MessageIcon::None, MessageButtons::YesNo, QMessageBox::Question, Answer::Yes);
-        row("yes or no, no the default", MessageIcon::None, MessageButtons::YesNoDefaultNo, QMessageBox::Question,
-            Answer::No);
+        row("no the default", MessageIcon::None, MessageButtons::YesNoDefaultNo, QMessageBox::Question, Answer::No);
         row("retry", MessageIcon::None, MessageButtons::RetryCancel, QMessageBox::Warning, Answer::Retry);
     }
-
     void messageBoxes_showTheirKind()
     {
         QFETCH(int, icon);
@@ -228,8 +201,8 @@ private Q_SLOTS:
             seenIcon = box->icon();
             QTest::keyClick(box, Qt::Key_Return);
         });
-        const Answer answer = QtDialogs().message(QStringLiteral("text"), QStringLiteral("title"),
-                                                  static_cast<MessageIcon>(icon), static_cast<MessageButtons>(buttons));
+        const Answer answer = QtDialogs().message(u"text"_s, u"title"_s, static_cast<MessageIcon>(icon),
+                                                  static_cast<MessageButtons>(buttons));
         QCOMPARE(seenIcon, shown);
         QCOMPARE(int(answer), onEnter);
     }

@@ -14,20 +14,20 @@
 
 using namespace wagetrove;
 using test::bytesOf;
+using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-const QString kSheetPart = QStringLiteral("xl/worksheets/sheet1.xml");
+const QString kSheetPart = u"xl/worksheets/sheet1.xml"_s;
 const QStringList kHeaderRows{
-    QStringLiteral("Massachusetts Paid Family and Medical Leave - Employee Contribution Upload||||||||"),
+    u"Massachusetts Paid Family and Medical Leave - Employee Contribution Upload||||||||"_s,
     QStringLiteral("SSN|First Name|Last Name|Middle Initial|Suffix|YTD Wages|QTD Wages|Employer Medical Share %|"
                    "Employer Family Share %")};
 // The employees of addEmployees() with "Med %" 50 and "Family %" 100: LastName order, the all-zero employee
 // removed, a leading-zero SSN kept, names upper case with their accents and without a control character, wages as
 // plain numbers.
-const QStringList kFilledRows{QStringLiteral("123456789|AL|ADAMS|||5|0|50|100"),
-                              QStringLiteral("222222222|ANN & BO|COLE|||10000|7000|50|100"),
-                              QStringLiteral("012345678|ZOË|ÖBERG|||1234.5|1234.5|50|100")};
+const QStringList kFilledRows{u"123456789|AL|ADAMS|||5|0|50|100"_s, u"222222222|ANN & BO|COLE|||10000|7000|50|100"_s,
+                              u"012345678|ZOË|ÖBERG|||1234.5|1234.5|50|100"_s};
 
 // Every part of a workbook, unpacked, by name.
 QMap<QString, QByteArray> partsOf(const QString& path)
@@ -46,7 +46,7 @@ class TestCreateMAPFMLFile : public QObject, public test::WriterFixture
     Q_OBJECT
 
 public:
-    TestCreateMAPFMLFile() : WriterFixture(QStringLiteral("PFML-1234567.xlsx")) {}
+    TestCreateMAPFMLFile() : WriterFixture(u"PFML-1234567.xlsx"_s) {}
 
 private:
     QString templatePath() { return session().DataFolder + kPfmlTemplateName; }
@@ -55,7 +55,7 @@ private:
     void addEmployees()
     {
         WriterFixture::addEmployees(
-            QStringLiteral("SS, LastName, FirstName, MiddleName, GrossWages, TaxableWages"),
+            u"SS, LastName, FirstName, MiddleName, GrossWages, TaxableWages"_s,
             QStringLiteral("('012345678', 'Öberg', 'zoë', 'A', 12345000, 12345000), ('123456789', 'adams', 'al', '', "
                            "50000, 0), ('555555555', 'Nobody', 'Ned', '', 0, 0), ('222222222', 'Cole', 'Ann ' || "
                            "char(31) || '& Bo', '', 100000000, 70000000)"));
@@ -73,9 +73,9 @@ private Q_SLOTS:
     void init()
     {
         resetWriter();
-        QVERIFY(QFile::copy(test::programFolder() + QStringLiteral("/PFML.xlsx"), templatePath()));
-        session().Form3.Text6 = QStringLiteral("50");
-        session().Form3.Text7 = QStringLiteral("100");
+        QVERIFY(QFile::copy(test::programFolder() + u"/PFML.xlsx"_s, templatePath()));
+        session().Form3.Text6 = u"50"_s;
+        session().Form3.Text7 = u"100"_s;
     }
 
     // The shares as typed: a number as a number, anything else as its text.
@@ -83,11 +83,11 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("medical");
         QTest::addColumn<QStringList>("expected");
-        QTest::newRow("numbers") << QStringLiteral("50") << kFilledRows;
-        QTest::newRow("text") << QStringLiteral("half")
-                              << QStringList{QStringLiteral("123456789|AL|ADAMS|||5|0|half|100"),
-                                             QStringLiteral("222222222|ANN & BO|COLE|||10000|7000|half|100"),
-                                             QStringLiteral("012345678|ZOË|ÖBERG|||1234.5|1234.5|half|100")};
+        QTest::newRow("numbers") << u"50"_s << kFilledRows;
+        QTest::newRow("text") << u"half"_s
+                              << QStringList{u"123456789|AL|ADAMS|||5|0|half|100"_s,
+                                             u"222222222|ANN & BO|COLE|||10000|7000|half|100"_s,
+                                             u"012345678|ZOË|ÖBERG|||1234.5|1234.5|half|100"_s};
     }
     void employees_filledFromRowThree()
     {
@@ -108,7 +108,7 @@ private Q_SLOTS:
     void templateComesThroughUnchanged()
     {
         const QMap<QString, QByteArray> original = partsOf(templatePath());
-        QVERIFY(original.contains(QStringLiteral("xl/styles.xml")));
+        QVERIFY(original.contains(u"xl/styles.xml"_s));
         verifyWritten();
         QCOMPARE(partsOf(target()), original);
 
@@ -122,7 +122,7 @@ private Q_SLOTS:
         others.remove(kSheetPart);
         QCOMPARE(filled, others);
 
-        QVERIFY(m_store->exec(QStringLiteral("DELETE FROM Employee WHERE LastName <> 'Cole'")));
+        QVERIFY(m_store->exec(u"DELETE FROM Employee WHERE LastName <> 'Cole'"_s));
         verifyWritten();
         QCOMPARE(rows(), kHeaderRows + QStringList{kFilledRows.at(1)});
         QCOMPARE(partsOf(templatePath()), original);
@@ -134,9 +134,8 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("templateBytes"); // empty: no template
         QTest::addColumn<QStringList>("messageParts");
         QTest::newRow("template missing")
-            << QByteArray() << QStringList{QStringLiteral("was not written"), QStringLiteral("PFML.xlsx is missing")};
-        QTest::newRow("not a workbook") << QByteArray("PK not really")
-                                        << QStringList{QStringLiteral("PFML.xlsx is not a workbook")};
+            << QByteArray() << QStringList{u"was not written"_s, u"PFML.xlsx is missing"_s};
+        QTest::newRow("not a workbook") << QByteArray("PK not really") << QStringList{u"PFML.xlsx is not a workbook"_s};
     }
     void failure_isReportedAndWritesNothing()
     {
@@ -157,12 +156,12 @@ private Q_SLOTS:
     {
         WorkbookTemplate workbook(templatePath(), XlsxReader::kMaxRows);
         workbook.beginRow();
-        workbook.addText(1, QStringLiteral("last"));
+        workbook.addText(1, u"last"_s);
         try {
             workbook.beginRow();
             QFAIL("a row past the last one was started");
         } catch (const WorkbookTemplateError& error) {
-            QCOMPARE(error.reason, QStringLiteral("A sheet holds no more than 1048576 rows."));
+            QCOMPARE(error.reason, u"A sheet holds no more than 1048576 rows."_s);
         }
     }
 
@@ -170,15 +169,15 @@ private Q_SLOTS:
     // template's formats).
     void otherSpreadsheetReaders_readTheSameValues()
     {
-        const QString python = QStandardPaths::findExecutable(QStringLiteral("python3"), {QStringLiteral("/usr/bin")});
-        const QString soffice = QStandardPaths::findExecutable(QStringLiteral("soffice"));
+        const QString python = QStandardPaths::findExecutable(u"python3"_s, {u"/usr/bin"_s});
+        const QString soffice = QStandardPaths::findExecutable(u"soffice"_s);
         if (python.isEmpty() || soffice.isEmpty()) {
             QSKIP("python3-openpyxl and LibreOffice are installed by scripts/install-deps.sh");
         }
         addEmployees();
         verifyWritten();
         QProcess openpyxl;
-        openpyxl.start(python, {QStringLiteral("-W"), QStringLiteral("error"), QStringLiteral("-c"),
+        openpyxl.start(python, {u"-W"_s, u"error"_s, u"-c"_s,
                                 QStringLiteral("import openpyxl, sys\n"
                                                "sheet = openpyxl.load_workbook(sys.argv[1]).active\n"
                                                "for row in sheet.iter_rows(min_row=3, values_only=True):\n"
@@ -190,13 +189,11 @@ private Q_SLOTS:
                  kFilledRows.join(QLatin1Char('\n')) + QLatin1Char('\n'));
 
         QProcess libreOffice;
-        libreOffice.start(soffice,
-                          {QStringLiteral("-env:UserInstallation=file://") + m_out.filePath(QStringLiteral("lo")),
-                           QStringLiteral("--headless"), QStringLiteral("--convert-to"),
-                           QStringLiteral("csv:Text - txt - csv (StarCalc):44,34,76"), QStringLiteral("--outdir"),
-                           m_out.path(), target()});
+        libreOffice.start(soffice, {u"-env:UserInstallation=file://"_s + m_out.filePath(u"lo"_s), u"--headless"_s,
+                                    u"--convert-to"_s, u"csv:Text - txt - csv (StarCalc):44,34,76"_s, u"--outdir"_s,
+                                    m_out.path(), target()});
         QVERIFY(libreOffice.waitForFinished(180000));
-        QCOMPARE(bytesOf(m_out.filePath(QStringLiteral("PFML-1234567.csv"))),
+        QCOMPARE(bytesOf(m_out.filePath(u"PFML-1234567.csv"_s)),
                  QByteArray("Massachusetts Paid Family and Medical Leave - Employee Contribution Upload,,,,,,,,\n"
                             "SSN,First Name,Last Name,Middle Initial,Suffix,YTD Wages,QTD Wages,"
                             "Employer Medical Share %,Employer Family Share %\n"

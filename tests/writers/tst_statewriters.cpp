@@ -389,24 +389,6 @@ private Q_SLOTS:
         QCOMPARE(r.mid(121, 9) + r.mid(244, 10) + r.mid(177, 11) + r.mid(206, 11), written);
     }
 
-    // Hours rounded half up, the last that fit; 999.5 and more stop the file (below).
-    void massachusettsHours_data()
-    {
-        QTest::addColumn<qint64>("hours");
-        QTest::addColumn<QByteArray>("written");
-        QTest::newRow("under a half") << qint64(4'4999) << QByteArray("004");
-        QTest::newRow("last that fits") << qint64(999'4999) << QByteArray("999");
-    }
-    void massachusettsHours()
-    {
-        QFETCH(qint64, hours);
-        QFETCH(QByteArray, written);
-        addEmployees();
-        QVERIFY(m_store->exec(QStringLiteral("UPDATE Employee SET TotalHours = %1 WHERE SS = '123456789'").arg(hours)));
-        verifyWritten(StateItem::MassachusettsQuest);
-        QCOMPARE(bytesOf(target()).mid(131, 3), written);
-    }
-
     // A writer with nothing but employee records replaces last quarter's file with an empty one.
     void emptyTable_writesAnEmptyFile()
     {

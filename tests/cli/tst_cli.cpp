@@ -1,19 +1,13 @@
-#include "acquire/getpayrolldata.h"
 #include "acquire/qb/simulatedquickbooks.h"
-#include "app/createfile.h"
 #include "app/datafolder.h"
-#include "app/period.h"
 #include "app/startup.h"
-#include "cli/clidialogs.h"
 #include "common/inifile.h"
 #include "store/wagestore.h"
 #include "tests/support/cliprocess.h"
 #include "tests/support/filebytes.h"
-#include "tests/support/scriptedpayrolldatawindows.h"
-#include "tests/support/startedprogram.h"
+#include "tests/support/testenvironment.h"
 #include "tests/support/webconnectorclient.h"
 #include "tests/support/workbookwriter.h"
-#include "writers/transmitter.h"
 
 #include <QDir>
 #include <QFile>
@@ -28,6 +22,7 @@
 #include <QTest>
 
 using namespace wagetrove;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -37,7 +32,7 @@ using Run = test::CliRun;
 /// The words of `line`, split at blanks; a text in single quotes is one word.
 QStringList args(const char* line)
 {
-    static const QRegularExpression word(QStringLiteral("'([^']*)'|(\\S+)"));
+    static const QRegularExpression word(u"'([^']*)'|(\\S+)"_s);
     QStringList words;
     for (const QRegularExpressionMatch& match : word.globalMatch(QString::fromUtf8(line))) {
         words << match.captured(1) + match.captured(2);
@@ -52,7 +47,7 @@ QJsonObject jsonOf(const Run& run)
 
 } // namespace
 
-class TestCli : public QObject, protected test::StartedProgram
+class TestCli : public QObject
 {
     Q_OBJECT
 
@@ -60,150 +55,145 @@ private:
     std::unique_ptr<QTemporaryDir> m_dir;
 
     QString path(const QString& name) const { return m_dir->filePath(name); }
-    QString data() const { return path(QStringLiteral("data")); }
-    QString sample() const { return data() + QLatin1Char('/') + kSampleWagesName; }
-    QString demoCompany() const { return QStringLiteral("simulated:%1/demo-company.json").arg(test::programFolder()); }
+    QString data() const { return path(u"data"_s); }
+    QString sample() const { return data() + u'/' + kSampleWagesName; }
+    QString demoCompany() const { return u"simulated:%1/demo-company.json"_s.arg(test::programFolder()); }
 
     test::CliProcess program() const
     {
-        return test::CliProcess(QStringLiteral(WAGETROVE_CLI), data(), path(QStringLiteral("documents")));
+        return test::CliProcess(QStringLiteral(WAGETROVE_CLI), data(), path(u"documents"_s));
     }
 
-    Run cli(const QStringList& arguments, const QString& today = QStringLiteral("2025-04-15"),
-            const QByteArray& input = {}) const
+    Run cli(const QStringList& arguments, const QString& today = u"2025-04-15"_s, const QByteArray& input = {}) const
     {
         return program().run(arguments, today, input);
     }
 
     /// Illinois's first quarter of 2025 from the sample workbook, into `out` (or, when empty, no --out).
-    QStringList fileArguments(const QString& out, const QString& state = QStringLiteral("IL")) const
+    QStringList fileArguments(const QString& out, const QString& state = u"IL"_s) const
     {
-        QStringList arguments = test::CliProcess::quarterFile(state, out) << QStringLiteral("--wages") << sample();
+        QStringList arguments = test::CliProcess::quarterFile(state, out) << u"--wages"_s << sample();
         if (out.isEmpty()) {
-            arguments.remove(arguments.indexOf(QStringLiteral("--out")), 2);
+            arguments.remove(arguments.indexOf(u"--out"_s), 2);
         }
         return arguments;
     }
 
     QStringList quickBooksArguments(const QString& state, const QString& connection, const QString& out) const
     {
-        return test::CliProcess::quarterFile(state, out) << QStringLiteral("--quickbooks") << connection
-                                                         << QStringLiteral("--hours-for-zero") << QStringLiteral("520");
+        return test::CliProcess::quarterFile(state, out)
+               << u"--quickbooks"_s << connection << args("--hours-for-zero 520");
     }
 
     void fillSubmitter()
     {
         const Run run = cli(test::CliProcess::submitterArguments());
         QCOMPARE(run.status, 0);
-        QVERIFY(run.out.contains(QStringLiteral("EIN: 98-7654321\n")));
+        QVERIFY(run.out.contains(u"EIN: 98-7654321\n"_s));
     }
 
 private Q_SLOTS:
     void init() { m_dir = std::make_unique<QTemporaryDir>(); }
 
-    // The README's demo writes the Illinois file the windows write from the same workbook, Submitter row and day,
-    // and so does a run over another data folder; another day dates the file differently.
-    void demo_illinoisFileIsTheWindowsFileAndTheSameEveryRun()
+    // The README's demo writes every state's file with its own closing word; the Illinois file is the same from
+    // a run over another data folder, and another day dates it differently.
+    void demo_everyStateFiled_andTheSameFileEveryRun()
     {
         QProcess demo;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("DEMO_OUTPUT"), path(QStringLiteral("demo")));
+        environment.insert(u"DEMO_OUTPUT"_s, path(u"demo"_s));
         demo.setProcessEnvironment(environment);
         QDir build(QFileInfo(QStringLiteral(WAGETROVE_CLI)).absolutePath());
         QVERIFY(build.cdUp());
-        demo.start(QStringLiteral("bash"),
-                   {QStringLiteral(WAGETROVE_SOURCE_DIR "/scripts/demo.sh"), build.absolutePath()});
+        demo.start(u"bash"_s, {QStringLiteral(WAGETROVE_SOURCE_DIR "/scripts/demo.sh"), build.absolutePath()});
         QVERIFY(demo.waitForFinished(240000));
         const QString output = QString::fromUtf8(demo.readAllStandardOutput() + demo.readAllStandardError());
         QVERIFY2(demo.exitStatus() == QProcess::NormalExit && demo.exitCode() == 0, qPrintable(output));
-        QVERIFY2(output.contains(QStringLiteral("Total Wages               $136,356.89\n")), qPrintable(output));
-        // Each state's file ends with its own word on where it goes.
+        QVERIFY2(output.contains(u"Total Wages               $136,356.89\n"_s), qPrintable(output));
         for (const char* const where :
              {"the Connecticut website", "Florida Website", "Illinois Website", "the Kentucky website",
               "the Massachusetts website", "Mississippi Website", "North Carolina Website", "South Carolina Website",
               "TN Website", "the Washington website"}) {
-            QVERIFY2(output.contains(QStringLiteral("File Successfully Created. Now log into %1 and upload this file.")
-                                         .arg(QLatin1String(where))),
+            QVERIFY2(output.contains(u"File Successfully Created. Now log into %1 and upload this file."_s.arg(
+                         QLatin1String(where))),
                      where);
         }
-        QVERIFY(
-            output.contains(QStringLiteral("Wagetrove: File Successfully Created. Send File to State of Maryland.")));
-        const QByteArray bytes = bytesOf(path(QStringLiteral("demo/files/L1234567.251")));
+        QVERIFY(output.contains(u"Wagetrove: File Successfully Created. Send File to State of Maryland."_s));
+        const QByteArray bytes = bytesOf(path(u"demo/files/L1234567.251"_s));
         QCOMPARE(bytes.size(), 18 * 276);
 
         fillSubmitter();
-        const Run again = cli(fileArguments(path(QStringLiteral("again.251"))));
+        const Run again = cli(fileArguments(path(u"again.251"_s)));
         QCOMPARE(again.status, 0);
-        QVERIFY(again.out.contains(QStringLiteral("File written: ") + path(QStringLiteral("again.251"))));
-        QVERIFY(again.err.contains(QStringLiteral(
-            "Wagetrove: File Successfully Created. Now log into Illinois Website and upload this file.")));
-        QCOMPARE(bytesOf(path(QStringLiteral("again.251"))), bytes);
-        QCOMPARE(cli(fileArguments(path(QStringLiteral("later.251"))), QStringLiteral("2025-04-16")).status, 0);
-        QVERIFY(bytesOf(path(QStringLiteral("later.251"))) != bytes);
-
-        QVERIFY(writeSettings("[Options]\r\nStandAlonenoqb=Y\r\n"));
-        QCOMPARE(startProgram(QDate(2025, 4, 15)), StartupResult::Ready);
-        {
-            WageStore store;
-            store.open(dataFolder() + WageStore::kFileName);
-            QSqlQuery submitter(store.database());
-            QVERIFY(submitter.exec(QStringLiteral(
-                "UPDATE Submitter SET Name = 'PAYROLL SERVICES LLC', Address = '2 OAK AVE', City = 'CHICAGO', "
-                "State = 'IL', Zip = '60601', Contact = 'PAT DOE', Phone = '312-555-0100', EIN = '98-7654321', "
-                "Email = 'pat@example.com'")));
-        }
-        selectState(*m_session, 2);
-        clickQuarter(*m_session, m_state, 1, QDate(2025, 1, 1));
-        m_dialogs.fileNext(dataFolder() + kSampleWagesName);
-        test::ScriptedPayrollDataWindows payrollWindows;
-        GetPayrollData(*m_session, m_state, m_dialogs, payrollWindows);
-        const QString windows = path(QStringLiteral("windows.251"));
-        m_dialogs.fileNext(windows);
-        CreateFileCommand(*m_session, m_dialogs, [this] { CreateTransmitterFile(*m_session, m_dialogs, [] {}); });
-        QCOMPARE(bytesOf(windows), bytes);
+        QVERIFY(again.out.contains(u"File written: "_s + path(u"again.251"_s)));
+        QVERIFY(again.err.contains(
+            u"Wagetrove: File Successfully Created. Now log into Illinois Website and upload this file."_s));
+        QCOMPARE(bytesOf(path(u"again.251"_s)), bytes);
+        QCOMPARE(cli(fileArguments(path(u"later.251"_s)), u"2025-04-16"_s).status, 0);
+        QVERIFY(bytesOf(path(u"later.251"_s)) != bytes);
     }
 
     void corrections_reachTheFileThroughTheirBoxes()
     {
         fillSubmitter();
-        QDir().mkpath(path(QStringLiteral("out")));
-        const Run run = cli(fileArguments(QString())
-                            << QStringLiteral("--out-dir") << path(QStringLiteral("out"))
-                            << args("--state-id ' 7654321 ' --rate 3.1 --transmitter-name 'BOOKS R US' --json"));
+        QDir().mkpath(path(u"out"_s));
+        const Run run = cli(fileArguments(QString()) << u"--out-dir"_s << path(u"out"_s)
+                                                     << args("--state-id ' 7654321 ' --rate 3.1 --transmitter-name "
+                                                             "'BOOKS R US' --json"));
         QCOMPARE(run.status, 0);
         const QJsonObject result = jsonOf(run);
-        QCOMPARE(result.value(QStringLiteral("status")).toInt(), 0);
-        const QJsonObject totals = result.value(QStringLiteral("totals")).toObject();
-        QCOMPARE(totals.value(QStringLiteral("Text9")).toString(), QStringLiteral("7654321"));
-        QCOMPARE(totals.value(QStringLiteral("Text6")).toString(), QStringLiteral("3.1"));
-        QCOMPARE(totals.value(QStringLiteral("Text7")).toString(), QStringLiteral("$3,775.08"));
-        QCOMPARE(result.value(QStringLiteral("captions")).toObject().value(QStringLiteral("Label11")).toString(),
-                 QStringLiteral("EIN"));
-        QCOMPARE(result.value(QStringLiteral("proposedName")).toString(), QStringLiteral("L7654321.251"));
-        const QString written = path(QStringLiteral("out/L7654321.251"));
-        QCOMPARE(result.value(QStringLiteral("file")).toString(), written);
-        QVERIFY(result.value(QStringLiteral("findings")).toArray().isEmpty());
-        QCOMPARE(result.value(QStringLiteral("messages")).toArray().last().toObject().value(QStringLiteral("title")),
-                 QJsonValue(QStringLiteral("Wagetrove")));
+        const QJsonObject totals = result.value(u"totals"_s).toObject();
+        const QString written = path(u"out/L7654321.251"_s);
+        QCOMPARE(QStringList({QString::number(result.value(u"status"_s).toInt()), totals.value(u"Text9"_s).toString(),
+                              totals.value(u"Text6"_s).toString(), totals.value(u"Text7"_s).toString(),
+                              result.value(u"captions"_s).toObject().value(u"Label11"_s).toString(),
+                              result.value(u"proposedName"_s).toString(), result.value(u"file"_s).toString(),
+                              result.value(u"messages"_s).toArray().last().toObject().value(u"title"_s).toString()})
+                     .join(u'|'),
+                 u"0|7654321|3.1|$3,775.08|EIN|L7654321.251|"_s + written + u"|Wagetrove"_s);
+        QVERIFY(result.value(u"findings"_s).toArray().isEmpty());
         const QByteArray bytes = bytesOf(written);
         QCOMPARE(bytes.size(), 18 * 276);
         QVERIFY(bytes.contains("BOOKS R US"));
         QCOMPARE(bytes.mid(16 * 276 + 267, 7), QByteArray("7654321"));
     }
 
+    // The State ID is saved in the company's row of the EIN as corrected, so --ein is taken before --state-id:
+    // the loaded company's row, under its old EIN, then keeps no State ID.
+    void corrections_einBeforeStateId_data()
+    {
+        QTest::addColumn<QStringList>("corrections");
+        QTest::addColumn<QString>("rows"); // StateIDTable after the run: EIN|State|StateID
+        QTest::newRow("state ID alone") << args("--state-id 7654321") << u"36-1234567|IL|7654321"_s;
+        QTest::newRow("EIN and state ID") << args("--state-id 7654321 --ein 11-1111111") << u"36-1234567|IL|"_s;
+    }
+    void corrections_einBeforeStateId()
+    {
+        QFETCH(QStringList, corrections);
+        QFETCH(QString, rows);
+        fillSubmitter();
+        const Run run = cli(quickBooksArguments(u"IL"_s, demoCompany(), path(u"a.251"_s)) + corrections);
+        QVERIFY2(run.status == 0, qPrintable(run.err));
+        WageStore store;
+        store.open(data() + u"/Suta.mdb"_s);
+        QSqlQuery query(store.database());
+        QVERIFY(query.exec(u"SELECT group_concat(EIN || '|' || State || '|' || ifnull(StateID, ''), ';') "
+                           "FROM StateIDTable"_s) &&
+                query.next());
+        QCOMPARE(query.value(0).toString(), rows);
+    }
+
     // The PFML shares are typed into the totals window's boxes; the workbook names its path and is not opened.
     void pfml_sharesReachTheWorkbook()
     {
         fillSubmitter();
-        QDir().mkpath(path(QStringLiteral("out")));
-        const Run run = cli(fileArguments(QString(), QStringLiteral("MA-PFML"))
-                            << QStringLiteral("--out-dir") << path(QStringLiteral("out"))
-                            << args("--med-percent 50 --family-percent 100"));
+        QDir().mkpath(path(u"out"_s));
+        const Run run = cli(fileArguments(QString(), u"MA-PFML"_s)
+                            << u"--out-dir"_s << path(u"out"_s) << args("--med-percent 50 --family-percent 100"));
         QCOMPARE(run.status, 0);
-        const QString written = path(QStringLiteral("out/PFML-1234567.xlsx"));
-        QVERIFY2(run.err.contains(QStringLiteral("Not opened: ") + written), qPrintable(run.err));
-        QCOMPARE(test::sheetRowTexts(written, 9).at(2),
-                 QStringLiteral("666778888|MICHAEL|BROWN|||3125.75|3125.75|50|100"));
+        const QString written = path(u"out/PFML-1234567.xlsx"_s);
+        QVERIFY2(run.err.contains(u"Not opened: "_s + written), qPrintable(run.err));
+        QCOMPARE(test::sheetRowTexts(written, 9).at(2), u"666778888|MICHAEL|BROWN|||3125.75|3125.75|50|100"_s);
     }
 
     // The listing needs no Submitter row; no viewer is started and no page file is left in the data folder.
@@ -211,40 +201,39 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("out");
         QTest::addColumn<int>("status");
-        QTest::newRow("written") << QStringLiteral("WL.pdf") << 0;
-        QTest::newRow("folder missing") << QStringLiteral("missing/WL.pdf") << 3;
+        QTest::newRow("written") << u"WL.pdf"_s << 0;
+        QTest::newRow("folder missing") << u"missing/WL.pdf"_s << 3;
     }
-
     void wageListing_writesThePdf()
     {
         QFETCH(QString, out);
         QFETCH(int, status);
         QStringList arguments = fileArguments(path(out));
-        arguments[0] = QStringLiteral("wage-listing");
+        arguments[0] = u"wage-listing"_s;
         const Run run = cli(arguments);
         QCOMPARE(run.status, status);
-        QCOMPARE(run.out.contains(QStringLiteral("File written: ") + path(out)), status == 0);
-        QVERIFY(!run.err.contains(QStringLiteral("Not opened")));
-        QVERIFY(QDir(data()).entryList({QStringLiteral("FilledIn*.pdf")}, QDir::Files).isEmpty());
+        QCOMPARE(run.out.contains(u"File written: "_s + path(out)), status == 0);
+        QVERIFY(!run.err.contains(u"Not opened"_s));
+        QVERIFY(QDir(data()).entryList({u"FilledIn*.pdf"_s}, QDir::Files).isEmpty());
         QCOMPARE(bytesOf(path(out)).startsWith("%PDF-"), status == 0);
     }
 
     void checksThatStop_exitOneAndWriteNothing()
     {
-        const QString out = path(QStringLiteral("L1234567.251"));
+        const QString out = path(u"L1234567.251"_s);
         // No Submitter row filled yet: the findings, one a line, and no file.
         Run run = cli(fileArguments(out));
         QCOMPARE(run.status, 1);
-        QVERIFY2(run.out.contains(QStringLiteral("\n- Submitter EIN must be in xx-xxxxxxx format\n- Submitter Company "
-                                                 "Name Required\n- Submitter Company Address Required\n")),
+        QVERIFY2(run.out.contains(u"\n- Submitter EIN must be in xx-xxxxxxx format\n- Submitter Company Name Required\n"
+                                  "- Submitter Company Address Required\n"_s),
                  qPrintable(run.out));
         QVERIFY(!QFile::exists(out));
-        run = cli(fileArguments(out) << QStringLiteral("--json"));
+        run = cli(fileArguments(out) << u"--json"_s);
         QCOMPARE(run.status, 1);
-        const QJsonArray findings = jsonOf(run).value(QStringLiteral("findings")).toArray();
+        const QJsonArray findings = jsonOf(run).value(u"findings"_s).toArray();
         QCOMPARE(findings.size(), 8);
-        QCOMPARE(findings.first().toString(), QStringLiteral("- Submitter EIN must be in xx-xxxxxxx format"));
-        QVERIFY(jsonOf(run).value(QStringLiteral("file")).isNull());
+        QCOMPARE(findings.first().toString(), u"- Submitter EIN must be in xx-xxxxxxx format"_s);
+        QVERIFY(jsonOf(run).value(u"file"_s).isNull());
 
         // A refusal of the transmitter window, and a correction its box refuses, leave an existing file alone.
         fillSubmitter();
@@ -266,22 +255,20 @@ private Q_SLOTS:
     void otherFailures_exitThreeAndWriteNothing()
     {
         fillSubmitter();
-        QVERIFY(test::writeBytes(path(QStringLiteral("wages.xlsx")), "not a workbook"));
-        QStringList arguments = fileArguments(path(QStringLiteral("a.251")));
-        arguments[arguments.indexOf(sample())] = path(QStringLiteral("wages.xlsx"));
+        QVERIFY(test::writeBytes(path(u"wages.xlsx"_s), "not a workbook"));
+        QStringList arguments = fileArguments(path(u"a.251"_s));
+        arguments[arguments.indexOf(sample())] = path(u"wages.xlsx"_s);
         QCOMPARE(cli(arguments).status, 3);
-        QVERIFY(!QFile::exists(path(QStringLiteral("a.251"))));
-
-        const QString noFolder = path(QStringLiteral("missing/a.251"));
+        QVERIFY(!QFile::exists(path(u"a.251"_s)));
+        const QString noFolder = path(u"missing/a.251"_s);
         QCOMPARE(cli(fileArguments(noFolder)).status, 3);
         QVERIFY(!QFile::exists(noFolder));
-
         // Another copy on the same data folder: the run does not touch the store it may be using.
         SingleInstanceGuard other(data());
         QVERIFY(other.tryAcquire());
-        QVERIFY(QFile::exists(data() + QStringLiteral("/wagetrove.lock")));
-        QCOMPARE(cli(fileArguments(path(QStringLiteral("b.251")))).status, 3);
-        QVERIFY(!QFile::exists(path(QStringLiteral("b.251"))));
+        QVERIFY(QFile::exists(data() + u"/wagetrove.lock"_s));
+        QCOMPARE(cli(fileArguments(path(u"b.251"_s))).status, 3);
+        QVERIFY(!QFile::exists(path(u"b.251"_s)));
     }
 
     void everyState_fromTheDemoCompany_andAgainFromItsReplay_data()
@@ -303,44 +290,38 @@ private Q_SLOTS:
         QFETCH(QString, account);
         fillSubmitter();
         // The demo company pays in Illinois and Massachusetts; elsewhere its Illinois item stands in.
-        const QStringList answers =
-            QStringList{QStringLiteral("--sui-item"),         QStringLiteral("IL - Unemployment Company"),
-                        QStringLiteral("--state-account-id"), account,
-                        QStringLiteral("--state-id"),         account};
-        const Run simulated = cli(quickBooksArguments(state, demoCompany(), path(QStringLiteral("simulated.out"))) +
-                                  answers + QStringList{QStringLiteral("--support-file")});
+        const QStringList answers = QStringList{u"--sui-item"_s,         u"IL - Unemployment Company"_s,
+                                                u"--state-account-id"_s, account,
+                                                u"--state-id"_s,         account};
+        const Run simulated =
+            cli(quickBooksArguments(state, demoCompany(), path(u"simulated.out"_s)) + answers << u"--support-file"_s);
         QVERIFY2(simulated.status == 0, qPrintable(simulated.err));
-        const QByteArray bytes = bytesOf(path(QStringLiteral("simulated.out")));
+        const QByteArray bytes = bytesOf(path(u"simulated.out"_s));
         QVERIFY(bytes.size() > 100);
-        QVERIFY(QFile::copy(data() + QStringLiteral("/QBData.xml"), path(QStringLiteral("saved.xml"))));
-
+        QVERIFY(QFile::copy(data() + u"/QBData.xml"_s, path(u"saved.xml"_s)));
         const Run replayed =
-            cli(quickBooksArguments(state, QStringLiteral("replay:") + path(QStringLiteral("saved.xml")),
-                                    path(QStringLiteral("replayed.out"))) +
-                answers);
+            cli(quickBooksArguments(state, u"replay:"_s + path(u"saved.xml"_s), path(u"replayed.out"_s)) + answers);
         QVERIFY2(replayed.status == 0, qPrintable(replayed.err));
-        if (state != QLatin1String("MA-PFML")) {
-            QCOMPARE(bytesOf(path(QStringLiteral("replayed.out"))), bytes);
+        // The workbook carries the time it was written; the sheets themselves are the same.
+        if (state != u"MA-PFML"_s) {
+            QCOMPARE(bytesOf(path(u"replayed.out"_s)), bytes);
         } else {
-            // The workbook carries the time it was written; the sheets themselves are the same.
-            QCOMPARE(bytesOf(path(QStringLiteral("replayed.out"))).size(), bytes.size());
+            QCOMPARE(bytesOf(path(u"replayed.out"_s)).size(), bytes.size());
         }
     }
 
     void webConnector_filesWhatTheSimulatedCompanyFiles()
     {
         fillSubmitter();
-        const QString password = QStringLiteral("correct horse");
-        const Run set = cli(args("options --qbwc-user bookkeeper --qbwc-password"), QStringLiteral("2025-04-15"),
-                            password.toUtf8() + "\r\n");
+        const QString password = u"correct horse"_s;
+        const Run set =
+            cli(args("options --qbwc-user bookkeeper --qbwc-password"), u"2025-04-15"_s, password.toUtf8() + "\r\n");
         QCOMPARE(set.status, 0);
-        QVERIFY(set.out.contains(QStringLiteral("QBWCUserName=bookkeeper\nQBWCPassword=set\n")));
-        const Run qwc =
-            cli(args("qwc --url http://localhost:8089/qbwc --out") << path(QStringLiteral("wagetrove.qwc")));
+        QVERIFY(set.out.contains(u"QBWCUserName=bookkeeper\nQBWCPassword=set\n"_s));
+        const Run qwc = cli(args("qwc --url http://localhost:8089/qbwc --out") << path(u"wagetrove.qwc"_s));
         QCOMPARE(qwc.status, 0);
-        QVERIFY(bytesOf(path(QStringLiteral("wagetrove.qwc"))).contains("<UserName>bookkeeper</UserName>"));
-        const Run simulated =
-            cli(quickBooksArguments(QStringLiteral("IL"), demoCompany(), path(QStringLiteral("simulated.out"))));
+        QVERIFY(bytesOf(path(u"wagetrove.qwc"_s)).contains("<UserName>bookkeeper</UserName>"));
+        const Run simulated = cli(quickBooksArguments(u"IL"_s, demoCompany(), path(u"simulated.out"_s)));
         QVERIFY2(simulated.status == 0, qPrintable(simulated.err));
 
         QTcpServer probe;
@@ -349,31 +330,30 @@ private Q_SLOTS:
         probe.close();
         // The run's own wait for the Web Connector's calls is far longer than a loaded machine takes for any.
         QProcess run;
-        program().start(run, quickBooksArguments(QStringLiteral("IL"), QStringLiteral("webconnector:%1").arg(port),
-                                                 path(QStringLiteral("webconnector.out")))
-                                 << QStringLiteral("--wait") << QStringLiteral("120"));
+        program().start(run, quickBooksArguments(u"IL"_s, u"webconnector:%1"_s.arg(port), path(u"webconnector.out"_s))
+                                 << u"--wait"_s << u"120"_s);
         QByteArray waiting;
         run.setReadChannel(QProcess::StandardError);
         while (!waiting.contains("/qbwc\n") && run.waitForReadyRead(120000)) {
             waiting += run.readAllStandardError();
         }
         QVERIFY2(waiting.contains("Waiting for QuickBooks Web Connector"), waiting.constData());
-        auto company = SimulatedQuickBooks::fromFixture(test::programFolder() + QStringLiteral("/demo-company.json"));
-        company->openConnection(QStringLiteral("test"), QStringLiteral("test"));
+        auto company = SimulatedQuickBooks::fromFixture(test::programFolder() + u"/demo-company.json"_s);
+        company->openConnection(u"test"_s, u"test"_s);
         company->beginSession();
-        WebConnectorClient client(QUrl(QStringLiteral("http://127.0.0.1:%1/qbwc").arg(port)),
-                                  {QStringLiteral("bookkeeper"), password, true, {}, {}, {}}, *company);
+        WebConnectorClient client(QUrl(u"http://127.0.0.1:%1/qbwc"_s.arg(port)),
+                                  {u"bookkeeper"_s, password, true, {}, {}, {}}, *company);
         client.start();
         // The run ends as soon as it has answered closeConnection, often while this loop still runs the client:
         // its end is taken from the process as the loop left it, not waited for a second time.
         QTRY_VERIFY_WITH_TIMEOUT(client.finished() && run.state() == QProcess::NotRunning, 150000);
         const QString err = QString::fromUtf8(waiting + run.readAllStandardError());
         QVERIFY2(run.exitStatus() == QProcess::NormalExit && run.exitCode() == 0, qPrintable(err));
-        QCOMPARE(client.calls().last(), QStringLiteral("closeConnection=Wagetrove has the payroll data."));
-        QCOMPARE(bytesOf(path(QStringLiteral("webconnector.out"))), bytesOf(path(QStringLiteral("simulated.out"))));
+        QCOMPARE(client.calls().last(), u"closeConnection=Wagetrove has the payroll data."_s);
+        QCOMPARE(bytesOf(path(u"webconnector.out"_s)), bytesOf(path(u"simulated.out"_s)));
         // The password itself is kept nowhere and shown nowhere.
-        for (const QString& text : {QString::fromUtf8(bytesOf(data() + QStringLiteral("/suta.ini"))), set.out, set.err,
-                                    qwc.out, QString::fromUtf8(run.readAllStandardOutput()), err}) {
+        for (const QString& text : {QString::fromUtf8(bytesOf(data() + u"/suta.ini"_s)), set.out, set.err, qwc.out,
+                                    QString::fromUtf8(run.readAllStandardOutput()), err}) {
             QVERIFY(!text.contains(password));
         }
     }
@@ -391,6 +371,7 @@ private Q_SLOTS:
                                 << QString::fromLatin1(message);
         };
         row("the item list shown without an answer", "TX", "demo", "", 3, "Wagetrove: Can't find payroll item.");
+        // A refused answer is not given again: the run would ask forever.
         row("an account number the list refuses", "TX", "demo",
             "--sui-item 'IL - Unemployment Company' --state-account-id 123", 1,
             "Wagetrove: State Account ID invalid. Enter in xx-xxxxxx-x format");
@@ -409,19 +390,18 @@ private Q_SLOTS:
         QFETCH(QString, message);
         fillSubmitter();
         QString connection = demoCompany();
-        if (company == QLatin1String("newer")) {
-            QByteArray json = bytesOf(test::programFolder() + QStringLiteral("/demo-company.json"));
+        if (company == u"newer"_s) {
+            QByteArray json = bytesOf(test::programFolder() + u"/demo-company.json"_s);
             json.replace("\"majorVersion\": \"34\"", "\"majorVersion\": \"36\"");
-            QVERIFY(test::writeBytes(path(QStringLiteral("newer.json")), json));
-            connection = QStringLiteral("simulated:") + path(QStringLiteral("newer.json"));
-        } else if (company == QLatin1String("missing")) {
-            connection = QStringLiteral("replay:") + path(QStringLiteral("nothing.xml"));
+            QVERIFY(test::writeBytes(path(u"newer.json"_s), json));
+            connection = u"simulated:"_s + path(u"newer.json"_s);
+        } else if (company == u"missing"_s) {
+            connection = u"replay:"_s + path(u"nothing.xml"_s);
         }
-        const Run run = cli(quickBooksArguments(state, connection, path(QStringLiteral("a.out"))) + extra +
-                            QStringList{QStringLiteral("--json")});
+        const Run run = cli(quickBooksArguments(state, connection, path(u"a.out"_s)) + extra << u"--json"_s);
         QCOMPARE(run.status, status);
         QVERIFY2(run.err.contains(message), qPrintable(run.err));
-        QVERIFY(!QFile::exists(path(QStringLiteral("a.out"))));
+        QVERIFY(!QFile::exists(path(u"a.out"_s)));
     }
 
     void outputOverWhatTheRunReads_refused()
@@ -430,8 +410,8 @@ private Q_SLOTS:
         const QByteArray workbook = bytesOf(sample());
         QCOMPARE(cli(fileArguments(sample())).status, 2);
         QCOMPARE(bytesOf(sample()), workbook);
-        QCOMPARE(cli(fileArguments(data() + QStringLiteral("/Suta.mdb"))).status, 2);
-        QVERIFY(cli({QStringLiteral("submitter")}).out.contains(QStringLiteral("EIN: 98-7654321\n")));
+        QCOMPARE(cli(fileArguments(data() + u"/Suta.mdb"_s)).status, 2);
+        QVERIFY(cli({u"submitter"_s}).out.contains(u"EIN: 98-7654321\n"_s));
     }
 
     void usageErrors_exitTwo_data()
@@ -448,27 +428,24 @@ private Q_SLOTS:
         QTest::newRow("wage listing without out") << args("wage-listing --state=IL --wages=w.xlsx");
         QTest::newRow("wage listing to a folder") << args("wage-listing --state=IL --wages=w.xlsx --out-dir=/tmp");
         QTest::newRow("unknown state") << args("file --state=ZZ --wages=w.xlsx --out=/nonexistent/x");
-        QTest::newRow("no transmitter window")
-            << args("file --state CT --wages=w.xlsx --out=/nonexistent/x --contact-name=X");
+        QTest::newRow("no transmitter window") << args("file --state CT --wages=w.xlsx --out=/x/y --contact-name=X");
         QTest::newRow("quarter 5") << args("file --state=4 --quarter=5 --wages=w.xlsx --out=/nonexistent/x");
-        QTest::newRow("quarter and dates") << args(
-            "file --state=Illinois --quarter=1 --from=01/01/2025 --to=03/31/2025 --wages=w.xlsx --out=/nonexistent/x");
+        QTest::newRow("quarter and dates")
+            << args("file --state=Illinois --quarter=1 --from=01/01/2025 --to=03/31/2025 --wages=w.xlsx --out=/x/y");
         QTest::newRow("no output") << args("file --state=IL --wages=w.xlsx");
         QTest::newRow("neither wages nor QuickBooks") << args("file --state=IL --out=/nonexistent/x");
-        QTest::newRow("unknown wage mode")
-            << args("file --state=IL --quickbooks=replay:x --wage-mode=net --out=/nonexistent/x");
+        QTest::newRow("unknown wage mode") << args("file --state=IL --quickbooks=replay:x --wage-mode=net --out=/x/y");
         QTest::newRow("two outputs") << args("file --state=IL --wages=w.xlsx --out=/nonexistent/x --out-dir=/tmp");
         QTest::newRow("rate for PFML") << args("file --state=MA-PFML --wages=w.xlsx --out=/nonexistent/x --rate=1");
         QTest::newRow("bad dates") << args(
-            "file --state=IL --from=13/45/2025 --to=03/31/2025 --wages=w.xlsx --out=/nonexistent/x");
+            "file --state=IL --from=13/45/2025 --to=03/31/2025 --wages=w.xlsx --out=/x/y");
     }
-
     void usageErrors_exitTwo()
     {
         QFETCH(QStringList, arguments);
         const Run run = cli(arguments);
         QCOMPARE(run.status, 2);
-        QVERIFY2(run.err.contains(QStringLiteral("Try 'wagetrove-cli --help'.")), qPrintable(run.err));
+        QVERIFY2(run.err.contains(u"Try 'wagetrove-cli --help'."_s), qPrintable(run.err));
         QVERIFY(run.out.isEmpty());
     }
 
@@ -476,38 +453,35 @@ private Q_SLOTS:
     {
         Run run = cli(args("options --standalone-noqb y --remit-id 123456 --wage-limit 7000"));
         QCOMPARE(run.status, 0);
-        const IniFile ini(data() + QStringLiteral("/suta.ini"));
-        const auto value = [&ini](const char* key) { return ini.read(QStringLiteral("Options"), QLatin1String(key)); };
-        QCOMPARE(QStringList({value("StandAlonenoqb"), value("StandAlone"), value("UseEmployer"), value("RemitID"),
-                              value("WageLimit")})
-                     .join(u' '),
-                 QStringLiteral("Y N N 123456 7000"));
-
+        const IniFile ini(data() + u"/suta.ini"_s);
+        const auto values = [&ini](const char* keys) {
+            QStringList read;
+            for (const QString& key : QString::fromLatin1(keys).split(u' ')) {
+                read << ini.read(u"Options"_s, key);
+            }
+            return read.join(u' ');
+        };
+        QCOMPARE(values("StandAlonenoqb StandAlone UseEmployer RemitID WageLimit"), u"Y N N 123456 7000"_s);
         run = cli(args("options --wage-limit lots"));
         QCOMPARE(run.status, 1);
-        QVERIFY(run.err.contains(QStringLiteral("Wagetrove: Invalid Wage Limit.")));
-        run = cli({QStringLiteral("options")});
+        QVERIFY(run.err.contains(u"Wagetrove: Invalid Wage Limit."_s));
+        run = cli({u"options"_s});
         QCOMPARE(run.status, 0);
-        QVERIFY2(run.out.contains(QStringLiteral("WageLimit=7000\nRemitID=123456\nUseEmployer=N\n")),
-                 qPrintable(run.out));
-        QVERIFY(run.out.contains(QStringLiteral("StandAlonenoqb=Y\n")));
-
+        QVERIFY2(run.out.contains(u"WageLimit=7000\nRemitID=123456\nUseEmployer=N\n"_s), qPrintable(run.out));
+        QVERIFY(run.out.contains(u"StandAlonenoqb=Y\n"_s));
         QCOMPARE(cli(args("options --quickbooks replay:QBData.xml")).status, 0);
-        QCOMPARE(value("QuickBooks"), QStringLiteral("replay:QBData.xml"));
-        QCOMPARE(value("StandAlonenoqb"), QStringLiteral("Y"));
+        QCOMPARE(values("QuickBooks StandAlonenoqb"), u"replay:QBData.xml Y"_s);
     }
 
     void helpAndVersion_printedWithoutTouchingTheDataFolder_data()
     {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QString>("printed");
-        const QString version = QStringLiteral("wagetrove-cli 1.0\n");
-        QTest::newRow("version") << args("--version") << version;
-        QTest::newRow("version before a command") << args("--version states") << version;
-        QTest::newRow("help") << args("--help") << QStringLiteral("Exit status");
-        QTest::newRow("a command's help") << args("file --help") << QStringLiteral("--hours-for-zero ");
+        QTest::newRow("version") << args("--version") << u"wagetrove-cli 1.0\n"_s;
+        QTest::newRow("version before a command") << args("--version states") << u"wagetrove-cli 1.0\n"_s;
+        QTest::newRow("help") << args("--help") << u"Exit status"_s;
+        QTest::newRow("a command's help") << args("file --help") << u"--hours-for-zero "_s;
     }
-
     void helpAndVersion_printedWithoutTouchingTheDataFolder()
     {
         QFETCH(QStringList, arguments);
@@ -518,34 +492,6 @@ private Q_SLOTS:
         QVERIFY2(printed.endsWith(u'\n') ? run.out == printed : run.out.contains(printed), qPrintable(run.out));
         QCOMPARE(run.err, QString());
         QVERIFY(!QFile::exists(data()));
-    }
-
-    void cliDialogs_neverWaitForAnAnswer()
-    {
-        QString log;
-        QTextStream errors(&log);
-        CliDialogs dialogs(errors);
-        QCOMPARE(dialogs.message(QStringLiteral("Go on?"), QStringLiteral("T"), MessageIcon::Question,
-                                 MessageButtons::YesNo),
-                 Answer::No);
-        QCOMPARE(dialogs.message(QStringLiteral("line1\r\nline2"), QStringLiteral("T")), Answer::Ok);
-        QCOMPARE(log, QStringLiteral("T: Go on?\nT: line1\nline2\n"));
-        QCOMPARE(dialogs.unanswered().size(), 1);
-
-        dialogs.answerInput(QStringLiteral("Enter Total Hours"), std::nullopt, QStringLiteral("--hours-for-zero"));
-        QVERIFY(!dialogs.input(QStringLiteral("hours?"), QStringLiteral("Enter Total Hours")));
-        QVERIFY(dialogs.unanswered().last().contains(QStringLiteral("--hours-for-zero")));
-        // A refused answer is not given again: the program would ask forever.
-        dialogs.answerInput(QStringLiteral("Enter Total Hours"), QStringLiteral("abc"), QStringLiteral("--hours"));
-        QCOMPARE(dialogs.input(QStringLiteral("hours?"), QStringLiteral("Enter Total Hours")), QStringLiteral("abc"));
-        QVERIFY(!dialogs.input(QStringLiteral("hours?"), QStringLiteral("Enter Total Hours")));
-        QVERIFY(!dialogs.input(QStringLiteral("other?"), QStringLiteral("Other")));
-        QCOMPARE(dialogs.unanswered().size(), 4);
-
-        dialogs.answerSaveFile(QStringLiteral("/out"), true, QStringLiteral("--out-dir"));
-        QCOMPARE(dialogs.saveFile({QStringLiteral("Save"), QStringLiteral("L1.251"), QString(), true, QString()}),
-                 QStringLiteral("/out/L1.251"));
-        QVERIFY(!dialogs.openFile({QStringLiteral("Open"), QString(), QString(), false, QString()}));
     }
 };
 

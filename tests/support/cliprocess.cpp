@@ -4,6 +4,8 @@
 
 namespace wagetrove::test {
 
+using namespace Qt::StringLiterals;
+
 CliProcess::CliProcess(QString program, QString dataFolder, QString documentsFolder)
     : m_program(std::move(program)), m_dataFolder(std::move(dataFolder)), m_documentsFolder(std::move(documentsFolder))
 {}
@@ -12,13 +14,11 @@ void CliProcess::start(QProcess& process, const QStringList& arguments, const QB
                        const QString& today) const
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("WAGETROVE_DOCUMENTS_DIR"), m_documentsFolder);
+    environment.insert(u"WAGETROVE_DOCUMENTS_DIR"_s, m_documentsFolder);
     process.setProcessEnvironment(environment);
     process.setProcessChannelMode(QProcess::SeparateChannels);
     process.setInputChannelMode(QProcess::ManagedInputChannel);
-    process.start(m_program,
-                  QStringList{QStringLiteral("--data-folder"), m_dataFolder, QStringLiteral("--today"), today} +
-                      arguments);
+    process.start(m_program, QStringList{u"--data-folder"_s, m_dataFolder, u"--today"_s, today} + arguments);
     process.write(input);
     process.closeWriteChannel();
 }
@@ -26,7 +26,8 @@ void CliProcess::start(QProcess& process, const QStringList& arguments, const QB
 CliRun CliProcess::finished(QProcess& process)
 {
     CliRun run;
-    if (!process.waitForFinished(60000)) {
+    // A run that ended while the caller's event loop ran is not running any more; waiting for it would fail at once.
+    if (process.state() != QProcess::NotRunning && !process.waitForFinished(60000)) {
         process.kill();
         process.waitForFinished();
         return run;
@@ -46,21 +47,15 @@ CliRun CliProcess::run(const QStringList& arguments, const QString& today, const
 
 QStringList CliProcess::quarterFile(const QString& state, const QString& out)
 {
-    return {QStringLiteral("file"),      QStringLiteral("--state"), state,
-            QStringLiteral("--quarter"), QStringLiteral("1"),       QStringLiteral("--year"),
-            QStringLiteral("2025"),      QStringLiteral("--out"),   out};
+    return QStringList{u"file"_s, u"--state"_s, state} + u"--quarter 1 --year 2025 --out"_s.split(u' ') +
+           QStringList{out};
 }
 
 const QStringList& CliProcess::submitterArguments()
 {
-    static const QStringList arguments = {
-        QStringLiteral("submitter"),      QStringLiteral("--name"),     QStringLiteral("PAYROLL SERVICES LLC"),
-        QStringLiteral("--address"),      QStringLiteral("2 OAK AVE"),  QStringLiteral("--city"),
-        QStringLiteral("CHICAGO"),        QStringLiteral("--state"),    QStringLiteral("IL"),
-        QStringLiteral("--zip"),          QStringLiteral("60601"),      QStringLiteral("--contact"),
-        QStringLiteral("PAT DOE"),        QStringLiteral("--phone"),    QStringLiteral("312-555-0100"),
-        QStringLiteral("--ein"),          QStringLiteral("98-7654321"), QStringLiteral("--email"),
-        QStringLiteral("pat@example.com")};
+    static const QStringList arguments =
+        u"submitter|--name|PAYROLL SERVICES LLC|--address|2 OAK AVE|--city|CHICAGO|--state|IL|--zip|60601|--contact|"
+        "PAT DOE|--phone|312-555-0100|--ein|98-7654321|--email|pat@example.com"_s.split(u'|');
     return arguments;
 }
 

@@ -28,30 +28,32 @@ Answer ScriptedDialogs::message(const QString& text, const QString& title, Messa
     return Answer::Cancel;
 }
 
+namespace {
+
+/// The next scripted answer; none, recorded as unscripted, when the script has run out.
+std::optional<QString> next(std::deque<std::optional<QString>>& answers, QStringList& unscripted, const QString& asked)
+{
+    if (answers.empty()) {
+        unscripted << asked;
+        return std::nullopt;
+    }
+    const std::optional<QString> answer = answers.front();
+    answers.pop_front();
+    return answer;
+}
+
+} // namespace
+
 std::optional<QString> ScriptedDialogs::input(const QString& prompt, const QString& title, const QString&)
 {
     m_calls.append({DialogCall::Kind::Input, prompt, title, MessageIcon::None, MessageButtons::Ok, {}});
-    if (m_inputs.empty()) {
-        m_unscripted << prompt;
-        return std::nullopt;
-    }
-    const bool answered = m_inputs.front().has_value();
-    const QString text = m_inputs.front().value_or(QString());
-    m_inputs.pop_front();
-    return answered ? std::optional<QString>(text) : std::nullopt;
+    return next(m_inputs, m_unscripted, prompt);
 }
 
 std::optional<QString> ScriptedDialogs::nextFile(DialogCall::Kind kind, const FileDialogRequest& request)
 {
     m_calls.append({kind, request.title, request.proposedName, MessageIcon::None, MessageButtons::Ok, request.folder});
-    if (m_files.empty()) {
-        m_unscripted << request.title;
-        return std::nullopt;
-    }
-    const bool chosen = m_files.front().has_value();
-    const QString path = m_files.front().value_or(QString());
-    m_files.pop_front();
-    return chosen ? std::optional<QString>(path) : std::nullopt;
+    return next(m_files, m_unscripted, request.title);
 }
 
 std::optional<QString> ScriptedDialogs::saveFile(const FileDialogRequest& request)
@@ -75,9 +77,8 @@ bool ScriptedDialogs::openDocument(const QString& pathOrAddress)
     return m_openSucceeds;
 }
 
-bool ScriptedDialogs::hasProgramFor(const QString& path)
+bool ScriptedDialogs::hasProgramFor(const QString&)
 {
-    Q_UNUSED(path)
     return m_hasProgram;
 }
 

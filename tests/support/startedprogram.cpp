@@ -1,7 +1,8 @@
 #include "tests/support/startedprogram.h"
 
+#include "tests/support/filebytes.h"
+
 #include <QDir>
-#include <QFile>
 
 namespace wagetrove::test {
 
@@ -21,9 +22,7 @@ void StartedProgram::resetProgram()
 
 bool StartedProgram::writeSettings(const QByteArray& ini)
 {
-    QDir().mkpath(dataFolder());
-    QFile file(dataFolder() + QStringLiteral("suta.ini"));
-    return file.open(QIODevice::WriteOnly) && file.write(ini) == ini.size();
+    return QDir().mkpath(dataFolder()) && writeBytes(dataFolder() + QStringLiteral("suta.ini"), ini);
 }
 
 StartupResult StartedProgram::startProgram(QDate today, const QString& appFolder)

@@ -11,6 +11,8 @@
 namespace wagetrove {
 namespace {
 
+using namespace Qt::StringLiterals;
+
 const QString kSoap = QStringLiteral("http://schemas.xmlsoap.org/soap/envelope/");
 const QString kIntuit = QStringLiteral("http://developer.intuit.com/");
 
@@ -100,65 +102,60 @@ void WebConnectorClient::start(std::function<void()> done)
 
 void WebConnectorClient::sendRequest(const QString& hcp)
 {
-    call(QStringLiteral("sendRequestXML"),
-         {{QStringLiteral("ticket"), m_ticket},
-          {QStringLiteral("strHCPResponse"), hcp},
-          {QStringLiteral("strCompanyFileName"), QStringLiteral("C:\\Company\\Demo.qbw")},
-          {QStringLiteral("qbXMLCountry"), QStringLiteral("US")},
-          {QStringLiteral("qbXMLMajorVers"), QStringLiteral("16")},
-          {QStringLiteral("qbXMLMinorVers"), QStringLiteral("0")}});
+    call(u"sendRequestXML"_s, {{u"ticket"_s, m_ticket},
+                               {u"strHCPResponse"_s, hcp},
+                               {u"strCompanyFileName"_s, u"C:\\Company\\Demo.qbw"_s},
+                               {u"qbXMLCountry"_s, u"US"_s},
+                               {u"qbXMLMajorVers"_s, u"16"_s},
+                               {u"qbXMLMinorVers"_s, u"0"_s}});
 }
 
 void WebConnectorClient::next(const QString& method, const QStringList& result)
 {
     const auto withTicket = [this](const char* name, QList<std::pair<QString, QString>> arguments = {}) {
-        arguments.prepend({QStringLiteral("ticket"), m_ticket});
+        arguments.prepend({u"ticket"_s, m_ticket});
         call(QLatin1String(name), arguments);
     };
-    if (method == QLatin1String("serverVersion")) {
-        call(QStringLiteral("clientVersion"), {{QStringLiteral("strVersion"), QStringLiteral("2.3.0.215")}});
-    } else if (method == QLatin1String("clientVersion")) {
-        call(QStringLiteral("authenticate"),
-             {{QStringLiteral("strUserName"), m_script.userName}, {QStringLiteral("strPassword"), m_script.password}});
-    } else if (method == QLatin1String("authenticate")) {
-        if (result.size() != 2 || result[1] == QLatin1String("nvu")) {
+    if (method == "serverVersion"_L1) {
+        call(u"clientVersion"_s, {{u"strVersion"_s, u"2.3.0.215"_s}});
+    } else if (method == "clientVersion"_L1) {
+        call(u"authenticate"_s, {{u"strUserName"_s, m_script.userName}, {u"strPassword"_s, m_script.password}});
+    } else if (method == "authenticate"_L1) {
+        if (result.size() != 2 || result[1] == "nvu"_L1) {
             finish();
             return;
         }
         m_ticket = m_script.ticket.isEmpty() ? result[0] : m_script.ticket;
         if (!m_script.connectionErrorMessage.isEmpty()) {
-            withTicket("connectionError", {{QStringLiteral("hresult"), QStringLiteral("0x80040408")},
-                                           {QStringLiteral("message"), m_script.connectionErrorMessage}});
+            withTicket("connectionError",
+                       {{u"hresult"_s, u"0x80040408"_s}, {u"message"_s, m_script.connectionErrorMessage}});
         } else {
             sendRequest(m_script.sendHostCompanyPreferences
                             ? QString::fromUtf8(m_quickBooks.processRequest(hostQueryDocument()))
                             : QString());
         }
-    } else if (method == QLatin1String("sendRequestXML")) {
+    } else if (method == "sendRequestXML"_L1) {
         const QString request = result.value(0);
-        if (request.isEmpty() || request.startsWith(QLatin1String("fault: "))) {
+        if (request.isEmpty() || request.startsWith("fault: "_L1)) {
             withTicket("closeConnection");
         } else if (!m_script.hresultAfterFirstRequest.isEmpty()) {
-            withTicket("receiveResponseXML",
-                       {{QStringLiteral("response"), QString()},
-                        {QStringLiteral("hresult"), m_script.hresultAfterFirstRequest},
-                        {QStringLiteral("message"), QStringLiteral("The company file is in use.")}});
+            withTicket("receiveResponseXML", {{u"response"_s, QString()},
+                                              {u"hresult"_s, m_script.hresultAfterFirstRequest},
+                                              {u"message"_s, u"The company file is in use."_s}});
         } else {
             withTicket("receiveResponseXML",
-                       {{QStringLiteral("response"), QString::fromUtf8(m_quickBooks.processRequest(request.toUtf8()))},
-                        {QStringLiteral("hresult"), QString()},
-                        {QStringLiteral("message"), QString()}});
+                       {{u"response"_s, QString::fromUtf8(m_quickBooks.processRequest(request.toUtf8()))},
+                        {u"hresult"_s, QString()},
+                        {u"message"_s, QString()}});
         }
-    } else if (method == QLatin1String("receiveResponseXML")) {
+    } else if (method == "receiveResponseXML"_L1) {
         const int percent = result.value(0).toInt();
         if (percent < 0) {
             withTicket("getLastError");
-        } else if (percent >= 100) {
-            withTicket("closeConnection");
         } else {
-            sendRequest(QString());
+            percent >= 100 ? withTicket("closeConnection") : sendRequest(QString());
         }
-    } else if (method == QLatin1String("getLastError")) {
+    } else if (method == "getLastError"_L1) {
         withTicket("closeConnection");
     } else {
         finish();

@@ -20,17 +20,12 @@
 #include <unistd.h>
 
 using namespace wagetrove;
+using namespace Qt::StringLiterals;
 
 namespace {
 
 using test::bytesOf;
 using test::writeBytes;
-
-QString scalar(QSqlDatabase& db, const QString& statement)
-{
-    QSqlQuery query(db);
-    return query.exec(statement) && query.next() ? query.value(0).toString() : QStringLiteral("?");
-}
 
 int modeOf(const QString& path)
 {
@@ -47,11 +42,7 @@ class TestStartup : public QObject, protected test::StartedProgram
 private:
     QString documents() const { return m_documents->path(); }
     QString store() const { return dataFolder() + WageStore::kFileName; }
-
-    StartupResult start(QDate today = QDate(2025, 5, 15), const QString& appFolder = test::programFolder())
-    {
-        return startProgram(today, appFolder);
-    }
+    StartupResult start(QDate today = QDate(2025, 5, 15)) { return startProgram(today); }
 
 private Q_SLOTS:
     void init() { resetProgram(); }
@@ -66,20 +57,19 @@ private Q_SLOTS:
     void firstRun_createsAPrivateFolderAndCopiesTemplates()
     {
         QFETCH(bool, makersFolder);
-        QVERIFY(!makersFolder || QDir().mkpath(documents() + QStringLiteral("/Tarrow Software")));
+        QVERIFY(!makersFolder || QDir().mkpath(documents() + u"/Tarrow Software"_s));
         QCOMPARE(start(), StartupResult::Ready);
         QCOMPARE(m_dialogs.calls().size(), 0);
-        QCOMPARE(m_session->DataFolder, documents() + QStringLiteral("/Tarrow Software/Wagetrove/"));
-        QCOMPARE(m_session->SettingsFile, dataFolder() + QStringLiteral("suta.ini"));
-        QCOMPARE(m_session->AppFolder, test::programFolder() + QLatin1Char('/'));
+        QCOMPARE(m_session->DataFolder, documents() + u"/Tarrow Software/Wagetrove/"_s);
+        QCOMPARE(m_session->SettingsFile, dataFolder() + u"suta.ini"_s);
+        QCOMPARE(m_session->AppFolder, test::programFolder() + u'/');
         for (const QString& name : {WageStore::kFileName, kPfmlTemplateName, kSampleWagesName}) {
             QVERIFY2(QFile::exists(dataFolder() + name), qPrintable(name));
         }
         QCOMPARE(modeOf(dataFolder()), 0700);
         QCOMPARE(modeOf(store()), 0600);
-        QCOMPARE(m_state.caption + QLatin1Char('|') + m_state.command1Caption,
-                 QStringLiteral("Wagetrove 1.0|Get Payroll Data"));
-        QCOMPARE(m_session->QBMaxVersion, QStringLiteral("35"));
+        QCOMPARE(m_state.caption + u'|' + m_state.command1Caption + u'|' + m_session->QBMaxVersion,
+                 u"Wagetrove 1.0|Get Payroll Data|35"_s);
         QVERIFY(!m_session->StartingUp);
         QVERIFY(!m_session->Store.isOpen());
         QCOMPARE(m_dialogs.busyDepth(), 0);
@@ -90,16 +80,14 @@ private Q_SLOTS:
         QCOMPARE(start(), StartupResult::Ready);
         QVERIFY(QFile::remove(store()));
         QVERIFY(writeBytes(dataFolder() + kPfmlTemplateName, "edited by the user"));
-        QVERIFY(writeBytes(dataFolder() + QStringLiteral("my-wages.xlsx"), "mine"));
+        QVERIFY(writeBytes(dataFolder() + u"my-wages.xlsx"_s, "mine"));
         QVERIFY(writeSettings("[Options]\r\nLastState=3\r\n"));
-
         m_session->Store.close();
         QCOMPARE(start(), StartupResult::Ready);
         QVERIFY(QFile::exists(store()));
-        QCOMPARE(bytesOf(dataFolder() + kPfmlTemplateName),
-                 bytesOf(test::programFolder() + QStringLiteral("/PFML.xlsx")));
-        QCOMPARE(bytesOf(dataFolder() + QStringLiteral("my-wages.xlsx")), QByteArray("mine"));
-        QCOMPARE(bytesOf(dataFolder() + QStringLiteral("suta.ini")), QByteArray("[Options]\r\nLastState=3\r\n"));
+        QCOMPARE(bytesOf(dataFolder() + kPfmlTemplateName), bytesOf(test::programFolder() + u"/PFML.xlsx"_s));
+        QCOMPARE(bytesOf(dataFolder() + u"my-wages.xlsx"_s), QByteArray("mine"));
+        QCOMPARE(bytesOf(dataFolder() + u"suta.ini"_s), QByteArray("[Options]\r\nLastState=3\r\n"));
     }
 
     void existingStore_isKeptAndEmptiedOfTheLastRun()
@@ -109,23 +97,26 @@ private Q_SLOTS:
             WageStore wages;
             wages.open(store());
             QSqlQuery query(wages.database());
-            QVERIFY(query.exec(QStringLiteral("INSERT INTO Employee (Name, GrossWages) VALUES ('A', 10000)")));
-            QVERIFY(query.exec(QStringLiteral("INSERT INTO Employer (Name) VALUES ('B')")));
-            QVERIFY(query.exec(QStringLiteral("INSERT INTO StateIDTable (EIN, State) VALUES ('12-3456789', 'TX')")));
-            QVERIFY(query.exec(QStringLiteral("UPDATE Submitter SET Name = 'KEEP ME'")));
+            for (const QString& statement : {u"INSERT INTO Employee (Name, GrossWages) VALUES ('A', 10000)"_s,
+                                             u"INSERT INTO Employer (Name) VALUES ('B')"_s,
+                                             u"INSERT INTO StateIDTable (EIN, State) VALUES ('12-3456789', 'TX')"_s,
+                                             u"UPDATE Submitter SET Name = 'KEEP ME'"_s}) {
+                QVERIFY2(query.exec(statement), qPrintable(statement));
+            }
         }
         // A killed wage listing's pages go; the listing the user last opened stays.
-        QVERIFY(writeBytes(dataFolder() + QStringLiteral("FilledInWL3.pdf"), "page 3"));
-        QVERIFY(writeBytes(dataFolder() + QStringLiteral("FilledInWL.pdf"), "the listing"));
+        QVERIFY(writeBytes(dataFolder() + u"FilledInWL3.pdf"_s, "page 3"));
+        QVERIFY(writeBytes(dataFolder() + u"FilledInWL.pdf"_s, "the listing"));
         QCOMPARE(start(), StartupResult::Ready);
-        QVERIFY(!QFile::exists(dataFolder() + QStringLiteral("FilledInWL3.pdf")));
-        QCOMPARE(bytesOf(dataFolder() + QStringLiteral("FilledInWL.pdf")), QByteArray("the listing"));
+        QVERIFY(!QFile::exists(dataFolder() + u"FilledInWL3.pdf"_s));
+        QCOMPARE(bytesOf(dataFolder() + u"FilledInWL.pdf"_s), QByteArray("the listing"));
         WageStore wages;
         wages.open(store());
-        QCOMPARE(scalar(wages.database(), QStringLiteral("SELECT (SELECT count(*) FROM Employee) || (SELECT count(*) "
-                                                         "FROM Employer) || (SELECT count(*) FROM StateIDTable)")),
-                 QStringLiteral("001"));
-        QCOMPARE(scalar(wages.database(), QStringLiteral("SELECT Name FROM Submitter")), QStringLiteral("KEEP ME"));
+        QSqlQuery query(wages.database());
+        QVERIFY(query.exec(u"SELECT (SELECT count(*) FROM Employee) || (SELECT count(*) FROM Employer) || "
+                           "(SELECT count(*) FROM StateIDTable) || ' ' || Name FROM Submitter"_s) &&
+                query.next());
+        QCOMPARE(query.value(0).toString(), u"001 KEEP ME"_s);
         QVERIFY(!QFile::exists(dataFolder() + WageStore::kCompactFileName));
     }
 
@@ -133,21 +124,19 @@ private Q_SLOTS:
     void failedCompaction_isShownAndTheProgramGoesOn()
     {
         QCOMPARE(start(), StartupResult::Ready);
-        QVERIFY(QDir().mkpath(dataFolder() + WageStore::kCompactFileName + QStringLiteral("/in the way")));
+        QVERIFY(QDir().mkpath(dataFolder() + WageStore::kCompactFileName + u"/in the way"_s));
         QCOMPARE(start(), StartupResult::Ready);
         QCOMPARE(m_dialogs.messages().size(), 1);
-        QVERIFY2(m_dialogs.messages().first().contains(QStringLiteral("could not be removed")),
-                 qPrintable(m_dialogs.messages().first()));
+        QVERIFY2(m_dialogs.messages().first().contains(u"could not be removed"_s), qPrintable(m_dialogs.messages()[0]));
     }
 
     // Another program's lock stops the start-up when it reads the store, or when it writes to it.
     void lockedStore_isCalledInUseAndKept_data()
     {
         QTest::addColumn<QStringList>("statements"); // run by another connection, which keeps its lock
-        QTest::newRow("reading") << QStringList{QStringLiteral("BEGIN"),
-                                                QStringLiteral("SELECT count(*) FROM Employee")};
-        QTest::newRow("about to write") << QStringList{QStringLiteral("BEGIN IMMEDIATE")};
-        QTest::newRow("exclusive") << QStringList{QStringLiteral("BEGIN EXCLUSIVE")};
+        QTest::newRow("reading") << QStringList{u"BEGIN"_s, u"SELECT count(*) FROM Employee"_s};
+        QTest::newRow("about to write") << QStringList{u"BEGIN IMMEDIATE"_s};
+        QTest::newRow("exclusive") << QStringList{u"BEGIN EXCLUSIVE"_s};
     }
     void lockedStore_isCalledInUseAndKept()
     {
@@ -156,7 +145,7 @@ private Q_SLOTS:
         m_session.reset();
         const QByteArray before = bytesOf(store());
         {
-            QSqlDatabase other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("other program"));
+            QSqlDatabase other = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"other program"_s);
             other.setDatabaseName(store());
             QVERIFY(other.open());
             QSqlQuery query(other);
@@ -166,14 +155,13 @@ private Q_SLOTS:
             query.finish();
             m_dialogs.clear();
             QCOMPARE(start(), StartupResult::Failed);
-            QCOMPARE(
-                m_dialogs.messages(),
-                QStringList{QStringLiteral("The wage store %1 is in use by another program. Close it and try again.")
-                                .arg(QDir::toNativeSeparators(store()))});
+            QCOMPARE(m_dialogs.messages(),
+                     QStringList{u"The wage store %1 is in use by another program. Close it and try again."_s.arg(
+                         QDir::toNativeSeparators(store()))});
             query = QSqlQuery();
             other.close();
         }
-        QSqlDatabase::removeDatabase(QStringLiteral("other program"));
+        QSqlDatabase::removeDatabase(u"other program"_s);
         QCOMPARE(bytesOf(store()), before);
         m_dialogs.clear();
         QCOMPARE(start(), StartupResult::Ready);
@@ -182,22 +170,21 @@ private Q_SLOTS:
     void missingTemplate_isReported()
     {
         QTemporaryDir appFolder;
-        QVERIFY(QFile::copy(test::programFolder() + QStringLiteral("/Suta.mdb"),
-                            appFolder.filePath(QStringLiteral("Suta.mdb"))));
-        QCOMPARE(start(QDate(2025, 5, 15), appFolder.path()), StartupResult::Failed);
+        QVERIFY(QFile::copy(test::programFolder() + u"/Suta.mdb"_s, appFolder.filePath(u"Suta.mdb"_s)));
+        QCOMPARE(startProgram(QDate(2025, 5, 15), appFolder.path()), StartupResult::Failed);
         QCOMPARE(m_dialogs.messages().size(), 1);
         QVERIFY(m_dialogs.messages().first().contains(kPfmlTemplateName));
     }
 
     void givenDataFolder_isSetUpAsItStands()
     {
-        const QString folder = documents() + QStringLiteral("/quarter folder");
+        const QString folder = documents() + u"/quarter folder"_s;
         StartupEnvironment environment = test::startupEnvironment(documents());
         environment.dataFolder = folder;
         SingleInstanceGuard guard(folder);
         QCOMPARE(runStartup(*m_session, m_state, m_dialogs, environment, guard), StartupResult::Ready);
-        QCOMPARE(m_session->DataFolder, folder + QLatin1Char('/'));
-        QVERIFY(QFile::exists(folder + QStringLiteral("/Suta.mdb")));
+        QCOMPARE(m_session->DataFolder, folder + u'/');
+        QVERIFY(QFile::exists(folder + u"/Suta.mdb"_s));
         QVERIFY(!QFile::exists(dataFolder()));
     }
 
@@ -208,8 +195,7 @@ private Q_SLOTS:
         QCOMPARE(start(), StartupResult::AlreadyRunning);
         QVERIFY(m_dialogs.calls().isEmpty());
         // The lock lives in the data folder it guards; nothing else is there.
-        QCOMPARE(QDir(dataFolder()).entryList(QDir::Files | QDir::Hidden),
-                 QStringList{QStringLiteral("wagetrove.lock")});
+        QCOMPARE(QDir(dataFolder()).entryList(QDir::Files | QDir::Hidden), QStringList{u"wagetrove.lock"_s});
     }
 
     void leftLockFile_data()
@@ -228,7 +214,7 @@ private Q_SLOTS:
         QFETCH(bool, held);
         QFETCH(StartupResult, result);
         QVERIFY(QDir().mkpath(dataFolder()));
-        const QString lock = dataFolder() + QStringLiteral("wagetrove.lock");
+        const QString lock = dataFolder() + u"wagetrove.lock"_s;
         QVERIFY(writeBytes(lock, contents));
         const int descriptor = ::open(QFile::encodeName(lock).constData(), O_RDWR);
         QVERIFY(descriptor >= 0);
@@ -237,27 +223,23 @@ private Q_SLOTS:
         ::close(descriptor);
     }
 
+    // The quarter checked at start-up is the last completed one, and Get Payroll Data waits for it alone.
     void defaultQuarter_isTheLastCompletedOne_data()
     {
         QTest::addColumn<QDate>("today");
-        QTest::addColumn<int>("quarter");
-        QTest::addColumn<QString>("period");
-        QTest::newRow("15 February 2025") << QDate(2025, 2, 15) << 4 << QStringLiteral("10/01/2024-12/31/2024");
-        QTest::newRow("15 May 2025") << QDate(2025, 5, 15) << 1 << QStringLiteral("01/01/2025-03/31/2025");
-        QTest::newRow("1 October 2025") << QDate(2025, 10, 1) << 3 << QStringLiteral("07/01/2025-09/30/2025");
+        QTest::addColumn<QString>("quarter"); // the checked quarter, the session's, and the period
+        QTest::newRow("15 February 2025") << QDate(2025, 2, 15) << u"4 4 10/01/2024-12/31/2024"_s;
+        QTest::newRow("15 May 2025") << QDate(2025, 5, 15) << u"1 1 01/01/2025-03/31/2025"_s;
+        QTest::newRow("1 October 2025") << QDate(2025, 10, 1) << u"3 3 07/01/2025-09/30/2025"_s;
     }
-
     void defaultQuarter_isTheLastCompletedOne()
     {
         QFETCH(QDate, today);
-        QFETCH(int, quarter);
-        QFETCH(QString, period);
+        QFETCH(QString, quarter);
         QCOMPARE(start(today), StartupResult::Ready);
-        QCOMPARE(m_state.checkedQuarter, quarter);
-        QCOMPARE(m_session->Quarter, QString::number(quarter));
-        QCOMPARE(m_state.fromText + QLatin1Char('-') + m_state.toText, period);
-        QVERIFY(m_state.getPayrollDataEnabled);
-        QVERIFY(!m_state.resultsEnabled);
+        QCOMPARE(u"%1 %2 %3-%4"_s.arg(m_state.checkedQuarter).arg(m_session->Quarter, m_state.fromText, m_state.toText),
+                 quarter);
+        QVERIFY(m_state.getPayrollDataEnabled && !m_state.resultsEnabled);
     }
 
     // The last state chosen comes back from 0 to 12, the list's last; the standalone modes load a workbook.
@@ -265,25 +247,21 @@ private Q_SLOTS:
     {
         QTest::addColumn<QByteArray>("ini");
         QTest::addColumn<QString>("chosen"); // list position, state and the first command's caption
-        QTest::newRow("12 is Washington") << QByteArray("LastState=12") << QStringLiteral("12 WA Get Payroll Data");
-        QTest::newRow("missing") << QByteArray() << QStringLiteral("0 CT Get Payroll Data");
-        QTest::newRow("13 is outside") << QByteArray("LastState=13") << QStringLiteral("0 CT Get Payroll Data");
-        QTest::newRow("negative") << QByteArray("LastState=-1") << QStringLiteral("0 CT Get Payroll Data");
-        QTest::newRow("not a number") << QByteArray("LastState=Texas") << QStringLiteral("0 CT Get Payroll Data");
-        QTest::newRow("StandAlone") << QByteArray("StandAlone=Y\nLastState=11") << QStringLiteral("11 TX Load Wages");
-        QTest::newRow("StandAlonenoqb") << QByteArray("StandAlonenoqb=Y") << QStringLiteral("0 CT Load Wages");
-        QTest::newRow("QuickBooks") << QByteArray("StandAlone=N") << QStringLiteral("0 CT Get Payroll Data");
+        QTest::newRow("12 is Washington") << QByteArray("LastState=12") << u"12 WA Get Payroll Data"_s;
+        QTest::newRow("missing") << QByteArray() << u"0 CT Get Payroll Data"_s;
+        QTest::newRow("13 is outside") << QByteArray("LastState=13") << u"0 CT Get Payroll Data"_s;
+        QTest::newRow("negative") << QByteArray("LastState=-1") << u"0 CT Get Payroll Data"_s;
+        QTest::newRow("not a number") << QByteArray("LastState=Texas") << u"0 CT Get Payroll Data"_s;
+        QTest::newRow("StandAlone") << QByteArray("StandAlone=Y\nLastState=11") << u"11 TX Load Wages"_s;
+        QTest::newRow("StandAlonenoqb") << QByteArray("StandAlonenoqb=Y") << u"0 CT Load Wages"_s;
     }
-
     void settings_stateAndCaption()
     {
         QFETCH(QByteArray, ini);
         QFETCH(QString, chosen);
         QVERIFY(writeSettings("[Options]\n" + ini + "\n"));
         QCOMPARE(start(), StartupResult::Ready);
-        QCOMPARE(QStringLiteral("%1 %2 %3")
-                     .arg(m_session->StatePosition)
-                     .arg(m_session->StateAbbrev, m_state.command1Caption),
+        QCOMPARE(u"%1 %2 %3"_s.arg(m_session->StatePosition).arg(m_session->StateAbbrev, m_state.command1Caption),
                  chosen);
     }
 };

@@ -1,4 +1,3 @@
-#include "acquire/qb/qbconversation.h"
 #include "acquire/qb/qbtransport.h"
 #include "acquire/qb/qbxmlrequests.h"
 #include "acquire/qb/qbxmlresponses.h"
@@ -71,34 +70,6 @@ QStringList readRequests(const QByteArray& document)
     }
     return lines;
 }
-
-/// A transport that records the calls and fails where it is told to.
-class RecordingTransport : public QbTransport
-{
-public:
-    explicit RecordingTransport(QStringList& calls, QString failAt) : m_calls(calls), m_failAt(std::move(failAt)) {}
-    void openConnection(const QString& id, const QString& name) override { step(u"open "_s + id + u'/' + name); }
-    void beginSession() override { step(u"begin"_s); }
-    QByteArray processRequest(const QByteArray&) override
-    {
-        step(u"process"_s);
-        return "<QBXML><QBXMLMsgsRs><HostQueryRs statusCode='0'><HostRet><MajorVersion>34</MajorVersion>"
-               "</HostRet></HostQueryRs></QBXMLMsgsRs></QBXML>";
-    }
-    void endSession() override { step(u"end"_s); }
-    void closeConnection() override { step(u"close"_s); }
-
-private:
-    void step(const QString& call)
-    {
-        m_calls << call;
-        if (call.startsWith(m_failAt)) {
-            throw QbError(u"failed at "_s + call);
-        }
-    }
-    QStringList& m_calls;
-    QString m_failAt;
-};
 
 /// One company response and one report; the other encodings, which expat reads, are made from it.
 const QByteArray kCompact =
@@ -351,34 +322,6 @@ private Q_SLOTS:
         const auto mismatch = responseMismatch(
             requests, parseResponseDocument("<QBXML><QBXMLMsgsRs>" + responses + "</QBXMLMsgsRs></QBXML>"));
         QCOMPARE(mismatch.value_or(QString()), message);
-    }
-
-    void conversation_closesWhatItOpened_data()
-    {
-        QTest::addColumn<QString>("failAt");
-        QTest::addColumn<QStringList>("calls");
-        const QString open = u"open Tarrow Software/Tarrow Software"_s;
-        const QStringList all{open, u"begin"_s, u"process"_s, u"end"_s, u"close"_s};
-        QTest::newRow("no failure") << u"-"_s << all;
-        QTest::newRow("connection refused") << u"open"_s << QStringList{open};
-        QTest::newRow("session refused") << u"begin"_s << QStringList{open, u"begin"_s, u"close"_s};
-        QTest::newRow("request failed") << u"process"_s << all;
-    }
-    void conversation_closesWhatItOpened()
-    {
-        QFETCH(QString, failAt);
-        QFETCH(QStringList, calls);
-        QStringList made;
-        {
-            QbConversation conversation(std::make_unique<RecordingTransport>(made, failAt));
-            try {
-                conversation.open();
-                QCOMPARE(conversation.hostMajorVersion(), u"34"_s);
-            } catch (const QbError& error) {
-                QCOMPARE(error.message(), u"failed at "_s + made.last());
-            }
-        }
-        QCOMPARE(made, calls);
     }
 };
 

@@ -136,44 +136,6 @@ private Q_SLOTS:
             QCOMPARE(error.message(), message);
         }
     }
-
-    void sessionErrors_data()
-    {
-        QTest::addColumn<QByteArray>("company");
-        QTest::addColumn<QStringList>("calls");
-        QTest::addColumn<QString>("message");
-        const QByteArray refusing = R"({"company": {"name": "X"}, "refuseAccess": true})";
-        const QString refused = u"QuickBooks refused this application access to the company file."_s;
-        const QString noSession = u"No QuickBooks session is open, so the request cannot be sent."_s;
-        QTest::newRow("refused connection") << refusing << QStringList{u"open"_s} << refused;
-        QTest::newRow("refused session") << refusing << QStringList{u"begin"_s} << refused;
-        QTest::newRow("request before session") << kEmpty << QStringList{u"open"_s, u"request"_s} << noSession;
-        QTest::newRow("request after session")
-            << kEmpty << QStringList{u"open"_s, u"begin"_s, u"end"_s, u"request"_s} << noSession;
-    }
-    void sessionErrors()
-    {
-        QFETCH(QByteArray, company);
-        QFETCH(QStringList, calls);
-        QFETCH(QString, message);
-        try {
-            const std::unique_ptr<SimulatedQuickBooks> quickBooks = SimulatedQuickBooks::fromJson(company);
-            for (const QString& call : calls) {
-                if (call == "open"_L1) {
-                    quickBooks->openConnection(u"id"_s, u"Wagetrove"_s);
-                } else if (call == "begin"_L1) {
-                    quickBooks->beginSession();
-                } else if (call == "end"_L1) {
-                    quickBooks->endSession();
-                } else {
-                    quickBooks->processRequest("<QBXML><QBXMLMsgsRq><HostQueryRq/></QBXMLMsgsRq></QBXML>");
-                }
-            }
-            QFAIL("No call failed.");
-        } catch (const QbError& error) {
-            QCOMPARE(error.message(), message);
-        }
-    }
 };
 
 QTEST_GUILESS_MAIN(TestSimulatedQuickBooks)

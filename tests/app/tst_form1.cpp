@@ -82,27 +82,6 @@ private Q_SLOTS:
     void init() { start("[Options]\r\n"); }
     void cleanup() { m_form.reset(); }
 
-    // A quarter click fills the dates, disables the results and shows the file last written with its folder.
-    void quarterClick_fillsDatesAndTheStatusLine()
-    {
-        auto* written = child<QLabel>(u"writtenFile"_s);
-        auto* openFolder = child<QPushButton>(u"openFolder"_s);
-        QVERIFY(!written->isVisible() && !openFolder->isVisible());
-        m_state.resultsEnabled = true;
-        m_session->WrittenFile = u"/home/pat/reports/L1234567.251"_s;
-        QTest::mouseClick(child<QRadioButton>(u"Option3"_s), Qt::LeftButton);
-        QCOMPARE(m_session->Quarter + u' ' + child<QLineEdit>(u"Text1"_s)->displayText() + u'-' +
-                     child<QLineEdit>(u"Text2"_s)->displayText(),
-                 u"3 07/01/2025-09/30/2025"_s);
-        QVERIFY(m_form->button(MainCommand::GetPayrollData)->isEnabled());
-        QVERIFY(!m_form->button(MainCommand::ViewTotals)->isEnabled());
-        QCOMPARE(written->text(), u"File written: /home/pat/reports/L1234567.251"_s);
-        QVERIFY(openFolder->isVisible());
-        QTest::mouseClick(openFolder, Qt::LeftButton);
-        QCOMPARE(m_dialogs.calls().last().kind, test::DialogCall::Kind::OpenDocument);
-        QCOMPARE(m_dialogs.calls().last().text, u"/home/pat/reports"_s);
-    }
-
     void invalidFromDate_showsMessageAndKeepsFocus()
     {
         auto* from = child<QLineEdit>(u"Text1"_s);
@@ -154,31 +133,6 @@ private Q_SLOTS:
         QCOMPARE(m_dialogs.calls().last().icon, MessageIcon::Exclamation);
     }
 
-    void loadWages_thenViewTotalsAndTheWageListing()
-    {
-        start("[Options]\r\nStandAlonenoqb=Y\r\n");
-        QCOMPARE(m_form->button(MainCommand::GetPayrollData)->text(), u"&Load Wages"_s);
-        m_dialogs.fileNext(m_session->DataFolder + kSampleWagesName);
-        click(MainCommand::GetPayrollData);
-        QCOMPARE(
-            m_dialogs.messages(),
-            QStringList{u"Program has gathered all the data. Click the View Totals button and check the amounts"_s});
-        QCOMPARE(m_session->FromDate + m_session->ToMonthYear, u"01/01/2025032025"_s);
-        QCOMPARE(m_session->TaxYear, qint16(2025));
-        QVERIFY(!m_session->Store.isOpen());
-        // The sample's employee without wages is not counted.
-        QCOMPARE(totalsShown({1, 3, 4, 2, 5, 6, 7, 8, 9}),
-                 u"11|11|11|$136,356.89|$121,776.89|2.700|$3,287.98|12-3456789|1234567"_s);
-
-        // The loaded quarter's wage listing is filled into the data folder and shown.
-        m_dialogs.clear();
-        click(MainCommand::WageListing);
-        QCOMPARE(m_dialogs.calls().size(), 1);
-        QCOMPARE(m_dialogs.calls().first().text, m_session->DataFolder + u"FilledInWL.pdf"_s);
-        QVERIFY(QFile(m_dialogs.calls().first().text).size() > 0);
-        QCOMPARE(m_dialogs.busyDepth(), 0);
-    }
-
     void illinoisQuarter_fromWorkbookThroughEditsToFile()
     {
         start("[Options]\r\nStandAlonenoqb=Y\r\n");
@@ -193,8 +147,23 @@ private Q_SLOTS:
         child<QComboBox>(u"Combo1"_s)->setCurrentIndex(2);
         QCOMPARE(m_session->StateAbbrev, u"IL"_s);
         m_dialogs.fileNext(m_session->DataFolder + kSampleWagesName);
+        QCOMPARE(m_form->button(MainCommand::GetPayrollData)->text(), u"&Load Wages"_s);
         click(MainCommand::GetPayrollData);
-        QVERIFY(m_form->button(MainCommand::CreateFile)->isEnabled());
+        QCOMPARE(
+            m_dialogs.messages(),
+            QStringList{u"Program has gathered all the data. Click the View Totals button and check the amounts"_s});
+        QCOMPARE(m_session->FromDate + m_session->ToMonthYear, u"01/01/2025032025"_s);
+        QVERIFY(!m_session->Store.isOpen());
+        // The sample's employee without wages is not counted.
+        QCOMPARE(totalsShown({1, 3, 4, 2, 5, 6, 7, 8, 9}),
+                 u"11|11|11|$136,356.89|$121,776.89|2.700|$3,287.98|12-3456789|1234567"_s);
+        // The loaded quarter's wage listing is filled into the data folder and shown.
+        m_dialogs.clear();
+        click(MainCommand::WageListing);
+        QCOMPARE(m_dialogs.calls().size(), 1);
+        QCOMPARE(m_dialogs.calls().first().text, m_session->DataFolder + u"FilledInWL.pdf"_s);
+        QVERIFY(QFile(m_dialogs.calls().first().text).size() > 0);
+        QCOMPARE(m_dialogs.busyDepth(), 0);
 
         // Edit/Change: Brown's wages corrected from 3,125.75 to 3,200.00; the totals follow.
         whenShown<frmGrossTaxable>([](frmGrossTaxable* grid) {
@@ -230,6 +199,11 @@ private Q_SLOTS:
         QCOMPARE(m_dialogs.messages().last(),
                  u"File Successfully Created. Now log into Illinois Website and upload this file."_s);
         QVERIFY(!m_session->Store.isOpen());
+        // The status line names the file written, and opens its folder.
+        QCOMPARE(child<QLabel>(u"writtenFile"_s)->text(), u"File written: "_s + path);
+        QTest::mouseClick(child<QPushButton>(u"openFolder"_s), Qt::LeftButton);
+        QCOMPARE(m_dialogs.calls().last().kind, test::DialogCall::Kind::OpenDocument);
+        QCOMPARE(m_dialogs.calls().last().text, m_session->DataFolder.chopped(1));
 
         // One S record per employee with wages, in last-name order, with the edit; then T with its totals.
         const QByteArray bytes = test::bytesOf(path);

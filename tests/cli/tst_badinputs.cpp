@@ -15,6 +15,7 @@
 #include <sys/stat.h>
 
 using namespace wagetrove;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -39,11 +40,8 @@ class TestBadInputs : public QObject
     int m_inputs = 0;
 
     QString path(const QString& name) const { return m_dir.filePath(name); }
-    QString sample() const { return test::programFolder() + QStringLiteral("/12-3456789-Sample-Wages.xlsx"); }
-    QString nextInput(const QString& suffix)
-    {
-        return path(QStringLiteral("inputs/%1.%2").arg(++m_inputs).arg(suffix));
-    }
+    QString sample() const { return test::programFolder() + u"/12-3456789-Sample-Wages.xlsx"_s; }
+    QString nextInput(const QString& suffix) { return path(u"inputs/%1.%2"_s.arg(++m_inputs).arg(suffix)); }
 
     /// The sample workbook with `find` replaced by `replace` in one part (xl/worksheets/sheetN.xml for "sheetN").
     QString workbook(const QByteArray& part, const QByteArray& find, const QByteArray& replace)
@@ -58,35 +56,25 @@ class TestBadInputs : public QObject
                 content.replace(at, find.size(), replace);
             }
         }
-        const QString file = nextInput(QStringLiteral("xlsx"));
+        const QString file = nextInput(u"xlsx"_s);
         return test::writeZip(file, parts) ? file : QString();
     }
 
-    QString fileOf(const QByteArray& bytes, const QString& suffix = QStringLiteral("bin"))
+    QString fileOf(const QByteArray& bytes, const QString& suffix = u"bin"_s)
     {
         const QString file = nextInput(suffix);
         return writeBytes(file, bytes) ? file : QString();
     }
 
-    /// The demo company's QuickBooks answer with every `find` replaced by `replace` (only the first when not
-    /// `all`), then every `find2` by `replace2`.
-    QString answer(const QByteArray& find, const QByteArray& replace, bool all = true, const QByteArray& find2 = {},
-                   const QByteArray& replace2 = {})
+    /// The demo company's QuickBooks answer with every `find` replaced by `replace` (only the first when not `all`).
+    QString answer(const QByteArray& find, const QByteArray& replace, bool all = true)
     {
         QByteArray bytes = m_answer;
         const qsizetype at = bytes.indexOf(find);
         if (at < 0) {
             qFatal("\"%s\" is not in the answer", find.constData());
         }
-        if (all) {
-            bytes.replace(find, replace);
-        } else {
-            bytes.replace(at, find.size(), replace);
-        }
-        if (!find2.isEmpty()) {
-            bytes.replace(find2, replace2);
-        }
-        return fileOf(bytes, QStringLiteral("xml"));
+        return fileOf(all ? bytes.replace(find, replace) : bytes.replace(at, find.size(), replace), u"xml"_s);
     }
 
     QByteArray m_answer;
@@ -95,22 +83,20 @@ private Q_SLOTS:
     void initTestCase()
     {
         QVERIFY(m_dir.isValid());
-        QVERIFY(QDir().mkpath(path(QStringLiteral("inputs"))));
-        // The demo company's answer, saved as the support file of a run against the simulated company.
-        // The data folder every run starts from: its Submitter row filled, nothing loaded.
-        const test::CliProcess filled(QStringLiteral(WAGETROVE_CLI), path(QStringLiteral("filled")),
-                                      path(QStringLiteral("documents")));
-        QCOMPARE(filled.run(test::CliProcess::submitterArguments()).status, 0);
-        const test::CliProcess cli(QStringLiteral(WAGETROVE_CLI), path(QStringLiteral("answer")),
-                                   path(QStringLiteral("documents")));
-        QCOMPARE(cli.run(test::CliProcess::submitterArguments()).status, 0);
+        QVERIFY(QDir().mkpath(path(u"inputs"_s)));
+        // The data folder every run starts from: its Submitter row filled, nothing loaded. The demo company's
+        // answer, saved as the support file of a run against the simulated company.
+        for (const QString& folder : {u"filled"_s, u"answer"_s}) {
+            const test::CliProcess cli(QStringLiteral(WAGETROVE_CLI), path(folder), path(u"documents"_s));
+            QCOMPARE(cli.run(test::CliProcess::submitterArguments()).status, 0);
+        }
         const test::CliRun run =
-            cli.run(test::CliProcess::quarterFile(QStringLiteral("IL"), path(QStringLiteral("answer.txt")))
-                    << QStringLiteral("--quickbooks")
-                    << QStringLiteral("simulated:%1/demo-company.json").arg(test::programFolder())
-                    << QStringLiteral("--support-file") << QStringLiteral("--hours-for-zero") << QStringLiteral("520"));
+            test::CliProcess(QStringLiteral(WAGETROVE_CLI), path(u"answer"_s), path(u"documents"_s))
+                .run(test::CliProcess::quarterFile(u"IL"_s, path(u"answer.txt"_s))
+                     << u"--quickbooks"_s << u"simulated:%1/demo-company.json"_s.arg(test::programFolder())
+                     << u"--support-file"_s << u"--hours-for-zero"_s << u"520"_s);
         QVERIFY2(run.status == 0, qPrintable(run.err));
-        m_answer = bytesOf(path(QStringLiteral("answer/QBData.xml")));
+        m_answer = bytesOf(path(u"answer/QBData.xml"_s));
         QVERIFY(m_answer.contains("<PayrollDetailReportQueryRs"));
     }
 
@@ -122,8 +108,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("input");
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("message");
-        const QString sheetRefused = QStringLiteral("Wagetrove: Create Wages From File ");
-        const QString qbRefused = QStringLiteral("Wagetrove could not get the payroll data from QuickBooks.");
+        const QString sheetRefused = u"Wagetrove: Create Wages From File "_s;
+        const QString qbRefused = u"Wagetrove could not get the payroll data from QuickBooks."_s;
         const auto row = [](const char* place, const char* name, const QString& input, int status,
                             const QString& message) {
             QTest::newRow(name) << QString::fromLatin1(place) << input << status << message;
@@ -136,9 +122,9 @@ private Q_SLOTS:
         wages("empty file", fileOf({}));
         wages("truncated workbook", fileOf(bytesOf(sample()).first(1500)));
         wages("encrypted workbook", fileOf(QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + QByteArray(4096, '\0')));
-        wages("missing workbook", path(QStringLiteral("none.xlsx")));
-        wages("folder as workbook", path(QStringLiteral("inputs")));
-        const QString pipe = path(QStringLiteral("pipe.xlsx"));
+        wages("missing workbook", path(u"none.xlsx"_s));
+        wages("folder as workbook", path(u"inputs"_s));
+        const QString pipe = path(u"pipe.xlsx"_s);
         wages("pipe as workbook", (::mkfifo(QFile::encodeName(pipe).constData(), 0600) == 0 ? pipe : QString()));
         row("wages", "sheet inflating 1,000-fold",
             workbook("sheet1", "</sheetData>", "</sheetData>" + QByteArray(300 << 20, ' ')), 0, QString());
@@ -150,19 +136,19 @@ private Q_SLOTS:
               workbook("sheet1", "</sheetData>", "<!--" + QByteArray(100 << 20, 'x') + "--></sheetData>"));
         wages("workbook part missing", workbook("xl/workbook.xml", "<sheets>", "<shets>"));
         row("wages", "first sheet's entry renamed", workbook("xl/workbook.xml", "<sheet ", "<notasheet "), 3,
-            QStringLiteral("Wagetrove: Invalid Format of Wages Spreadsheet"));
+            u"Wagetrove: Invalid Format of Wages Spreadsheet"_s);
         wages("control character in a name", workbook("sheet1", ">JOHN<", ">JO\x01HN<"));
         // Wrong cell types, odd money and dates.
         row("wages", "header renamed", workbook("sheet1", ">GrossWages<", ">Gross<"), 3,
-            QStringLiteral("Wagetrove: Invalid Format of Wages Spreadsheet"));
+            u"Wagetrove: Invalid Format of Wages Spreadsheet"_s);
         wages("text for an amount",
               workbook("sheet1", "<c r=\"H2\"><v>12500.5</v>", "<c r=\"H2\" t=\"inlineStr\"><is><t>lots</t></is>"));
         wages("amount of 1e308", workbook("sheet1", "<c r=\"H2\"><v>12500.5</v>", "<c r=\"H2\"><v>1e308</v>"));
         wages("amount not a number", workbook("sheet1", "<c r=\"H2\"><v>12500.5</v>", "<c r=\"H2\"><v>NaN</v>"));
         row("wages", "negative amount", workbook("sheet1", "<c r=\"H2\"><v>12500.5</v>", "<c r=\"H2\"><v>-5</v>"), 3,
-            QStringLiteral("The amount -5 is negative and cannot be written"));
+            u"The amount -5 is negative and cannot be written"_s);
         row("wages", "quarter ending month 13", workbook("sheet1", ">032025<", ">132025<"), 3,
-            QStringLiteral("Quarter ending period on file"));
+            u"Quarter ending period on file"_s);
         wages("boolean month as text",
               workbook("sheet1", "<c r=\"J2\" t=\"b\"><v>1</v>", "<c r=\"J2\" t=\"inlineStr\"><is><t>maybe</t></is>"));
         wages("shared text out of range",
@@ -175,26 +161,24 @@ private Q_SLOTS:
         row("wages", "employer EIN in letters", workbook("sheet2", ">12-3456789<", ">AB-CDEFGHI<"), 1, QString());
 
         // Damaged and locked stores, damaged settings.
-        row("store", "store of random bytes", fileOf(QByteArray(8192, '\x5a')), 3,
-            QStringLiteral("not a Wagetrove wage store"));
-        row("store", "store truncated", QStringLiteral("truncated"), 3, QStringLiteral("cannot be used"));
-        row("store", "store empty", fileOf({}), 3, QStringLiteral("cannot be used"));
-        row("store", "store is a folder", path(QStringLiteral("inputs")), 3, QStringLiteral("cannot be used"));
+        row("store", "store of random bytes", fileOf(QByteArray(8192, '\x5a')), 3, u"not a Wagetrove wage store"_s);
+        row("store", "store truncated", u"truncated"_s, 3, u"cannot be used"_s);
+        row("store", "store empty", fileOf({}), 3, u"cannot be used"_s);
+        row("store", "store is a folder", path(u"inputs"_s), 3, u"cannot be used"_s);
         row("settings", "settings of binary bytes", fileOf(QByteArray("\0\xff\xfe[Options\0", 12)), 0, QString());
         row("settings", "settings with a huge line",
             fileOf("[Options]\r\nLastState=" + QByteArray(10 << 20, '9') + "\r\n"), 0, QString());
         row("settings", "settings with odd values",
             fileOf("[Options]\r\nLastState=-7\r\nQBWCWait=abc\r\nStandAlonenoqb=perhaps\r\n"), 0, QString());
-        row("settings", "settings is a folder", path(QStringLiteral("inputs")), 0, QString());
+        row("settings", "settings is a folder", path(u"inputs"_s), 0, QString());
 
         // Outputs that cannot be written.
-        row("out", "output folder missing", path(QStringLiteral("missing/a.txt")), 3,
-            QStringLiteral("No such file or directory"));
-        row("out", "output names a folder", path(QStringLiteral("inputs")), 3, QStringLiteral("Wagetrove"));
+        row("out", "output folder missing", path(u"missing/a.txt"_s), 3, u"No such file or directory"_s);
+        row("out", "output names a folder", path(u"inputs"_s), 3, u"Wagetrove"_s);
         // QuickBooks answers cut short, of the wrong shape, out of order, without column descriptions, with unknown
         // columns, with values that are not numbers, and huge.
-        replay("answer empty", fileOf({}, QStringLiteral("xml")));
-        replay("answer cut short", fileOf(m_answer.first(m_answer.size() / 2), QStringLiteral("xml")));
+        replay("answer empty", fileOf({}, u"xml"_s));
+        replay("answer cut short", fileOf(m_answer.first(m_answer.size() / 2), u"xml"_s));
         replay("answer of another root", answer("<QBXML>", "<QBXMLX>"));
         replay("answer with a document type",
                answer("<QBXML>", "<!DOCTYPE QBXML [<!ENTITY x SYSTEM \"file:///etc/passwd\">]><QBXML>"));
@@ -203,17 +187,16 @@ private Q_SLOTS:
                answer("<CompanyQueryRs requestID=\"0\"", "<CompanyQueryRs requestID=\"1\""));
         replay("an answer missing", answer("<PayrollItemNonWageQueryRs", "<!--"));
         // The detail report is read by the column numbers the request asked for.
-        row("replay", "report without column descriptions",
-            answer("<ColDesc ", "<Unknown ", true, "</ColDesc>", "</Unknown>"), 0, QString());
+        row("replay", "report without column descriptions", answer("ColDesc", "Unknown"), 0, QString());
         row("replay", "cell of a column no description has", answer("<ColData colID=\"5\"", "<ColData colID=\"55\""), 3,
-            QStringLiteral("is negative and cannot be written"));
+            u"is negative and cannot be written"_s);
         row("replay", "amounts that are not numbers", answer("colID=\"5\" value=\"", "colID=\"5\" value=\"x"), 3,
-            QStringLiteral("Unexpected Error has occured in LoadSUTAData. Try Again."));
+            u"Unexpected Error has occured in LoadSUTAData. Try Again."_s);
         row("replay", "dates that are not dates", answer("value=\"2025-01-15\"", "value=\"someday\""), 3, QString());
         row("replay", "an error status from QuickBooks",
             answer("statusCode=\"0\" statusSeverity=\"Info\" statusMessage=\"Status OK\">\n<ReportRet",
                    "statusCode=\"3120\" statusSeverity=\"Error\" statusMessage=\"Object not found\">\n<ReportRet"),
-            3, QStringLiteral("Object not found"));
+            3, u"Object not found"_s);
         replay("text over 64 MiB", answer("Tarrow Demo Company", QByteArray(65 << 20, 'x')));
         QByteArray rows;
         rows.reserve(10000000 * 10);
@@ -223,12 +206,11 @@ private Q_SLOTS:
         row("replay", "report of 10 million rows",
             answer("<DataRow rowNumber=\"2\">", rows + "<DataRow rowNumber=\"2\">", false), 0, QString());
         rows = QByteArray();
-        row("simulated", "simulated company not JSON", fileOf("{\"company\": ", QStringLiteral("json")), 3,
-            QStringLiteral("could not be read: it is not valid JSON"));
-        row("connection", "unknown connection", QStringLiteral("ftp:somewhere"), 3,
-            QStringLiteral("does not say how to reach QuickBooks"));
-        row("connection", "web connector port one past the last", QStringLiteral("webconnector:65536"), 3,
-            QStringLiteral("does not name an address to serve the Web Connector at"));
+        row("simulated", "simulated company not JSON", fileOf("{\"company\": ", u"json"_s), 3,
+            u"could not be read: it is not valid JSON"_s);
+        row("connection", "unknown connection", u"ftp:somewhere"_s, 3, u"does not say how to reach QuickBooks"_s);
+        row("connection", "web connector port one past the last", u"webconnector:65536"_s, 3,
+            u"does not name an address to serve the Web Connector at"_s);
     }
 
     void badInput()
@@ -238,51 +220,41 @@ private Q_SLOTS:
         QFETCH(int, status);
         QFETCH(QString, message);
         QVERIFY(!input.isEmpty());
-
         QTemporaryDir run;
-        const QString data = run.filePath(QStringLiteral("data"));
-        const test::CliProcess cli(QStringLiteral(WAGETROVE_CLI), data, run.filePath(QStringLiteral("documents")));
+        const QString data = run.filePath(u"data"_s);
+        const test::CliProcess cli(QStringLiteral(WAGETROVE_CLI), data, run.filePath(u"documents"_s));
         QVERIFY(QDir().mkpath(data));
-        for (const QString& name : QDir(path(QStringLiteral("filled"))).entryList(QDir::Files)) {
-            QVERIFY(QFile::copy(path(QStringLiteral("filled/")) + name, data + u'/' + name));
+        for (const QString& name : QDir(path(u"filled"_s)).entryList(QDir::Files)) {
+            QVERIFY(QFile::copy(path(u"filled/"_s) + name, data + u'/' + name));
         }
-        const QString store = data + QStringLiteral("/Suta.mdb");
-        if (place == QLatin1String("store")) {
-            QVERIFY(QFile::remove(store));
-            if (input == QLatin1String("truncated")) {
-                QVERIFY(writeBytes(store, bytesOf(test::programFolder() + QStringLiteral("/Suta.mdb")).first(5000)));
-            } else if (QFileInfo(input).isDir()) {
-                QVERIFY(QDir().mkpath(store));
+        // The store or the settings file replaced by the input: a folder of that name, or the input's bytes.
+        const QString store = data + u"/Suta.mdb"_s;
+        const QString replaced = place == u"store"_s      ? store
+                                 : place == u"settings"_s ? data + u"/suta.ini"_s
+                                                          : QString();
+        if (!replaced.isEmpty()) {
+            QFile::remove(replaced);
+            if (input == u"truncated"_s) {
+                QVERIFY(writeBytes(store, bytesOf(test::programFolder() + u"/Suta.mdb"_s).first(5000)));
             } else {
-                QVERIFY(QFile::copy(input, store));
-            }
-        } else if (place == QLatin1String("settings")) {
-            if (QFileInfo(input).isDir()) {
-                QVERIFY(QDir().mkpath(data + QStringLiteral("/suta.ini")));
-            } else {
-                QVERIFY(QFile::copy(input, data + QStringLiteral("/suta.ini")));
+                QVERIFY(QFileInfo(input).isDir() ? QDir().mkpath(replaced) : QFile::copy(input, replaced));
             }
         }
         const QByteArray storeBefore = bytesOf(store);
-
         // The file the run is to replace, in a folder of its own.
-        const QString outFolder = run.filePath(QStringLiteral("out"));
-        QVERIFY(QDir().mkpath(outFolder));
-        const QString old = outFolder + QStringLiteral("/L1234567.251");
-        QVERIFY(writeBytes(old, "the last quarter's file"));
-        const QString out = place == QLatin1String("out") ? input : old;
-
-        QStringList arguments = test::CliProcess::quarterFile(QStringLiteral("IL"), out)
-                                << QStringLiteral("--hours-for-zero") << QStringLiteral("520");
-        if (place == QLatin1String("replay")) {
-            arguments << QStringLiteral("--quickbooks") << QStringLiteral("replay:") + input;
-        } else if (place == QLatin1String("simulated")) {
-            arguments << QStringLiteral("--quickbooks") << QStringLiteral("simulated:") + input;
-        } else if (place == QLatin1String("connection")) {
-            arguments << QStringLiteral("--quickbooks") << input;
-        } else {
-            arguments << QStringLiteral("--wages") << (place == QLatin1String("wages") ? input : sample());
-        }
+        const QString outFolder = run.filePath(u"out"_s);
+        const QString old = outFolder + u"/L1234567.251"_s;
+        QVERIFY(QDir().mkpath(outFolder) && writeBytes(old, "the last quarter's file"));
+        QStringList arguments = test::CliProcess::quarterFile(u"IL"_s, place == u"out"_s ? input : old)
+                                << u"--hours-for-zero"_s << u"520"_s;
+        const QString connection = place == u"replay"_s       ? u"replay:"_s + input
+                                   : place == u"simulated"_s  ? u"simulated:"_s + input
+                                   : place == u"connection"_s ? input
+                                                              : QString();
+        arguments << (connection.isEmpty() ? u"--wages"_s : u"--quickbooks"_s)
+                  << (!connection.isEmpty() ? connection
+                      : place == u"wages"_s ? input
+                                            : sample());
         QElapsedTimer timer;
         timer.start();
         const test::CliRun result = cli.run(arguments);
@@ -291,16 +263,16 @@ private Q_SLOTS:
 
         QCOMPARE(result.status, status);
         QVERIFY2(result.err.contains(message), qPrintable(result.err));
-        QVERIFY2(took < kSlowestMs, qPrintable(QStringLiteral("took %1 ms").arg(took)));
+        QVERIFY2(took < kSlowestMs, qPrintable(u"took %1 ms"_s.arg(took)));
         if (status != 0) {
             QCOMPARE(bytesOf(old), QByteArray("the last quarter's file"));
         }
         QCOMPARE(QDir(outFolder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
-                 QStringList{QStringLiteral("L1234567.251")});
-        if (place == QLatin1String("store") && status != 0) {
+                 QStringList{u"L1234567.251"_s});
+        if (place == u"store"_s && status != 0) {
             QCOMPARE(bytesOf(store), storeBefore);
-        } else if (place != QLatin1String("store")) {
-            QVERIFY(cli.run({QStringLiteral("submitter")}).out.contains(QStringLiteral("EIN: 98-7654321\n")));
+        } else if (place != u"store"_s) {
+            QVERIFY(cli.run({u"submitter"_s}).out.contains(u"EIN: 98-7654321\n"_s));
         }
     }
 };

@@ -8,7 +8,6 @@
 using namespace Qt::StringLiterals;
 using wagetrove::Currency;
 
-Q_DECLARE_METATYPE(wagetrove::Currency)
 Q_DECLARE_METATYPE(std::optional<wagetrove::Currency>)
 
 namespace wagetrove {
@@ -88,128 +87,98 @@ private Q_SLOTS:
         QVERIFY(!plain || plain == expected);
     }
 
-    void fromPlainDecimal_readsProgramsForm_data()
+    // The program's own plain form (a quick path that leaves anything else to fromText) and every numeric text.
+    void otherReaders_data()
     {
-        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<std::optional<Currency>>("read");
         QTest::addColumn<std::optional<Currency>>("expected");
-
-        QTest::newRow("negative") << QByteArray("-15.87") << some(-15'8700);
-        QTest::newRow("four decimals") << QByteArray("0.0001") << some(1);
-        QTest::newRow("whole") << QByteArray("40") << some(40'0000);
-        QTest::newRow("fourteen digits") << QByteArray("99999999999999.9999") << some(999999999999999999);
-        QTest::newRow("fifteen digits: left to fromText") << QByteArray("100000000000000") << kNothing;
-        QTest::newRow("five decimals: left to fromText") << QByteArray("1.23455") << kNothing;
+        const auto plain = [](const char* text, std::optional<Currency> expected) {
+            QTest::newRow(text) << Currency::fromPlainDecimal(QByteArray(text)) << expected;
+        };
+        plain("-15.87", some(-15'8700));
+        plain("0.0001", some(1));
+        plain("40", some(40'0000));
+        plain("99999999999999.9999", some(999999999999999999)); // fourteen whole digits
+        plain("100000000000000", kNothing);                     // fifteen
+        plain("1.23455", kNothing);
         for (const char* text : {"", "-", ".", "-.", " 1", "1 ", "+1", "$1", "1,234", "1e5", "1.2.3", "--1"}) {
-            QTest::newRow(text) << QByteArray(text) << kNothing;
+            plain(text, kNothing);
         }
+        const auto numeric = [](const char* name, const QString& text, std::optional<Currency> expected) {
+            QTest::newRow(name) << Currency::fromNumericText(text) << expected;
+        };
+        numeric("numeric rate", u"2.7"_s, some(2'7000));
+        numeric("numeric blanks and sign", u" - 2.7 "_s, some(-2'7000));
+        numeric("numeric exponent", u"-1.5e2"_s, some(-150'0000));
+        numeric("numeric rounds half away", u"5e-5"_s, some(1));
+        numeric("numeric rounds below half", u"4.9e-5"_s, some(0));
+        numeric("numeric largest", u"9.223372036854775807e14"_s, kMax);
+        numeric("numeric too large", u"1e15"_s, kNothing);
+        numeric("numeric huge exponent", u"1e99999999999999999999"_s, kNothing);
+        numeric("numeric zero with huge exponent", u"0e99999999999999999999"_s, some(0));
+        numeric("numeric tiny exponent", u"7e-99999999999999999999"_s, some(0));
+        numeric("numeric commas", u"1,000"_s, kNothing);
     }
-    void fromPlainDecimal_readsProgramsForm()
+    void otherReaders()
     {
-        QFETCH(QByteArray, text);
+        QFETCH(std::optional<Currency>, read);
         QFETCH(std::optional<Currency>, expected);
-        QCOMPARE(Currency::fromPlainDecimal(text), expected);
+        QCOMPARE(read, expected);
     }
 
-    void fromNumericText_readsEveryNumericText_data()
+    // Sums and differences are exact or overflow; products and quotients round once, half away from zero, to
+    // the places asked for.
+    void arithmetic_data()
     {
-        QTest::addColumn<QString>("text");
+        QTest::addColumn<std::optional<Currency>>("result");
         QTest::addColumn<std::optional<Currency>>("expected");
+        const auto row = [](const char* name, std::optional<Currency> result, std::optional<Currency> expected) {
+            QTest::newRow(name) << result << expected;
+        };
+        row("sum", money(1000).plus(money(2000)), some(3000));
+        row("difference", money(1'0000).minus(money(1'2500)), some(-2500));
+        row("sum below largest", kMax.plus(money(-1)), some(std::numeric_limits<std::int64_t>::max() - 1));
+        row("sum past largest", kMax.plus(money(1)), kNothing);
+        row("difference past most negative", kMin.minus(money(1)), kNothing);
+        row("most negative subtracted", money(0).minus(kMin), kNothing);
+        row("most units", Currency::fromUnits(922337203685477), some(922337203685477'0000));
+        row("one unit too many", Currency::fromUnits(922337203685478), kNothing);
+        row("one negative unit too many", Currency::fromUnits(-922337203685478), kNothing);
 
-        QTest::newRow("rate") << u"2.7"_s << some(2'7000);
-        QTest::newRow("blanks and sign") << u" - 2.7 "_s << some(-2'7000);
-        QTest::newRow("exponent") << u"-1.5e2"_s << some(-150'0000);
-        QTest::newRow("rounds half away") << u"5e-5"_s << some(1);
-        QTest::newRow("rounds below half") << u"4.9e-5"_s << some(0);
-        QTest::newRow("largest") << u"9.223372036854775807e14"_s << std::optional(kMax);
-        QTest::newRow("too large") << u"1e15"_s << kNothing;
-        QTest::newRow("huge exponent") << u"1e99999999999999999999"_s << kNothing;
-        QTest::newRow("zero with huge exponent") << u"0e99999999999999999999"_s << some(0);
-        QTest::newRow("tiny exponent") << u"7e-99999999999999999999"_s << some(0);
-        QTest::newRow("commas") << u"1,000"_s << kNothing;
+        row("tax at 2.7", money(10000'0000).times(money(2'7000), 4), some(27000'0000));
+        row("product half up", money(1).times(money(5000), 4), some(1));
+        row("product below half", money(4999).times(money(1), 4), some(0));
+        row("two negatives", money(-2'0000).times(money(-3'0000), 4), some(6'0000));
+        row("product to cents down", money(2'2500).times(money(22), 2), some(0));
+        row("product to cents half", money(22).times(money(12'5000), 2), some(300));
+        row("wide intermediate", money(900000000000'0000).times(money(1'0000), 4), some(900000000000'0000));
+        row("largest by one", kMax.times(money(1'0000), 4), kMax);
+        row("most negative by one", money(1'0000).times(kMin, 4), kMin);
+        row("largest doubled", kMax.times(money(2'0000), 4), kNothing);
+        row("most negative negated", kMin.times(money(-1'0000), 4), kNothing);
+        row("product rounds past largest", kMax.times(money(1'0000), 0), kNothing);
+        row("product to five places", money(1'0000).times(money(1'0000), 5), kNothing);
+        row("product to negative places", money(1'0000).times(money(1'0000), -1), kNothing);
+
+        row("quotient without double rounding", money(4950).dividedBy(100, 2), some(0));
+        row("quotient half cent", money(5000).dividedBy(100, 2), some(100));
+        row("thirds", money(10'0000).dividedBy(3, 4), some(3'3333));
+        row("negative divisor", money(10'0000).dividedBy(-4, 0), some(-3'0000));
+        row("most negative divided by one", kMin.dividedBy(1, 4), kMin);
+        row("divided by zero", money(1'0000).dividedBy(0, 4), kNothing);
+        row("most negative divided by minus one", kMin.dividedBy(-1, 4), kNothing);
+        row("quotient to five places", money(1'0000).dividedBy(1, 5), kNothing);
+
+        row("rounded half up", money(1234'5650).rounded(2), some(1234'5700));
+        row("largest rounded", kMax.rounded(0), kNothing);
+        row("most negative rounded to cents", kMin.rounded(2), some(-922337203685477'5800));
+        row("most negative rounded", kMin.rounded(0), kNothing);
     }
-    void fromNumericText_readsEveryNumericText()
+    void arithmetic()
     {
-        QFETCH(QString, text);
+        QFETCH(std::optional<Currency>, result);
         QFETCH(std::optional<Currency>, expected);
-        QCOMPARE(Currency::fromNumericText(text), expected);
-    }
-
-    void sumsAndDifferences_areExactOrOverflow()
-    {
-        QCOMPARE(money(1000).plus(money(2000)), some(3000));
-        QCOMPARE(money(1'0000).minus(money(1'2500)), some(-2500));
-        QCOMPARE(kMax.plus(money(-1)), some((std::numeric_limits<std::int64_t>::max() - 1)));
-        QCOMPARE(kMax.plus(money(1)), kNothing);
-        QCOMPARE(kMin.minus(money(1)), kNothing);
-        QCOMPARE(money(0).minus(kMin), kNothing);
-        QCOMPARE(Currency::fromUnits(922337203685477), some(922337203685477'0000));
-        QCOMPARE(Currency::fromUnits(922337203685478), kNothing);
-        QCOMPARE(Currency::fromUnits(-922337203685478), kNothing);
-    }
-
-    void times_roundsOnceHalfAwayFromZero_data()
-    {
-        QTest::addColumn<Currency>("left");
-        QTest::addColumn<Currency>("right");
-        QTest::addColumn<int>("decimals");
-        QTest::addColumn<std::optional<Currency>>("expected");
-
-        QTest::newRow("tax at 2.7") << money(10000'0000) << money(2'7000) << 4 << some(27000'0000);
-        QTest::newRow("half up") << money(1) << money(5000) << 4 << some(1);
-        QTest::newRow("below half") << money(1) << money(4999) << 4 << some(0);
-        QTest::newRow("two negatives") << money(-2'0000) << money(-3'0000) << 4 << some(6'0000);
-        QTest::newRow("to cents down") << money(2'2500) << money(22) << 2 << some(0);
-        QTest::newRow("to cents half") << money(12'5000) << money(22) << 2 << some(300);
-        QTest::newRow("wide intermediate") << money(900000000000'0000) << money(1'0000) << 4 << some(900000000000'0000);
-        QTest::newRow("largest by one") << kMax << money(1'0000) << 4 << std::optional(kMax);
-        QTest::newRow("most negative by one") << kMin << money(1'0000) << 4 << std::optional(kMin);
-        QTest::newRow("largest doubled") << kMax << money(2'0000) << 4 << kNothing;
-        QTest::newRow("most negative negated") << kMin << money(-1'0000) << 4 << kNothing;
-        QTest::newRow("rounds past largest") << kMax << money(1'0000) << 0 << kNothing;
-        QTest::newRow("five places") << money(1'0000) << money(1'0000) << 5 << kNothing;
-        QTest::newRow("negative places") << money(1'0000) << money(1'0000) << -1 << kNothing;
-    }
-    void times_roundsOnceHalfAwayFromZero()
-    {
-        QFETCH(Currency, left);
-        QFETCH(Currency, right);
-        QFETCH(int, decimals);
-        QFETCH(std::optional<Currency>, expected);
-        QCOMPARE(left.times(right, decimals), expected);
-        QCOMPARE(right.times(left, decimals), expected);
-    }
-
-    void dividedBy_roundsOnceHalfAwayFromZero_data()
-    {
-        QTest::addColumn<Currency>("value");
-        QTest::addColumn<qint64>("divisor");
-        QTest::addColumn<int>("decimals");
-        QTest::addColumn<std::optional<Currency>>("expected");
-
-        QTest::newRow("no double rounding") << money(4950) << qint64(100) << 2 << some(0);
-        QTest::newRow("half cent") << money(5000) << qint64(100) << 2 << some(100);
-        QTest::newRow("thirds") << money(10'0000) << qint64(3) << 4 << some(3'3333);
-        QTest::newRow("negative divisor") << money(10'0000) << qint64(-4) << 0 << some(-3'0000);
-        QTest::newRow("most negative by one") << kMin << qint64(1) << 4 << std::optional(kMin);
-        QTest::newRow("by zero") << money(1'0000) << qint64(0) << 4 << kNothing;
-        QTest::newRow("most negative negated") << kMin << qint64(-1) << 4 << kNothing;
-        QTest::newRow("five places") << money(1'0000) << qint64(1) << 5 << kNothing;
-    }
-    void dividedBy_roundsOnceHalfAwayFromZero()
-    {
-        QFETCH(Currency, value);
-        QFETCH(qint64, divisor);
-        QFETCH(int, decimals);
-        QFETCH(std::optional<Currency>, expected);
-        QCOMPARE(value.dividedBy(divisor, decimals), expected);
-    }
-
-    void rounded_goesHalfAwayFromZero()
-    {
-        QCOMPARE(money(1234'5650).rounded(2), some(1234'5700));
-        QCOMPARE(kMax.rounded(0), kNothing);
-        QCOMPARE(kMin.rounded(2), some(-922337203685477'5800));
-        QCOMPARE(kMin.rounded(0), kNothing);
+        QCOMPARE(result, expected);
     }
 };
 

@@ -1,6 +1,3 @@
-#include "app/form1.h"
-#include "app/mainwindowstate.h"
-#include "app/session.h"
 #include "app/startup.h"
 #include "common/inifile.h"
 #include "store/frmsubmitter.h"
@@ -15,7 +12,6 @@
 #include <QPushButton>
 #include <QSqlQuery>
 #include <QTest>
-#include <QTimer>
 
 using namespace wagetrove;
 using namespace Qt::StringLiterals;
@@ -28,20 +24,15 @@ private:
     std::unique_ptr<frmSubmitter> m_window;
 
     template <typename T>
-    static T* child(QWidget* window, const QString& name)
+    T* child(const QString& name) const
     {
-        T* found = window->findChild<T*>(name);
-        if (found == nullptr) {
-            qFatal("no child %s", qPrintable(name));
-        }
+        T* found = m_window->findChild<T*>(name);
+        QTEST_ASSERT(found != nullptr);
         return found;
     }
-    QCheckBox* check(int number) const { return child<QCheckBox>(m_window.get(), u"Check%1"_s.arg(number)); }
-    QLineEdit* box(const QString& name) const { return child<QLineEdit>(m_window.get(), name); }
-    void click(const QString& name) const
-    {
-        QTest::mouseClick(child<QPushButton>(m_window.get(), name), Qt::LeftButton);
-    }
+    QCheckBox* check(int number) const { return child<QCheckBox>(u"Check%1"_s.arg(number)); }
+    QLineEdit* box(const QString& name) const { return child<QLineEdit>(name); }
+    void click(const QString& name) const { QTest::mouseClick(child<QPushButton>(name), Qt::LeftButton); }
 
     void openWindow()
     {
@@ -60,20 +51,6 @@ private:
     }
 
     QString setting(const QString& key) const { return IniFile(m_session->SettingsFile).read(u"Options"_s, key); }
-
-    /// Runs `act` on the Submitter window once the main window has opened it modally.
-    static void whenModalOpens(const std::function<void(QWidget*)>& act)
-    {
-        auto* timer = new QTimer(qApp);
-        QObject::connect(timer, &QTimer::timeout, timer, [timer, act] {
-            if (auto* window = qobject_cast<frmSubmitter*>(QApplication::activeModalWidget())) {
-                timer->deleteLater();
-                timer->stop();
-                act(window);
-            }
-        });
-        timer->start(10);
-    }
 
 private Q_SLOTS:
     void init()
@@ -194,24 +171,6 @@ private Q_SLOTS:
                                        u"<OwnerID>"_s + setting(u"QBWCOwnerID"_s) + u"</OwnerID>"_s}) {
             QVERIFY2(appUrl.isEmpty() || written.contains(element.toUtf8()), qPrintable(element));
         }
-    }
-
-    void mainWindowButton_opensTheWindow_andOkCaptionsCommand1()
-    {
-        Form1 form(*m_session, m_state, m_dialogs, QDate(2025, 5, 15));
-        form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
-        QPushButton* command6 = form.button(MainCommand::SubmitterOptions);
-        QVERIFY(command6->isEnabled());
-        for (const QString& caption : {u"&Load Wages"_s, u"&Get Payroll Data"_s}) {
-            whenModalOpens([](QWidget* window) {
-                QTest::mouseClick(child<QCheckBox>(window, u"Check7"_s), Qt::LeftButton);
-                QTest::mouseClick(child<QPushButton>(window, u"Command1"_s), Qt::LeftButton);
-            });
-            QTest::mouseClick(command6, Qt::LeftButton);
-            QCOMPARE(form.button(MainCommand::GetPayrollData)->text(), caption);
-        }
-        QVERIFY(!m_session->StandAlone && !m_session->Store.isOpen());
     }
 };
 

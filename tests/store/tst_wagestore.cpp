@@ -94,24 +94,6 @@ private Q_SLOTS:
         QVERIFY(test::copyEmptyStore(storePath()));
     }
 
-    void emptyStore_hasSchemaDefaults()
-    {
-        fillStore();
-        WageStore store;
-        store.open(storePath());
-        QSqlDatabase& db = store.database();
-        run(db, u"INSERT INTO Employee DEFAULT VALUES"_s);
-        // One Submitter row, names looked up without regard to case, and a new row's defaults: zero money and
-        // hours, owner "0", no months, empty texts.
-        QCOMPARE(run(db, u"PRAGMA user_version"_s), QString::number(schema::kVersion));
-        QCOMPARE(run(db,
-                     u"SELECT (SELECT count(*) FROM Submitter) || '|' || (SELECT LastName FROM Employee WHERE "
-                     "Name = 'john q public') || '|' || GrossWages || TaxableWages || SWHWages || SWHAmount || "
-                     "TotalHours || '|' || Owner || '|' || Month1 || Month2 || Month3 || '|' || Name || UnitCode || "
-                     "StateCode || '|' FROM Employee WHERE rowid = (SELECT max(rowid) FROM Employee)"_s),
-                 u"1|PUBLIC|00000|0|000||"_s);
-    }
-
     void deleteZeros_removesExactlyTheRowsWithoutWages_data()
     {
         QTest::addColumn<QString>("values"); // GrossWages, TaxableWages, SWHWages, SWHAmount, TotalHours

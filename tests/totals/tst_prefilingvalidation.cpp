@@ -105,37 +105,30 @@ private Q_SLOTS:
             QTest::newRow(name) << state << statement << companyEin << stateId << standAlone << finding;
         };
         row("EIN 9 characters, QuickBooks", il, none, u"12-345678"_s, none, false, kEinFinding);
-        row("EIN with the hyphen elsewhere", il, none, u"123-456789"_s, none, false, kEinFinding);
         row("EIN with a blank for the hyphen", il, none, u"12 3456789"_s, none, false, kEinFinding);
         row("EIN 11 characters, standalone", il, none, u"12-34567890"_s, none, true,
             u"- Company EIN Invalid. Click the View Totals button and verify ein is in XX-XXXXXXX format"_s);
-
-        const auto utId = [](const char* rule) {
-            return u"- State UT ID invalid. Must be %1. Click the View Totals button and check the State ID Field."_s
-                .arg(QLatin1String(rule));
+        // Each state's State ID rule: an ID it takes, and one it refuses with its finding.
+        const auto stateId = [&](StateItem state, const char* taken, const char* refused, const QString& finding) {
+            QTest::addRow("%d takes %s", int(state), taken)
+                << state << none << ein << QString::fromLatin1(taken) << false << none;
+            QTest::addRow("%d refuses '%s'", int(state), refused)
+                << state << none << ein << QString::fromLatin1(refused) << false << finding;
         };
-        const auto uiAccount = [](int digits) {
-            return u"- State UI Account Number not valid. Must be %1 digits. Click the View Totals Button and change "
-                   "the number."_s.arg(digits);
-        };
-        row("TX 11 characters", StateItem::Texas, none, ein, u"12-345678-9"_s, false, none);
-        row("TX 9 characters", StateItem::Texas, none, ein, u"123456789"_s, false, utId("in xx-xxxxxx-x format"));
-        row("FL 7", StateItem::Florida, none, ein, u"1234567"_s, false, none);
-        row("FL 8", StateItem::Florida, none, ein, u"12345678"_s, false, utId("7 digits"));
-        row("CT 10", StateItem::Connecticut, none, ein, u"12345-67-8"_s, false, none);
-        row("CT 9", StateItem::Connecticut, none, ein, u"123456789"_s, false, utId("10 characteers"));
-        row("SC 6", StateItem::SouthCarolina, none, ein, u"123456"_s, false, none);
-        row("SC 7", StateItem::SouthCarolina, none, ein, u"1234567"_s, false, utId("6 digits"));
-        row("MA Quest 8", StateItem::MassachusettsQuest, none, ein, u"12345678"_s, false, none);
-        row("MA Quest 7", StateItem::MassachusettsQuest, none, ein, u"1234567"_s, false, uiAccount(8));
-        row("NC 7", StateItem::NorthCarolina, none, ein, u"1234567"_s, false, none);
-        row("NC empty", StateItem::NorthCarolina, none, ein, QString(), false, uiAccount(7));
-        row("MS 10", StateItem::Mississippi, none, ein, u"1234567890"_s, false, none);
-        row("MS 11", StateItem::Mississippi, none, ein, u"12345678901"_s, false, uiAccount(10));
+        const QString utId = u"- State UT ID invalid. Must be %1. Click the View Totals button and check the State ID "
+                             "Field."_s;
+        const QString uiAccount = u"- State UI Account Number not valid. Must be %1 digits. Click the View Totals "
+                                  "Button and change the number."_s;
+        stateId(StateItem::Texas, "12-345678-9", "123456789", utId.arg(u"in xx-xxxxxx-x format"_s));
+        stateId(StateItem::Florida, "1234567", "12345678", utId.arg(u"7 digits"_s));
+        stateId(StateItem::Connecticut, "12345-67-8", "123456789", utId.arg(u"10 characteers"_s));
+        stateId(StateItem::SouthCarolina, "123456", "1234567", utId.arg(u"6 digits"_s));
+        stateId(StateItem::MassachusettsQuest, "12345678", "1234567", uiAccount.arg(8));
+        stateId(StateItem::NorthCarolina, "1234567", "", uiAccount.arg(7));
+        stateId(StateItem::Mississippi, "1234567890", "12345678901", uiAccount.arg(10));
         for (const StateItem unchecked : {StateItem::Maryland, StateItem::Illinois, StateItem::MassachusettsPFML,
                                           StateItem::Tennessee, StateItem::Washington}) {
-            QTest::addRow("no State ID rule for %d", int(unchecked))
-                << unchecked << none << ein << u"x"_s << false << none;
+            stateId(unchecked, "x", "", none);
         }
 
         const QString submitterEin = u"UPDATE Submitter SET EIN = '%1'"_s;
@@ -144,27 +137,26 @@ private Q_SLOTS:
         row("Submitter EIN with a letter", il, submitterEin.arg(u"98-765432O"_s), ein, none, false,
             kSubmitterEinFinding);
         const std::pair<const char*, const char*> required[] = {
-            {"Name", "- Submitter Company Name Required"},
-            {"Address", "- Submitter Company Address Required"},
-            {"City", "- Submitter Company City Required"},
-            {"State", "- Submitter Company State Required"},
-            {"Zip", "- Submitter Company Zip Required"},
-            {"Contact", "- Submitter Contact Name Required"},
-            {"Phone", "- Submitter Contact Phone Number Required"},
-        };
+            {"Name", "- Submitter Company Name Required"},         {"Address", "- Submitter Company Address Required"},
+            {"City", "- Submitter Company City Required"},         {"State", "- Submitter Company State Required"},
+            {"Zip", "- Submitter Company Zip Required"},           {"Contact", "- Submitter Contact Name Required"},
+            {"Phone", "- Submitter Contact Phone Number Required"}};
         for (const auto& [field, finding] : required) {
             QTest::addRow("Submitter %s empty", field)
                 << il << u"UPDATE Submitter SET %1 = ''"_s.arg(QLatin1String(field)) << ein << none << false
                 << QString::fromLatin1(finding);
         }
-        row("Submitter Phone missing", il, u"UPDATE Submitter SET Phone = NULL"_s, ein, none, false,
-            u"- Submitter Contact Phone Number Required"_s);
         const QString avaSs = u"UPDATE Employee SET SS = %1 WHERE Name = 'Ava'"_s;
         row("SS of 8 digits", il, avaSs.arg(u"'12345678'"_s), ein, none, false, kSSFinding);
         row("SS with a letter", il, avaSs.arg(u"'12345678A'"_s), ein, none, false, kSSFinding);
         row("SS missing", il, avaSs.arg(u"NULL"_s), ein, none, false, kSSFinding);
         row("SS bad in Quest", StateItem::MassachusettsQuest, u"UPDATE Employee SET SS = '1234' WHERE Name = 'Ben'"_s,
             ein, u"12345678"_s, false, kQuestEmployeeFinding);
+        // Quest files no transmitter record: of the Submitter row only the EIN is checked.
+        row("Quest, empty Submitter", StateItem::MassachusettsQuest,
+            u"UPDATE Submitter SET Name = '', Address = '', City = '', State = '', Zip = '', Contact = '', Phone = '', "
+            "EIN = ''"_s,
+            ein, u"12345678"_s, false, kSubmitterEinFinding);
     }
     void eachFinding_aloneInTheList()
     {
@@ -257,32 +249,40 @@ private Q_SLOTS:
         QVERIFY(!session().ChecksPassed);
     }
 
+    // Washington and Quest ask for the hours of the employees without, unless zero hours are allowed.
     void zeroHours_answers_data()
     {
         QTest::addColumn<StateItem>("state");
+        QTest::addColumn<bool>("allowed");
         QTest::addColumn<QList<std::optional<QString>>>("answers");
         QTest::addColumn<QString>("hours"); // Ava's, Ben's and Cy's afterwards; -1: none
         QTest::addColumn<QString>("list");
         const auto wa = StateItem::Washington;
+        const auto quest = StateItem::MassachusettsQuest;
         const QString ssLine = kCrLf + kSSFinding;
         const QString unfilled = u"0/5200000/-1"_s;
+        const QString all520 = u"5200000/5200000/5200000"_s;
         using Answers = QList<std::optional<QString>>;
-        QTest::newRow("520") << wa << Answers{u"520"_s} << u"5200000/5200000/5200000"_s << QString();
-        QTest::newRow("blanks and a fraction") << wa << Answers{u" 37.5 "_s} << u"375000/5200000/375000"_s << QString();
-        QTest::newRow("0") << wa << Answers{u"0"_s} << unfilled << ssLine;
-        QTest::newRow("cancel") << wa << Answers{std::nullopt} << unfilled << ssLine;
-        QTest::newRow("blanks only") << wa << Answers{u"   "_s} << unfilled << ssLine;
+        QTest::newRow("520") << wa << false << Answers{u"520"_s} << all520 << QString();
+        QTest::newRow("blanks and a fraction")
+            << wa << false << Answers{u" 37.5 "_s} << u"375000/5200000/375000"_s << QString();
+        QTest::newRow("0") << wa << false << Answers{u"0"_s} << unfilled << ssLine;
+        QTest::newRow("cancel") << wa << false << Answers{std::nullopt} << unfilled << ssLine;
+        QTest::newRow("blanks only") << wa << false << Answers{u"   "_s} << unfilled << ssLine;
         QTest::newRow("not a number, then 40")
-            << wa << Answers{u"forty"_s, u"40"_s} << u"400000/5200000/400000"_s << QString();
-        QTest::newRow("negative, then cancel") << wa << Answers{u"-40"_s, std::nullopt} << unfilled << ssLine;
-        QTest::newRow("Quest, 520") << StateItem::MassachusettsQuest << Answers{u"520"_s}
-                                    << u"5200000/5200000/5200000"_s << QString();
-        QTest::newRow("Quest, 0") << StateItem::MassachusettsQuest << Answers{u"0"_s} << unfilled
-                                  << kCrLf + kQuestEmployeeFinding;
+            << wa << false << Answers{u"forty"_s, u"40"_s} << u"400000/5200000/400000"_s << QString();
+        QTest::newRow("negative, then cancel") << wa << false << Answers{u"-40"_s, std::nullopt} << unfilled << ssLine;
+        QTest::newRow("Quest, 520") << quest << false << Answers{u"520"_s} << all520 << QString();
+        QTest::newRow("Quest, 0") << quest << false << Answers{u"0"_s} << unfilled << kCrLf + kQuestEmployeeFinding;
+        QTest::newRow("Washington, allowed") << wa << true << Answers{} << unfilled << QString();
+        QTest::newRow("Quest, allowed") << quest << true << Answers{} << unfilled << QString();
+        QTest::newRow("Illinois") << StateItem::Illinois << false << Answers{} << unfilled << QString();
+        QTest::newRow("PFML") << StateItem::MassachusettsPFML << false << Answers{} << unfilled << QString();
     }
     void zeroHours_answers()
     {
         QFETCH(StateItem, state);
+        QFETCH(bool, allowed);
         QFETCH(QList<std::optional<QString>>, answers);
         QFETCH(QString, hours);
         QFETCH(QString, list);
@@ -290,39 +290,20 @@ private Q_SLOTS:
         QVERIFY(m_store->exec(u"UPDATE Employee SET TotalHours = 0 WHERE Name = 'Ava'"_s));
         select(state);
         session().Form3.Text9 = u"12345678"_s;
+        session().AllowZeroHours = allowed;
         for (const auto& answer : answers) {
             m_dialogs.inputNext(answer);
         }
         QCOMPARE(validate(), list);
         QCOMPARE(inputCalls(), int(answers.size()));
-        const test::DialogCall& question = m_dialogs.calls().first();
-        QCOMPARE(question.title + u"|"_s + question.text,
-                 u"Enter Total Hours|Program found employees with zero hours. Please enter the total hours to use for "
-                 "all salaried employees"_s);
+        QCOMPARE(m_dialogs.calls().isEmpty(), answers.isEmpty());
+        for (const test::DialogCall& question : m_dialogs.calls().first(answers.size())) {
+            QCOMPARE(question.title + u"|"_s + question.text,
+                     u"Enter Total Hours|Program found employees with zero hours. Please enter the total hours to use "
+                     "for all salaried employees"_s);
+        }
         QCOMPARE(this->hours(), hours);
         QCOMPARE(session().ChecksPassed, list.isEmpty());
-    }
-
-    void zeroHours_notAskedWhenAllowedOrNotNeeded_data()
-    {
-        QTest::addColumn<StateItem>("state");
-        QTest::addColumn<bool>("allowZeroHours");
-        QTest::newRow("Washington, zero hours allowed") << StateItem::Washington << true;
-        QTest::newRow("Quest, zero hours allowed") << StateItem::MassachusettsQuest << true;
-        QTest::newRow("Illinois") << StateItem::Illinois << false;
-        QTest::newRow("PFML") << StateItem::MassachusettsPFML << false;
-    }
-    void zeroHours_notAskedWhenAllowedOrNotNeeded()
-    {
-        QFETCH(StateItem, state);
-        QFETCH(bool, allowZeroHours);
-        QVERIFY(m_store->exec(u"UPDATE Employee SET TotalHours = 0"_s));
-        select(state);
-        session().Form3.Text9 = u"12345678"_s;
-        session().AllowZeroHours = allowZeroHours;
-        QCOMPARE(validate(), QString());
-        QVERIFY(m_dialogs.calls().isEmpty());
-        QCOMPARE(hours(), u"0/0"_s);
     }
 
     void transmitterBoxes_fromSubmitterAndEmployer_data()
@@ -361,19 +342,6 @@ private Q_SLOTS:
             texts << session().frmTXMag.box(box);
         }
         QCOMPARE(texts.join(u"|"_s), boxes);
-    }
-
-    void massachusettsQuest_emptySubmitter_onlyTheSubmitterEinFinding()
-    {
-        QVERIFY(m_store->exec(u"UPDATE Submitter SET Name = '', Address = '', City = '', State = '', Zip = '', "
-                              "Contact = '', Phone = '', EIN = '', Email = ''"_s));
-        select(StateItem::MassachusettsQuest);
-        session().Form3.Text9 = u"12345678"_s;
-        session().Rate = Currency(); // the rate is not checked for Quest either
-        session().frmTXMag.Text6 = u"kept"_s;
-        QCOMPARE(validate(), kCrLf + kSubmitterEinFinding);
-        QCOMPARE(session().frmTXMag.Text6, u"kept"_s);
-        QVERIFY(!session().ChecksPassed);
     }
 
     void storeThatCannotBeOpened_isReportedAndFails()

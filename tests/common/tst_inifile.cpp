@@ -4,6 +4,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
 using wagetrove::IniFile;
 
 class TestIniFile : public QObject
@@ -17,7 +18,7 @@ private:
     QString fileWith(const QByteArray& content)
     {
         static int counter = 0;
-        const QString path = m_dir.filePath(QStringLiteral("f%1.ini").arg(++counter));
+        const QString path = m_dir.filePath(u"f%1.ini"_s.arg(++counter));
         if (!content.isNull() && !wagetrove::test::writeBytes(path, content)) {
             return {};
         }
@@ -25,37 +26,34 @@ private:
     }
 
 private Q_SLOTS:
+    // The value read for a section and key, of any case, from a file of its own.
     void read_data()
     {
-        QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<QString>("section");
-        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("read");
         QTest::addColumn<QString>("value");
         const QByteArray sections = "[Other]\r\nA=1\r\n[Options]\r\nB=2\r\nC=\r\n";
-        const QByteArray options = "; comment\n[options]\n  remitid =  123 456  \nName=\"  quoted  \"\nNone=\"\"\n"
-                                   "Long=" +
-                                   QByteArray(200, 'x') + "\nExact=" + QByteArray(127, 'y') + "\n";
-        const auto row = [](const char* name, const QByteArray& content, const char* section, const char* key,
-                            const QString& value) {
-            QTest::newRow(name) << content << QString::fromLatin1(section) << QString::fromLatin1(key) << value;
+        const QByteArray options =
+            "; comment\n[options]\n  remitid =  123 456  \nName=\"  quoted  \"\nNone=\"\"\nLong=" +
+            QByteArray(200, 'x') + "\nExact=" + QByteArray(127, 'y') + "\n";
+        const auto row = [this](const char* name, const QByteArray& content, const char* section, const char* key,
+                                const QString& value) {
+            QTest::newRow(name) << IniFile(fileWith(content)).read(QLatin1String(section), QLatin1String(key)) << value;
         };
         row("missing file", QByteArray(), "Options", "A", QString());
         row("key in another section", sections, "Options", "A", QString());
         row("empty value", sections, "Options", "C", QString());
-        row("first section", sections, "Other", "A", QStringLiteral("1"));
-        row("any case, trimmed", options, "OPTIONS", "RemitID", QStringLiteral("123 456"));
-        row("quotes taken off", options, "Options", "name", QStringLiteral("  quoted  "));
+        row("first section", sections, "Other", "A", u"1"_s);
+        row("any case, trimmed", options, "OPTIONS", "RemitID", u"123 456"_s);
+        row("quotes taken off", options, "Options", "name", u"  quoted  "_s);
         row("two quotes", options, "Options", "None", QString());
-        row("cut to 127 characters", options, "Options", "Long", QString(127, QLatin1Char('x')));
-        row("127 characters", options, "Options", "Exact", QString(127, QLatin1Char('y')));
+        row("cut to 127 characters", options, "Options", "Long", QString(127, u'x'));
+        row("127 characters", options, "Options", "Exact", QString(127, u'y'));
     }
     void read()
     {
-        QFETCH(QByteArray, content);
-        QFETCH(QString, section);
-        QFETCH(QString, key);
+        QFETCH(QString, read);
         QFETCH(QString, value);
-        QCOMPARE(IniFile(fileWith(content)).read(section, key), value);
+        QCOMPARE(read, value);
     }
 
     void write_data()
@@ -83,8 +81,8 @@ private Q_SLOTS:
         QFETCH(QByteArray, written);
         const QString path = fileWith(content);
         const IniFile ini(path);
-        QVERIFY(ini.write(QStringLiteral("Options"), QStringLiteral("LastState"), QStringLiteral("11")));
-        QCOMPARE(ini.read(QStringLiteral("Options"), QStringLiteral("LastState")), QStringLiteral("11"));
+        QVERIFY(ini.write(u"Options"_s, u"LastState"_s, u"11"_s));
+        QCOMPARE(ini.read(u"Options"_s, u"LastState"_s), u"11"_s);
         QCOMPARE(wagetrove::test::bytesOf(path), written);
     }
 };

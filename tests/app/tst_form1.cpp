@@ -1,7 +1,6 @@
 #include "acquire/payrollitemlist.h"
 #include "app/datafolder.h"
 #include "app/form1.h"
-#include "app/settings.h"
 #include "common/inifile.h"
 #include "store/frmgrosstaxable.h"
 #include "store/frmstateidtable.h"
@@ -82,23 +81,6 @@ private Q_SLOTS:
     void init() { start("[Options]\r\n"); }
     void cleanup() { m_form.reset(); }
 
-    void invalidFromDate_showsMessageAndKeepsFocus()
-    {
-        auto* from = child<QLineEdit>(u"Text1"_s);
-        from->setFocus(Qt::MouseFocusReason);
-        QTRY_COMPARE(QApplication::focusWidget(), from);
-        from->selectAll();
-        QTest::keyClicks(from, u"13452025"_s);
-        QTest::keyClick(from, Qt::Key_Tab);
-        QCOMPARE(m_dialogs.messages(), QStringList{u"Invalid From Date. Format is MM/DD/YYYY"_s});
-        QVERIFY(!m_state.getPayrollDataEnabled);
-        QCOMPARE(m_form->button(MainCommand::GetPayrollData)->isEnabled(), false);
-        QCOMPARE(m_form->button(MainCommand::GetPayrollData)->toolTip(),
-                 u"Choose a quarter or enter its From and To dates first"_s);
-        QTRY_COMPARE(QApplication::focusWidget(), from);
-        QCOMPARE(from->displayText(), u"13/45/2025"_s);
-    }
-
     void choosingState_followsSessionAndLeavingRemembersIt_data()
     {
         QTest::addColumn<bool>("closeButton");
@@ -116,21 +98,6 @@ private Q_SLOTS:
             click(MainCommand::Exit);
         }
         QCOMPARE(IniFile(m_session->SettingsFile).read(u"Options"_s, u"LastState"_s), u"11"_s);
-    }
-
-    // Enter presses the focused button, here the one to the web site; a browser that does not start is told.
-    void enter_opensTheWebSiteOrSaysWhyNot()
-    {
-        m_form->button(MainCommand::WebSite)->setFocus(Qt::TabFocusReason);
-        QTest::keyClick(m_form->button(MainCommand::WebSite), Qt::Key_Return);
-        QCOMPARE(m_dialogs.calls().size(), 1);
-        QCOMPARE(m_dialogs.calls().first().kind, test::DialogCall::Kind::OpenDocument);
-        QCOMPARE(m_dialogs.calls().first().text, kDefaultWebSite);
-        m_dialogs.setOpenDocumentSucceeds(false);
-        click(MainCommand::WebSite);
-        QCOMPARE(m_dialogs.messages(), QStringList{u"Could not start browser"_s});
-        QCOMPARE(m_dialogs.calls().last().title, u"Browser not started"_s);
-        QCOMPARE(m_dialogs.calls().last().icon, MessageIcon::Exclamation);
     }
 
     void illinoisQuarter_fromWorkbookThroughEditsToFile()

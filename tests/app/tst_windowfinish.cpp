@@ -1,21 +1,17 @@
 #include "acquire/payrollitemlist.h"
-#include "app/mainwindowstate.h"
 #include "app/qtdialogs.h"
 #include "app/session.h"
 #include "app/statecatalogue.h"
 #include "app/windowfinish.h"
 #include "store/frmgrosstaxable.h"
-#include "store/frmsubmitter.h"
 #include "tests/support/scripteddialogs.h"
 #include "tests/support/storefixture.h"
 #include "totals/form3.h"
 #include "writers/frmtxmag.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QMessageBox>
 #include <QProgressDialog>
-#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 
@@ -28,14 +24,13 @@ enum class Window
 {
     TotalsTexas,
     Transmitter,
-    Submitter,
     WageDetails,
     WithholdingItem,
 };
 
 } // namespace
 
-/// Every window's Tab order reads as the window does, and every command button has an Alt+letter of its own.
+/// Every window's Tab order reads as the window does; the program's own message and progress windows.
 class TestWindowFinish : public QObject
 {
     Q_OBJECT
@@ -43,7 +38,6 @@ class TestWindowFinish : public QObject
 private:
     std::unique_ptr<test::StoreFixture> m_store;
     test::ScriptedDialogs m_dialogs;
-    MainWindowState m_state;
 
     std::unique_ptr<QDialog> open(Window window)
     {
@@ -54,8 +48,6 @@ private:
             return std::make_unique<Form3>(session, m_dialogs, ShowTotalsWindowLayout(session, QString(), QString()));
         case Window::Transmitter:
             return std::make_unique<frmTXMag>(session, m_dialogs);
-        case Window::Submitter:
-            return std::make_unique<frmSubmitter>(session, m_state, m_dialogs);
         case Window::WageDetails:
             session.Store.open(session.DataFolder + WageStore::kFileName);
             return std::make_unique<frmGrossTaxable>(session.Store.database(), StateItem::Illinois, m_dialogs);
@@ -73,36 +65,26 @@ private Q_SLOTS:
         m_dialogs = test::ScriptedDialogs();
     }
 
-    // Boxes side by side in a row, a box placed beside the column, check boxes, a grid whose own parts take no
-    // Tab stop, and a hidden box left out.
-    void tabOrderAndAccelerators_data()
+    // Boxes side by side in a row, a box placed beside the column, a grid whose own parts take no Tab stop, and a
+    // hidden box left out.
+    void tabOrder_data()
     {
         QTest::addColumn<int>("window");
         QTest::addColumn<QString>("tabOrder"); // object names, space-separated
-        QTest::addColumn<QString>("buttons");  // captions, '|'-separated
-        const auto row = [](const char* name, Window window, const char* tabOrder, const char* buttons) {
-            QTest::newRow(name) << int(window) << QString::fromLatin1(tabOrder) << QString::fromLatin1(buttons);
-        };
-        row("the totals window, Texas", Window::TotalsTexas,
-            "Text1 Text3 Text4 Text11 Text2 Text5 Text6 Text7 Text8 Text9 Text10 Command1", "&OK");
-        row("the transmitter window", Window::Transmitter,
-            "Text1 Text2 Text3 Text4 Text5 Text6 Text13 Text7 Text8 Text11 Text12 Text9 Text14 Text10 Command1 "
-            "Command3",
-            "&Create File|&Exit");
-        row("Submitter", Window::Submitter,
-            "txtFields(0) txtFields(1) txtFields(2) txtFields(3) txtFields(4) txtFields(5) txtFields(6) txtFields(7) "
-            "txtFields(8) Check1 Check2 Check3 Check4 Check5 Check6 Check7 Check8 txtFields(10) Text2 txtQuickBooks "
-            "cmdBrowseQuickBooks cmdWebConnectorFile Command1 Command2",
-            "&Browse...|&Web Connector File...|&OK|&Cancel");
-        row("Wage Details", Window::WageDetails, "grdDataGrid cmdAdd cmdDelete cmdRefresh cmdUpdate cmdClose",
-            "&Add|&Delete|&Refresh|&Update|&Close");
-        row("withholding item", Window::WithholdingItem, "List1 Command1 Command2", "&OK|&Cancel");
+        QTest::newRow("the totals window, Texas")
+            << int(Window::TotalsTexas)
+            << u"Text1 Text3 Text4 Text11 Text2 Text5 Text6 Text7 Text8 Text9 Text10 Command1"_s;
+        QTest::newRow("the transmitter window")
+            << int(Window::Transmitter)
+            << u"Text1 Text2 Text3 Text4 Text5 Text6 Text13 Text7 Text8 Text11 Text12 Text9 Text14 Text10 Command1 Command3"_s;
+        QTest::newRow("Wage Details") << int(Window::WageDetails)
+                                      << u"grdDataGrid cmdAdd cmdDelete cmdRefresh cmdUpdate cmdClose"_s;
+        QTest::newRow("withholding item") << int(Window::WithholdingItem) << u"List1 Command1 Command2"_s;
     }
-    void tabOrderAndAccelerators()
+    void tabOrder()
     {
         QFETCH(int, window);
         QFETCH(QString, tabOrder);
-        QFETCH(QString, buttons);
         const std::unique_ptr<QDialog> shown = open(static_cast<Window>(window));
         shown->show();
         QApplication::setActiveWindow(shown.get());
@@ -124,32 +106,6 @@ private Q_SLOTS:
             QTest::keyClick(focused, Qt::Key_Tab);
         }
         QCOMPARE(order.join(u' '), tabOrder);
-        QStringList captions;
-        for (QPushButton* button : shown->findChildren<QPushButton*>()) {
-            captions << button->text();
-        }
-        QCOMPARE(captions.join(u'|'), buttons);
-    }
-
-    void windowSize_isRememberedFromOneShowingToTheNext()
-    {
-        const QString sizes = m_store->session().DataFolder + u"windows.ini"_s;
-        configureWindows({sizes, QString()});
-        QSize first;
-        for (int showing = 0; showing < 2; ++showing) {
-            const std::unique_ptr<QDialog> window = open(Window::Transmitter);
-            window->show();
-            QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-            if (showing == 0) {
-                first = window->size() + QSize(60, 40);
-                window->resize(first);
-            } else {
-                QCOMPARE(window->size(), first);
-            }
-            window->hide();
-        }
-        configureWindows({});
-        QVERIFY(QFile::exists(sizes));
     }
 
     // Long work shows its progress once it has taken half a second, and Cancel stops it.

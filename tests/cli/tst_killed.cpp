@@ -19,6 +19,7 @@
 #include <QTest>
 
 using namespace wagetrove;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -31,40 +32,35 @@ QStringList entries(const QString& folder)
     return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name);
 }
 
-/// What the store holds, read as the next run would open it: a hot journal is rolled back first.
+/// What the store holds, read as the next run would open it: a hot journal is rolled back first. Every Employee
+/// and Employer row, in order, is condensed to a digest; the Submitter row is given as it stands.
 QString storeState(const QString& path)
 {
     QString state;
     {
-        QSqlDatabase database = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("killed"));
+        QSqlDatabase database = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"killed"_s);
         database.setDatabaseName(path);
         if (!database.open()) {
-            return QStringLiteral("unopenable: ") + database.lastError().text();
+            return u"unopenable: "_s + database.lastError().text();
         }
-        QSqlQuery query(database);
-        const auto value = [&query](const QString& statement) {
-            return query.exec(statement) && query.next() ? query.value(0).toString() : QStringLiteral("?");
-        };
-        // Every Employee and Employer row, in order, condensed to a digest; the Submitter row as it stands.
         QCryptographicHash rows(QCryptographicHash::Sha256);
         int count = 0;
-        for (const QString& table : {QStringLiteral("Employee"), QStringLiteral("Employer")}) {
-            QSqlQuery all(database);
-            if (all.exec(QStringLiteral("SELECT * FROM %1 ORDER BY rowid").arg(table))) {
-                while (all.next()) {
-                    count += table == QLatin1String("Employee") ? 1 : 0;
-                    for (int column = 0; column < all.record().count(); ++column) {
-                        rows.addData(all.value(column).toString().toUtf8() + '\t');
-                    }
+        QSqlQuery query(database);
+        for (const QString& table : {u"Employee"_s, u"Employer"_s}) {
+            for (query.exec(u"SELECT * FROM %1 ORDER BY rowid"_s.arg(table)); query.next();) {
+                count += table == u"Employee"_s ? 1 : 0;
+                for (int column = 0; column < query.record().count(); ++column) {
+                    rows.addData(query.value(column).toString().toUtf8() + '\t');
                 }
             }
         }
-        state = value(QStringLiteral("PRAGMA integrity_check")) + QStringLiteral("|%1|").arg(count) +
-                QString::fromLatin1(rows.result().toHex().left(16)) + QLatin1Char('|') +
-                value(QStringLiteral("SELECT EIN || '|' || Name FROM Submitter"));
+        state = u"%1|%2|"_s.arg(count).arg(QString::fromLatin1(rows.result().toHex().left(16)));
+        for (const QString& statement : {u"PRAGMA integrity_check"_s, u"SELECT EIN || '|' || Name FROM Submitter"_s}) {
+            state += query.exec(statement) && query.next() ? query.value(0).toString() + u'|' : u"?|"_s;
+        }
         database.close();
     }
-    QSqlDatabase::removeDatabase(QStringLiteral("killed"));
+    QSqlDatabase::removeDatabase(u"killed"_s);
     return state;
 }
 
@@ -80,35 +76,31 @@ class TestKilled : public QObject
     int m_scenarios = 0; // scenarios run to their end
 
     QString path(const QString& name) const { return m_dir.filePath(name); }
-    QString data() const { return path(QStringLiteral("data")); }
-    QString outFolder() const { return path(QStringLiteral("out%1").arg(m_row)); }
+    QString data() const { return path(u"data"_s); }
+    QString outFolder() const { return path(u"out%1"_s.arg(m_row)); }
     test::CliProcess program() const
     {
-        return test::CliProcess(QStringLiteral(WAGETROVE_CLI), data(), path(QStringLiteral("documents")));
+        return test::CliProcess(QStringLiteral(WAGETROVE_CLI), data(), path(u"documents"_s));
     }
 
 private Q_SLOTS:
     void initTestCase()
     {
         QVERIFY(m_dir.isValid());
-        QVERIFY(test::writeGeneratedWorkbook(path(QStringLiteral("a.xlsx")), 1500));
-        QVERIFY(test::writeGeneratedWorkbook(path(QStringLiteral("b.xlsx")), 1650));
         // A wage listing takes far longer per employee than a file.
-        QVERIFY(test::writeGeneratedWorkbook(path(QStringLiteral("a-small.xlsx")), 200));
-        QVERIFY(test::writeGeneratedWorkbook(path(QStringLiteral("b-small.xlsx")), 230));
+        for (const auto& [name, employees] :
+             {std::pair{"a", 1500}, std::pair{"b", 1650}, std::pair{"a-small", 200}, std::pair{"b-small", 230}}) {
+            QVERIFY(test::writeGeneratedWorkbook(path(u"%1.xlsx"_s.arg(QLatin1String(name))), employees));
+        }
         QCOMPARE(program().run(test::CliProcess::submitterArguments()).status, 0);
         // Two QuickBooks answers, saved as the support file of runs against simulated companies.
         for (const auto& [name, employees] : {std::pair{"a", 500}, std::pair{"b", 550}}) {
-            QFile company(path(QStringLiteral("company.json")));
-            QVERIFY(company.open(QIODevice::WriteOnly) && company.write(test::generatedCompany(employees)) > 0);
-            company.close();
+            QVERIFY(test::writeBytes(path(u"company.json"_s), test::generatedCompany(employees)));
             const test::CliRun run =
-                program().run(test::CliProcess::quarterFile(QStringLiteral("IL"), path(QStringLiteral("scratch.txt")))
-                              << QStringLiteral("--quickbooks") << QStringLiteral("simulated:") + company.fileName()
-                              << QStringLiteral("--support-file"));
+                program().run(test::CliProcess::quarterFile(u"IL"_s, path(u"scratch.txt"_s))
+                              << u"--quickbooks"_s << u"simulated:"_s + path(u"company.json"_s) << u"--support-file"_s);
             QVERIFY2(run.status == 0, qPrintable(run.err));
-            QVERIFY(QFile::rename(data() + QStringLiteral("/QBData.xml"),
-                                  path(QStringLiteral("%1.qbxml").arg(QLatin1String(name)))));
+            QVERIFY(QFile::rename(data() + u"/QBData.xml"_s, path(u"%1.qbxml"_s.arg(QLatin1String(name)))));
         }
     }
 
@@ -144,15 +136,15 @@ private Q_SLOTS:
         ++m_row;
         QVERIFY(QDir().mkpath(outFolder()));
         const QString out = outFolder() + QLatin1Char('/') + output;
-        const QString store = data() + QStringLiteral("/Suta.mdb");
-        const QStringList fileRun = QStringLiteral("file --state IL --wages %1.xlsx").split(u' ');
+        const QString store = data() + u"/Suta.mdb"_s;
+        // The run after each kill: the command itself, or after the Submitter command an import and a file.
+        const QStringList next = writes ? command : u"file --state IL --wages %1.xlsx"_s.split(u' ');
         const auto commandFor = [this, &out](QStringList arguments, const QString& input) {
             for (QString& argument : arguments) {
                 argument.replace(QLatin1String("%1"), path(input));
             }
             if (arguments.first() != QLatin1String("submitter")) {
-                arguments << QStringLiteral("--quarter") << QStringLiteral("1") << QStringLiteral("--year")
-                          << QStringLiteral("2025") << QStringLiteral("--out") << out;
+                arguments << u"--quarter"_s << u"1"_s << u"--year"_s << u"2025"_s << u"--out"_s << out;
             }
             return arguments;
         };
@@ -172,14 +164,14 @@ private Q_SLOTS:
         QHash<QString, QByteArray> bytes;
         QHash<QString, QString> states;
         QHash<QString, QString> loaded;
-        for (const QString& input : {QStringLiteral("a"), QStringLiteral("b")}) {
-            const QString failure = fullRun(writes ? command : fileRun, input);
+        for (const QString& input : {u"a"_s, u"b"_s}) {
+            const QString failure = fullRun(next, input);
             QVERIFY2(failure.isEmpty(), qPrintable(failure));
             bytes[input] = bytesOf(out);
             states[input] = storeState(store);
             // Answering "Enter Total Hours" is a step of its own after the load: the store as the load left it
             // is whole too.
-            const qsizetype hours = command.indexOf(QStringLiteral("--hours-for-zero"));
+            const qsizetype hours = command.indexOf(u"--hours-for-zero"_s);
             if (hours >= 0) {
                 QStringList unanswered = command;
                 unanswered.remove(hours, 2);
@@ -188,17 +180,17 @@ private Q_SLOTS:
                 QVERIFY(fullRun(command, input).isEmpty());
             }
         }
-        QVERIFY(bytes[QStringLiteral("a")] != bytes[QStringLiteral("b")]);
+        QVERIFY(bytes[u"a"_s] != bytes[u"b"_s]);
         // The store as every start leaves it, with the tables of the last run emptied.
-        QVERIFY(fullRun({QStringLiteral("submitter")}, {}).isEmpty());
+        QVERIFY(fullRun({u"submitter"_s}, {}).isEmpty());
         const QString emptied = storeState(store);
-        QVERIFY(fullRun(writes ? command : fileRun, QStringLiteral("b")).isEmpty());
+        QVERIFY(fullRun(next, u"b"_s).isEmpty());
         const QStringList dataFiles = entries(data());
 
-        QString before = QStringLiteral("b");
+        QString before = u"b"_s;
         int kills = 0;
         for (int point = 0; point < kPointsPerRun; ++point) {
-            const QString input = before == QLatin1String("a") ? QStringLiteral("b") : QStringLiteral("a");
+            const QString input = before == QLatin1String("a") ? u"b"_s : u"a"_s;
             // Spread over the last whole run's time, which the machine's load changes from run to run.
             const int delay = int(took * 0.9 * (point + 0.5) / kPointsPerRun);
             QProcess process;
@@ -212,7 +204,7 @@ private Q_SLOTS:
                 QVERIFY(process.waitForFinished(10000));
                 kills += process.exitStatus() == QProcess::CrashExit ? 1 : 0;
             }
-            const QString where = QStringLiteral("killed after %1 ms of %2 ms").arg(delay).arg(took);
+            const QString where = u"killed after %1 ms of %2 ms"_s.arg(delay).arg(took);
 
             for (const QString& name : entries(data())) {
                 // The store's rollback journal, and what the next start removes: the single-run lock, a
@@ -220,31 +212,31 @@ private Q_SLOTS:
                 const bool recovery =
                     name == QLatin1String("Suta.mdb-journal") || name.startsWith(QLatin1String("Temp.mdb")) ||
                     name == QLatin1String("wagetrove.lock") || name.startsWith(QLatin1String("FilledInWL"));
-                QVERIFY2(dataFiles.contains(name) || recovery, qPrintable(where + QStringLiteral(": left ") + name));
+                QVERIFY2(dataFiles.contains(name) || recovery, qPrintable(where + u": left "_s + name));
             }
             const QString state = storeState(store);
             QVERIFY2(state == states[before] || state == emptied ||
                          (writes && (state == states[input] || state == loaded.value(input))),
-                     qPrintable(where + QStringLiteral(": the store holds ") + state));
+                     qPrintable(where + u": the store holds "_s + state));
             const QByteArray file = bytesOf(out);
             QVERIFY2(file == bytes[before] || (writes && file == bytes[input]),
-                     qPrintable(where + QStringLiteral(": the output holds %1 other bytes").arg(file.size())));
+                     qPrintable(where + u": the output holds %1 other bytes"_s.arg(file.size())));
             for (const QString& name : entries(outFolder())) {
                 // Replacing a file whole needs a second name for an instant: the new file is linked there and
                 // renamed over the old one. A kill in that instant leaves it, with the old file still whole.
                 const bool replacing = name.size() == output.size() + 7 && name.startsWith(output + u'.');
-                QVERIFY2(name == output || replacing, qPrintable(where + QStringLiteral(": left ") + name));
+                QVERIFY2(name == output || replacing, qPrintable(where + u": left "_s + name));
             }
 
             // The next run succeeds, over whatever the killed one left.
-            const QString failure = fullRun(writes ? command : fileRun, input);
-            QVERIFY2(failure.isEmpty(), qPrintable(where + QStringLiteral(", then: ") + failure));
+            const QString failure = fullRun(next, input);
+            QVERIFY2(failure.isEmpty(), qPrintable(where + u", then: "_s + failure));
             QCOMPARE(bytesOf(out), bytes[input]);
             QCOMPARE(storeState(store), states[input]);
             QCOMPARE(entries(data()), dataFiles);
             before = input;
         }
-        QVERIFY2(kills >= kPointsPerRun / 2, qPrintable(QStringLiteral("only %1 runs were killed").arg(kills)));
+        QVERIFY2(kills >= kPointsPerRun / 2, qPrintable(u"only %1 runs were killed"_s.arg(kills)));
         m_kills += kills;
         m_scenarios += 1;
     }

@@ -88,7 +88,7 @@ private:
         return wagetrove::test::writeZip(path, parts) ? path : QString();
     }
 
-    QString withSheet(const QByteArray& sheetData, const QByteArray& beforeData = {}, const QByteArray& shared = {})
+    QString sheet(const QByteArray& sheetData, const QByteArray& beforeData = {}, const QByteArray& shared = {})
     {
         return zip(workbookWith(sheetXml(sheetData, beforeData), shared));
     }
@@ -170,58 +170,53 @@ private Q_SLOTS:
                                                   "1234567-8"_s);
     }
 
-    // One cell, of <c r="A1" and the rest given; as many shared texts as the limit are read.
-    void cellText_data()
+    // What is read of one sheet, rows joined by "/": one cell of <c r="A1" and the rest given, read at the most
+    // shared texts its workbook has; parts in another encoding, which expat reads; the range of rows and cells.
+    void reads_data()
     {
-        QTest::addColumn<QByteArray>("cell");
-        QTest::addColumn<QString>("text");
-        const auto row = [](const char* name, const QByteArray& cell, const QString& text) {
-            QTest::newRow(name) << cell << text;
+        QTest::addColumn<QString>("read");
+        QTest::addColumn<QString>("expected");
+        const auto read = [this](const QString& path, int columns) {
+            XlsxReader reader(path);
+            reader.setMaxSharedTexts(3);
+            return rowsOf(reader, 1, columns).join(u'/');
         };
-        row("trailing zeros", "><v>7000.0</v>", u"7000"_s);
-        row("negative", "><v>-1234.50</v>", u"-1234.5"_s);
-        row("negative zero", "><v>-0</v>", u"0"_s);
-        row("large exponent", "><v>1.5E+20</v>", u"150000000000000000000"_s);
-        row("binary noise", "><v>0.30000000000000004</v>", u"0.3"_s);
-        row("more than 15 digits", "><v>123456789012345678</v>", u"123456789012346000"_s);
-        row("many leading zeros", "><v>0." + QByteArray(60, '0') + "12</v>", u"0."_s + QString(60, u'0') + u"12"_s);
-        row("smallest", "><v>4.9406564584124654E-324</v>", u"0."_s + QString(323, u'0') + u"494065645841247"_s);
-        row("true", R"( t="b"><v>1</v>)", u"True"_s);
-        row("true as a word", R"( t="b"><v>true</v>)", u"True"_s);
-        row("false", R"( t="b"><v>0</v>)", u"False"_s);
-        row("error", R"( t="e"><f>NA()</f><v>#N/A</v>)", u"#N/A"_s);
-        row("formula text", R"( t="str"><f>"x"&amp;"y"</f><v>xy</v>)", u"xy"_s);
-        row("formula empty text", R"( t="str"><f>""</f><v></v>)", QString());
-        row("formula, no result", "><f>B1*2</f>", u"=?"_s);
-        row("formula, empty result", "><f>B1*2</f><v></v>", u"=?"_s);
-        row("formula truth, no result", R"( t="b"><f>B1&gt;2</f>)", u"=?"_s);
-        row("empty styled", R"( s="3">)", QString());
-        row("inline rich text, phonetic hint left out",
-            R"( t="inlineStr"><is><r><rPr><b/></rPr><t>Ma</t></r><r><t xml:space="preserve">ry </t></r>)"
-            R"(<rPh sb="0" eb="1"><t>MA</t></rPh></is>)",
-            u"Mary "_s);
-        row("shared rich text", R"( t="s"><v>1</v>)", u"O'Neil & Co"_s);
-        row("shared with phonetic hint", R"( t="s"><v>2</v>)", u"東京"_s);
+        const auto cell = [&](const char* name, const QByteArray& cell, const QString& text) {
+            QTest::newRow(name) << read(sheet(R"(<row r="1"><c r="A1")" + cell + "</c></row>", {},
+                                              R"(<si><t>unused</t></si><si><r><t>O'Neil</t></r><r><rPr><i/></rPr>)"
+                                              R"(<t xml:space="preserve"> &amp; Co</t></r></si><si><t>東京</t>)"
+                                              R"(<rPh sb="0" eb="2"><t>TOKYO</t></rPh></si>)"),
+                                        1)
+                                << text;
+        };
+        cell("trailing zeros", "><v>7000.0</v>", u"7000"_s);
+        cell("negative", "><v>-1234.50</v>", u"-1234.5"_s);
+        cell("negative zero", "><v>-0</v>", u"0"_s);
+        cell("large exponent", "><v>1.5E+20</v>", u"150000000000000000000"_s);
+        cell("binary noise", "><v>0.30000000000000004</v>", u"0.3"_s);
+        cell("more than 15 digits", "><v>123456789012345678</v>", u"123456789012346000"_s);
+        cell("many leading zeros", "><v>0." + QByteArray(60, '0') + "12</v>", u"0."_s + QString(60, u'0') + u"12"_s);
+        cell("smallest", "><v>4.9406564584124654E-324</v>", u"0."_s + QString(323, u'0') + u"494065645841247"_s);
+        cell("true", R"( t="b"><v>1</v>)", u"True"_s);
+        cell("true as a word", R"( t="b"><v>true</v>)", u"True"_s);
+        cell("false", R"( t="b"><v>0</v>)", u"False"_s);
+        cell("error", R"( t="e"><f>NA()</f><v>#N/A</v>)", u"#N/A"_s);
+        cell("formula text", R"( t="str"><f>"x"&amp;"y"</f><v>xy</v>)", u"xy"_s);
+        cell("formula empty text", R"( t="str"><f>""</f><v></v>)", QString());
+        cell("formula, no result", "><f>B1*2</f>", u"=?"_s);
+        cell("formula, empty result", "><f>B1*2</f><v></v>", u"=?"_s);
+        cell("formula truth, no result", R"( t="b"><f>B1&gt;2</f>)", u"=?"_s);
+        cell("empty styled", R"( s="3">)", QString());
+        cell("inline rich text, phonetic hint left out",
+             R"( t="inlineStr"><is><r><rPr><b/></rPr><t>Ma</t></r><r><t xml:space="preserve">ry </t></r>)"
+             R"(<rPh sb="0" eb="1"><t>MA</t></rPh></is>)",
+             u"Mary "_s);
+        cell("shared rich text", R"( t="s"><v>1</v>)", u"O'Neil & Co"_s);
+        cell("shared with phonetic hint", R"( t="s"><v>2</v>)", u"東京"_s);
         // The last escape ends the text.
-        row("escaped characters", R"( t="inlineStr"><is><t>a_x000D__x000A_b _x005F_x0041_ _x00e9_</t></is>)",
-            u"a\r\nb _x0041_ é"_s);
-    }
-    void cellText()
-    {
-        QFETCH(QByteArray, cell);
-        QFETCH(QString, text);
-        XlsxReader reader(withSheet(R"(<row r="1"><c r="A1")" + cell + "</c></row>", {},
-                                    R"(<si><t>unused</t></si><si><r><t>O'Neil</t></r><r><rPr><i/></rPr>)"
-                                    R"(<t xml:space="preserve"> &amp; Co</t></r></si><si><t>東京</t>)"
-                                    R"(<rPh sb="0" eb="2"><t>TOKYO</t></rPh></si>)"));
-        reader.setMaxSharedTexts(3);
-        QCOMPARE(rowsOf(reader, 1, 1), QStringList{text});
-    }
+        cell("escaped characters", R"( t="inlineStr"><is><t>a_x000D__x000A_b _x005F_x0041_ _x00e9_</t></is>)",
+             u"a\r\nb _x0041_ é"_s);
 
-    // Parts in another encoding are read by expat; they must read as the same part in UTF-8 does.
-    void otherEncodings_data()
-    {
-        QTest::addColumn<QByteArray>("sheet");
         const QString text = QString::fromUtf8(sheetXml(R"(<row r="1"><c r="A1" t="inlineStr"><is><t>José</t></is></c>)"
                                                         R"(<c r="B1"><v>12.5</v></c></row>)")
                                                    .replace("encoding=\"UTF-8\"", "encoding=\"UTF-16\""));
@@ -230,63 +225,54 @@ private Q_SLOTS:
             utf16 += char(c.unicode() & 0xff);
             utf16 += char(c.unicode() >> 8);
         }
-        QTest::newRow("UTF-16") << utf16;
-        QTest::newRow("ISO-8859-1") << QString(text).replace(u"UTF-16"_s, u"ISO-8859-1"_s).toLatin1();
-    }
-    void otherEncodings()
-    {
-        QFETCH(QByteArray, sheet);
-        XlsxReader reader(zip(workbookWith(sheet)));
-        QCOMPARE(rowsOf(reader, 1, 2), QStringList{u"José|12.5"_s});
-    }
+        QTest::newRow("UTF-16") << read(zip(workbookWith(utf16)), 2) << u"José|12.5"_s;
+        QTest::newRow("ISO-8859-1")
+            << read(zip(workbookWith(QString(text).replace(u"UTF-16"_s, u"ISO-8859-1"_s).toLatin1())), 2)
+            << u"José|12.5"_s;
 
-    // The rows read of two columns, joined by "/".
-    void usedRange_data()
-    {
-        QTest::addColumn<QByteArray>("sheet");
-        QTest::addColumn<QString>("rows");
-        QTest::newRow("gaps filled, dimension stretches the end")
-            << sheetXml(R"(<row r="2"><c r="B2"><v>1</v></c></row><row r="4"><c r="A4"><v>2</v></c></row>)",
-                        R"(<dimension ref="A1:B6"/>)")
-            << u"|/|1/|/2|/|/|"_s;
-        QTest::newRow("cells past the dimension still count")
-            << sheetXml(R"(<row r="3"><c r="A3"><v>5</v></c></row>)", R"(<dimension ref="A1"/>)") << u"|/|/5|"_s;
-        QTest::newRow("row without cells does not stretch the range")
-            << sheetXml(R"(<row r="1"><c r="A1"><v>5</v></c></row><row r="9" ht="30" customHeight="1"/>)") << u"5|"_s;
-        QTest::newRow("cell beyond the columns asked for still counts")
-            << sheetXml(R"(<row r="1"><c r="A1"><v>5</v></c></row><row r="2"><c r="Z2"><v>9</v></c></row>)")
-            << u"5|/|"_s;
-        QTest::newRow("rows and cells without reference follow the previous")
-            << sheetXml(R"(<row r="2"><c><v>1</v></c><c><v>2</v></c></row><row><c r="B3"><v>3</v></c></row>)"
-                        R"(<row><c><v>4</v></c></row>)")
-            << u"|/1|2/|3/4|"_s;
-        QTest::newRow("formula flag does not carry into the next row")
-            << sheetXml(R"(<row r="1"><c r="A1"><f>B9</f></c></row><row r="2"><c r="A2"><v>1</v></c></row>)")
-            << u"=?|/1|"_s;
-        QTest::newRow("empty sheet as spreadsheet programs save it")
-            << sheetXml({}, R"(<dimension ref="A1"/>)") << u"|"_s;
-        QTest::newRow("empty sheet without dimension") << sheetXml({}) << QString();
+        const auto range = [&](const char* name, const QByteArray& sheetData, const QByteArray& before,
+                               const QString& rows) {
+            QTest::newRow(name) << read(sheet(sheetData, before), 2) << rows;
+        };
+        range("gaps filled, dimension stretches the end",
+              R"(<row r="2"><c r="B2"><v>1</v></c></row><row r="4"><c r="A4"><v>2</v></c></row>)",
+              R"(<dimension ref="A1:B6"/>)", u"|/|1/|/2|/|/|"_s);
+        range("cells past the dimension still count", R"(<row r="3"><c r="A3"><v>5</v></c></row>)",
+              R"(<dimension ref="A1"/>)", u"|/|/5|"_s);
+        range("row without cells does not stretch the range",
+              R"(<row r="1"><c r="A1"><v>5</v></c></row><row r="9" ht="30" customHeight="1"/>)", {}, u"5|"_s);
+        range("cell beyond the columns asked for still counts",
+              R"(<row r="1"><c r="A1"><v>5</v></c></row><row r="2"><c r="Z2"><v>9</v></c></row>)", {}, u"5|/|"_s);
+        range("rows and cells without reference follow the previous",
+              R"(<row r="2"><c><v>1</v></c><c><v>2</v></c></row><row><c r="B3"><v>3</v></c></row>)"
+              R"(<row><c><v>4</v></c></row>)",
+              {}, u"|/1|2/|3/4|"_s);
+        range("formula flag does not carry into the next row",
+              R"(<row r="1"><c r="A1"><f>B9</f></c></row><row r="2"><c r="A2"><v>1</v></c></row>)", {}, u"=?|/1|"_s);
+        range("empty sheet as spreadsheet programs save it", {}, R"(<dimension ref="A1"/>)", u"|"_s);
+        range("empty sheet without dimension", {}, {}, QString());
         QTest::newRow("prefixed names")
-            << QByteArray(R"(<x:worksheet xmlns:x="http://schemas.openxmlformats.org/spreadsheetml/2006/main">)"
-                          R"(<x:dimension ref="A1:B2"/><x:sheetData><x:row r="1"><x:c r="B1" t="inlineStr">)"
-                          R"(<x:is><x:t>b</x:t></x:is></x:c></x:row></x:sheetData></x:worksheet>)")
+            << read(zip(workbookWith(
+                        R"(<x:worksheet xmlns:x="http://schemas.openxmlformats.org/spreadsheetml/2006/main">)"
+                        R"(<x:dimension ref="A1:B2"/><x:sheetData><x:row r="1"><x:c r="B1" t="inlineStr">)"
+                        R"(<x:is><x:t>b</x:t></x:is></x:c></x:row></x:sheetData></x:worksheet>)")),
+                    2)
             << u"|b/|"_s;
     }
-    void usedRange()
+    void reads()
     {
-        QFETCH(QByteArray, sheet);
-        QFETCH(QString, rows);
-        XlsxReader reader(zip(workbookWith(sheet)));
-        QCOMPARE(rowsOf(reader, 1, 2).join(u'/'), rows);
+        QFETCH(QString, read);
+        QFETCH(QString, expected);
+        QCOMPARE(read, expected);
     }
 
     // The last row and column a sheet can have are taken, in its extent and in its rows; the reader stops when
     // asked, here before the million rows of the range.
     void lastRowAndColumn_readUntilStopped()
     {
-        XlsxReader reader(withSheet(R"(<row r="1"><c><v>1</v></c></row><row r="1048576"><c r="XFD1048576"><v>2</v>)"
-                                    "</c></row>",
-                                    R"(<dimension ref="A1:XFD1048576"/>)"));
+        XlsxReader reader(sheet(R"(<row r="1"><c><v>1</v></c></row><row r="1048576"><c r="XFD1048576"><v>2</v>)"
+                                "</c></row>",
+                                R"(<dimension ref="A1:XFD1048576"/>)"));
         QList<int> seen;
         const auto failure = reader.readRows(1, 1, [&](int rowNumber, const XlsxRow&) {
             seen.append(rowNumber);
@@ -319,99 +305,95 @@ private Q_SLOTS:
         QCOMPARE(entry, 3);
     }
 
+    // What the reader says of a workbook it cannot read, after the name of the workbook.
     void failures_data()
     {
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<qint64>("maxPartSize");
-        QTest::addColumn<int>("maxSharedTexts");
+        QTest::addColumn<QString>("failure");
         QTest::addColumn<QString>("says");
-        const ZipParts good = workbookWith(sheetXml(R"(<row r="1"><c><v>1</v></c></row>)" + QByteArray(5000, ' ')));
         const auto row = [](const char* name, const QString& path, const QString& says, qint64 maxPartSize = 0,
                             int maxSharedTexts = 0) {
-            QTest::newRow(name) << path << (maxPartSize ? maxPartSize : XlsxReader::kDefaultMaxPartSize)
-                                << maxSharedTexts << says;
+            XlsxReader reader(path);
+            reader.setMaxPartSize(maxPartSize ? maxPartSize : XlsxReader::kDefaultMaxPartSize);
+            if (maxSharedTexts > 0) {
+                reader.setMaxSharedTexts(size_t(maxSharedTexts));
+            }
+            const QStringList rows = rowsOf(reader, 1, 12);
+            const QString prefix =
+                u"failed: The workbook \"%1\" cannot be read: "_s.arg(QDir::toNativeSeparators(path));
+            const QString failure = rows.value(rows.size() - 1);
+            QTest::newRow(name) << (failure.startsWith(prefix) ? failure.mid(prefix.size()) : u"unnamed: "_s + failure)
+                                << says;
         };
+        const ZipParts good = workbookWith(sheetXml(R"(<row r="1"><c><v>1</v></c></row>)" + QByteArray(5000, ' ')));
+        const QString sheet1 = u"worksheet 1 (\"Wages\")"_s;
         row("missing file", m_dir.filePath(u"none.xlsx"_s), u"the file does not exist"_s);
-        row("text file", plainFile("EIN,SUI Rate\n12-3456789,2.7\n"),
-            u"it is not an Excel workbook (.xlsx), or it is damaged"_s);
+        row("text file", plainFile("EIN,SUI Rate\n12-3456789,2.7\n"), u"it is not an Excel workbook (.xlsx), or it"_s);
         row("old binary workbook", plainFile(QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + QByteArray(600, '\0')),
             u"it is an older Excel workbook (.xls) or one protected by a password"_s);
-        row("zip without workbook", zip({{"word/document.xml", "<document/>"}}),
-            u"it holds no workbook (xl/workbook.xml is missing)"_s);
-        row("broken XML", withSheet(R"(<row r="1"><c><v>1</v></row>)"),
-            u"worksheet 1 (\"Wages\") is damaged (broken XML at line 2: mismatched tag)"_s);
+        row("zip without workbook", zip({{"word/document.xml", "<document/>"}}), u"it holds no workbook (xl/"_s);
+        row("broken XML", sheet(R"(<row r="1"><c><v>1</v></row>)"),
+            sheet1 + u" is damaged (broken XML at line 2: mismatched tag)"_s);
         row("entity expansion",
             zip(workbookWith(R"(<?xml version="1.0"?><!DOCTYPE w [<!ENTITY a "aaaaaaaaaa"><!ENTITY b )"
                              R"("&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;">]><worksheet><sheetData><row><c t="str">)"
                              R"(<v>&b;&b;&b;</v></c></row></sheetData></worksheet>)")),
             u"is damaged (it declares a document type, which a workbook never does)"_s);
-        row("declared size past the limit", zip(good),
-            u"worksheet 1 (\"Wages\") would unpack to more than 4000 bytes"_s, 4000);
+        row("declared size past the limit", zip(good), sheet1 + u" would unpack to more than 4000 bytes"_s, 4000);
         row("unpacks past the limit despite its declared size", tamperedZip(good, true),
-            u"worksheet 1 (\"Wages\") would unpack to more than 4000 bytes"_s, 4000);
+            sheet1 + u" would unpack to more than 4000 bytes"_s, 4000);
         row("shared texts past their share of the limit",
-            withSheet(R"(<row><c t="s"><v>0</v></c></row>)", {}, "<si><t>" + QByteArray(2000, 'x') + "</t></si>"),
+            sheet(R"(<row><c t="s"><v>0</v></c></row>)", {}, "<si><t>" + QByteArray(2000, 'x') + "</t></si>"),
             u"the shared texts (xl/sharedStrings.xml) would unpack to more than 1000 bytes"_s, 4000);
         row("one shared text past their most",
-            withSheet(R"(<row><c t="s"><v>0</v></c></row>)", {}, "<si><t>a</t></si><si><t>b</t></si><si><t>c</t></si>"),
+            sheet(R"(<row><c t="s"><v>0</v></c></row>)", {}, "<si><t>a</t></si><si><t>b</t></si><si><t>c</t></si>"),
             u"the shared texts hold more than 2 texts"_s, 0, 2);
         row("text longer than any cell",
-            withSheet(R"(<row><c t="inlineStr"><is><t>)" + QByteArray(1024 * 1024 + 1, 'x') + "</t></is></c></row>"),
+            sheet(R"(<row><c t="inlineStr"><is><t>)" + QByteArray(1024 * 1024 + 1, 'x') + "</t></is></c></row>"),
             u"holds a text far longer than the 32,767 characters a cell can hold"_s);
         // A comment or an attribute: the tokenizer holds either whole until it ends.
         row("a comment longer than any cell",
-            withSheet(R"(<row r="1"><c><v>1</v></c></row><!--)" + QByteArray(20 << 20, 'x') + "-->"),
+            sheet(R"(<row r="1"><c><v>1</v></c></row><!--)" + QByteArray(20 << 20, 'x') + "-->"),
             u"holds more than 4 MB of XML without a cell in it"_s);
         row("a folder", m_dir.path(), u"it is not a file but a folder, a pipe or a device"_s);
         const QString pipe = m_dir.filePath(u"wages.xlsx"_s);
-        row("a pipe", ::mkfifo(QFile::encodeName(pipe).constData(), 0600) == 0 ? pipe : QString(),
-            u"it is not a file but a folder, a pipe or a device"_s);
-        row("packed data damaged", tamperedZip(good, false), u"worksheet 1 (\"Wages\") cannot be unpacked"_s);
-        row("dimension past the last row", withSheet({}, R"(<dimension ref="A1:L1048577"/>)"),
-            u"claims to reach cell \"L1048577\", beyond the 1,048,576 rows and 16,384 columns"_s);
-        row("dimension past the last column", withSheet({}, R"(<dimension ref="A1:XFE2"/>)"),
-            u"claims to reach cell \"XFE2\""_s);
-        row("row past the last", withSheet(R"(<row r="1048577"><c><v>1</v></c></row>)"),
-            u"has a row numbered \"1048577\", beyond the 1,048,576"_s);
-        row("cell past the last column", withSheet(R"(<row r="1"><c r="XFE1"><v>1</v></c></row>)"),
-            u"has a cell named \"XFE1\", beyond the 1,048,576 rows and 16,384 columns"_s);
-        row("cell name past any number", withSheet(R"(<row r="1"><c r="AAAAAAAAAAAAAA1"><v>1</v></c></row>)"),
-            u"has a cell named \"AAAAAAAAAAAAAA1\", beyond the 1,048,576 rows"_s);
-        row("rows going backwards", withSheet(R"(<row r="5"><c><v>1</v></c></row><row r="3"><c><v>1</v></c></row>)"),
+        QVERIFY(::mkfifo(QFile::encodeName(pipe).constData(), 0600) == 0);
+        row("a pipe", pipe, u"it is not a file but a folder, a pipe or a device"_s);
+        row("packed data damaged", tamperedZip(good, false), sheet1 + u" cannot be unpacked"_s);
+        const QString beyond = u", beyond the 1,048,576 rows and 16,384 columns"_s;
+        row("dimension past the last row", sheet({}, R"(<dimension ref="A1:L1048577"/>)"),
+            u"claims to reach cell \"L1048577\""_s + beyond);
+        row("dimension past the last column", sheet({}, R"(<dimension ref="A1:XFE2"/>)"),
+            u"claims to reach cell \"XFE2\""_s + beyond);
+        row("row past the last", sheet(R"(<row r="1048577"><c><v>1</v></c></row>)"),
+            u"has a row numbered \"1048577\", beyond the 1,048,576 rows an Excel sheet can have"_s);
+        row("cell past the last column", sheet(R"(<row r="1"><c r="XFE1"><v>1</v></c></row>)"),
+            u"has a cell named \"XFE1\""_s + beyond);
+        row("cell name past any number", sheet(R"(<row r="1"><c r="AAAAAAAAAAAAAA1"><v>1</v></c></row>)"),
+            u"has a cell named \"AAAAAAAAAAAAAA1\""_s + beyond);
+        row("rows going backwards", sheet(R"(<row r="5"><c><v>1</v></c></row><row r="3"><c><v>1</v></c></row>)"),
             u"lists row 3 after row 5; rows out of order mean the file is damaged"_s);
-        row("cells going backwards", withSheet(R"(<row r="1"><c r="B1"><v>1</v></c><c r="A1"><v>2</v></c></row>)"),
+        row("cells going backwards", sheet(R"(<row r="1"><c r="B1"><v>1</v></c><c r="A1"><v>2</v></c></row>)"),
             u"lists the cells of row 1 out of order"_s);
-        row("cell in another row", withSheet(R"(<row r="1"><c r="A2"><v>1</v></c></row>)"),
+        row("cell in another row", sheet(R"(<row r="1"><c r="A2"><v>1</v></c></row>)"),
             u"lists cell \"A2\" in row 1"_s);
-        row("missing shared text", withSheet(R"(<row><c t="s"><v>1</v></c></row>)", {}, "<si><t>a</t></si>"),
+        row("missing shared text", sheet(R"(<row><c t="s"><v>1</v></c></row>)", {}, "<si><t>a</t></si>"),
             u"has cell A1 pointing to shared text number \"1\""_s);
-        row("number that is none", withSheet("<row><c><v>12,50</v></c></row>"),
+        row("number that is none", sheet("<row><c><v>12,50</v></c></row>"),
             u"has cell A1 holding \"12,50\", which is not a number"_s);
-        row("number beyond a double", withSheet("<row><c><v>0." + QByteArray(1000, '0') + "1</v></c></row>"),
+        row("number beyond a double", sheet("<row><c><v>0." + QByteArray(1000, '0') + "1</v></c></row>"),
             u"has cell A1 holding \"0.%1...\", which is not a number"_s.arg(QString(38, u'0')));
         ZipParts noRelationship = good;
         noRelationship[2].second = "<Relationships/>";
         row("sheet without relationship", zip(noRelationship), u"names sheet \"Wages\" but not where it is stored"_s);
         ZipParts noSheetPart = good;
         noSheetPart.removeLast();
-        row("sheet part missing", zip(noSheetPart), u"worksheet 1 (\"Wages\") is missing from the file"_s);
+        row("sheet part missing", zip(noSheetPart), sheet1 + u" is missing from the file"_s);
     }
     void failures()
     {
-        QFETCH(QString, path);
-        QFETCH(qint64, maxPartSize);
-        QFETCH(int, maxSharedTexts);
+        QFETCH(QString, failure);
         QFETCH(QString, says);
-        XlsxReader reader(path);
-        reader.setMaxPartSize(maxPartSize);
-        if (maxSharedTexts > 0) {
-            reader.setMaxSharedTexts(size_t(maxSharedTexts));
-        }
-        const QStringList rows = rowsOf(reader, 1, 12);
-        const QString read = rows.value(rows.size() - 1);
-        QVERIFY2(read.startsWith(u"failed: The workbook \"%1\" cannot be read: "_s.arg(QDir::toNativeSeparators(path))),
-                 qPrintable(read));
-        QVERIFY2(read.contains(says), qPrintable(read));
+        QVERIFY2(!failure.startsWith(u"unnamed: ") && failure.contains(says), qPrintable(failure));
     }
 };
 

@@ -7,6 +7,7 @@
 #include <QTest>
 
 using namespace wagetrove;
+using namespace Qt::StringLiterals;
 
 class TestShippedFiles : public QObject
 {
@@ -15,39 +16,27 @@ class TestShippedFiles : public QObject
 private Q_SLOTS:
     void foundFromTheProgramsFolder_data()
     {
-        QTest::addColumn<QStringList>("files");
-        QTest::addColumn<QString>("programFolder");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("installed") << QStringList{QStringLiteral("usr/bin/wagetrove"),
-                                                  QStringLiteral("usr/share/wagetrove/Suta.mdb")}
-                                   << QStringLiteral("usr/bin") << QStringLiteral("usr/share/wagetrove");
+        QTest::addColumn<QString>("files"); // the files there, the program's folder, and the folder expected
+        QTest::newRow("installed") << u"usr/bin/wagetrove usr/share/wagetrove/Suta.mdb|usr/bin|usr/share/wagetrove"_s;
         QTest::newRow("installed, folder given with a separator")
-            << QStringList{QStringLiteral("opt/x/bin/wagetrove"), QStringLiteral("opt/x/share/wagetrove/Suta.mdb")}
-            << QStringLiteral("opt/x/bin/") << QStringLiteral("opt/x/share/wagetrove");
-        QTest::newRow("build tree") << QStringList{QStringLiteral("build/bin/wagetrove"),
-                                                   QStringLiteral("build/bin/Suta.mdb")}
-                                    << QStringLiteral("build/bin") << QStringLiteral("build/bin");
+            << u"opt/x/bin/wagetrove opt/x/share/wagetrove/Suta.mdb|opt/x/bin/|opt/x/share/wagetrove"_s;
+        QTest::newRow("build tree") << u"build/bin/wagetrove build/bin/Suta.mdb|build/bin|build/bin"_s;
         QTest::newRow("share folder without the store template")
-            << QStringList{QStringLiteral("usr/bin/Suta.mdb"), QStringLiteral("usr/share/wagetrove/PFML.xlsx")}
-            << QStringLiteral("usr/bin") << QStringLiteral("usr/bin");
+            << u"usr/bin/Suta.mdb usr/share/wagetrove/PFML.xlsx|usr/bin|usr/bin"_s;
         QTest::newRow("store template's name is a folder")
-            << QStringList{QStringLiteral("usr/bin/Suta.mdb"), QStringLiteral("usr/share/wagetrove/Suta.mdb/x")}
-            << QStringLiteral("usr/bin") << QStringLiteral("usr/bin");
+            << u"usr/bin/Suta.mdb usr/share/wagetrove/Suta.mdb/x|usr/bin|usr/bin"_s;
     }
-
     void foundFromTheProgramsFolder()
     {
-        QFETCH(QStringList, files);
-        QFETCH(QString, programFolder);
-        QFETCH(QString, expected);
+        QFETCH(QString, files);
+        const QStringList parts = files.split(u'|');
         QTemporaryDir root;
-        for (const QString& file : files) {
+        for (const QString& file : parts[0].split(u' ')) {
             const QString path = root.filePath(file);
-            QVERIFY(QDir().mkpath(QFileInfo(path).path()));
             QFile created(path);
-            QVERIFY(created.open(QIODevice::WriteOnly));
+            QVERIFY(QDir().mkpath(QFileInfo(path).path()) && created.open(QIODevice::WriteOnly));
         }
-        QCOMPARE(shippedFilesFolder(root.filePath(programFolder)), root.filePath(expected));
+        QCOMPARE(shippedFilesFolder(root.filePath(parts[1])), root.filePath(parts[2]));
     }
 };
 

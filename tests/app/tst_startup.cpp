@@ -176,18 +176,6 @@ private Q_SLOTS:
         QVERIFY(m_dialogs.messages().first().contains(kPfmlTemplateName));
     }
 
-    void givenDataFolder_isSetUpAsItStands()
-    {
-        const QString folder = documents() + u"/quarter folder"_s;
-        StartupEnvironment environment = test::startupEnvironment(documents());
-        environment.dataFolder = folder;
-        SingleInstanceGuard guard(folder);
-        QCOMPARE(runStartup(*m_session, m_state, m_dialogs, environment, guard), StartupResult::Ready);
-        QCOMPARE(m_session->DataFolder, folder + u'/');
-        QVERIFY(QFile::exists(folder + u"/Suta.mdb"_s));
-        QVERIFY(!QFile::exists(dataFolder()));
-    }
-
     void secondCopy_endsSilently()
     {
         SingleInstanceGuard running(dataFolder());

@@ -271,45 +271,6 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(path(u"b.251"_s)));
     }
 
-    void everyState_fromTheDemoCompany_andAgainFromItsReplay_data()
-    {
-        QTest::addColumn<QString>("state");
-        QTest::addColumn<QString>("account");
-        const char* const states[][2] = {{"CT", "1234567890"},   {"FL", "1234567"},    {"IL", "1234567"},
-                                         {"KY", "123456A"},      {"MD", "12345678"},   {"MA-QUEST", "12345678"},
-                                         {"MA-PFML", "1234567"}, {"MS", "1234567890"}, {"NC", "1234567"},
-                                         {"SC", "123456"},       {"TN", "12345678"},   {"TX", "12-345678-9"},
-                                         {"WA", "123456789"}};
-        for (const auto& [state, account] : states) {
-            QTest::newRow(state) << QString::fromLatin1(state) << QString::fromLatin1(account);
-        }
-    }
-    void everyState_fromTheDemoCompany_andAgainFromItsReplay()
-    {
-        QFETCH(QString, state);
-        QFETCH(QString, account);
-        fillSubmitter();
-        // The demo company pays in Illinois and Massachusetts; elsewhere its Illinois item stands in.
-        const QStringList answers = QStringList{u"--sui-item"_s,         u"IL - Unemployment Company"_s,
-                                                u"--state-account-id"_s, account,
-                                                u"--state-id"_s,         account};
-        const Run simulated =
-            cli(quickBooksArguments(state, demoCompany(), path(u"simulated.out"_s)) + answers << u"--support-file"_s);
-        QVERIFY2(simulated.status == 0, qPrintable(simulated.err));
-        const QByteArray bytes = bytesOf(path(u"simulated.out"_s));
-        QVERIFY(bytes.size() > 100);
-        QVERIFY(QFile::copy(data() + u"/QBData.xml"_s, path(u"saved.xml"_s)));
-        const Run replayed =
-            cli(quickBooksArguments(state, u"replay:"_s + path(u"saved.xml"_s), path(u"replayed.out"_s)) + answers);
-        QVERIFY2(replayed.status == 0, qPrintable(replayed.err));
-        // The workbook carries the time it was written; the sheets themselves are the same.
-        if (state != u"MA-PFML"_s) {
-            QCOMPARE(bytesOf(path(u"replayed.out"_s)), bytes);
-        } else {
-            QCOMPARE(bytesOf(path(u"replayed.out"_s)).size(), bytes.size());
-        }
-    }
-
     void webConnector_filesWhatTheSimulatedCompanyFiles()
     {
         fillSubmitter();

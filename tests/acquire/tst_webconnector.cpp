@@ -30,13 +30,9 @@ QString record()
     return made;
 }
 
-WebConnectorAccess access(int waitSeconds)
+WebConnectorAccess access(int waitSeconds, const QString& certificate = {}, const QString& key = {})
 {
-    WebConnectorAccess made;
-    made.userName = kUser;
-    made.passwordRecord = record();
-    made.waitSeconds = waitSeconds;
-    return made;
+    return {kUser, record(), waitSeconds, certificate, key, {}, {}, {}, kWebConnectorMaxBody};
 }
 
 /// A reply in short: the status and each text of the body after the envelope's, joined by ",".
@@ -62,9 +58,9 @@ quint16 freePort()
     return probe.serverPort();
 }
 
-QUrl localUrl(quint16 port, const char* scheme = "http")
+QUrl localUrl(quint16 port)
 {
-    return QUrl(u"%1://127.0.0.1:%2/qbwc"_s.arg(QLatin1String(scheme)).arg(port));
+    return QUrl(u"http://127.0.0.1:%1/qbwc"_s.arg(port));
 }
 
 } // namespace
@@ -280,10 +276,8 @@ private Q_SLOTS:
         QFETCH(bool, cancel);
         QFETCH(QStringList, tls);
         QFETCH(QString, message);
-        WebConnectorAccess waiting = access(1);
+        WebConnectorAccess waiting = access(1, tls.value(0), tls.value(1));
         waiting.waitCancelled = [cancel] { return cancel; };
-        waiting.certificateFile = tls.value(0);
-        waiting.keyFile = tls.value(1);
         try {
             WebConnectorQuickBooks quickBooks(QString(address).replace(u"PORT"_s, QString::number(freePort())),
                                               waiting);
@@ -319,15 +313,13 @@ private Q_SLOTS:
     void https_servesWithTheCertificateOnly()
     {
         const quint16 port = freePort();
-        WebConnectorAccess secure = access(5);
-        secure.certificateFile = kFixtures + u"test-service.pem"_s;
-        secure.keyFile = kFixtures + u"test-service.key"_s;
-        WebConnectorQuickBooks quickBooks(u"0.0.0.0:%1"_s.arg(port), secure);
+        WebConnectorQuickBooks quickBooks(
+            u"0.0.0.0:%1"_s.arg(port), access(5, kFixtures + u"test-service.pem"_s, kFixtures + u"test-service.key"_s));
         QCOMPARE(quickBooks.serviceUrl(), u"https://0.0.0.0:%1/qbwc"_s.arg(port));
         quickBooks.openConnection({}, {});
         const QByteArray call = WebConnectorClient::envelope(u"serverVersion"_s, {});
         QNetworkAccessManager network;
-        QNetworkRequest request(localUrl(port, "https"));
+        QNetworkRequest request(QUrl(u"https://127.0.0.1:%1/qbwc"_s.arg(port)));
         request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArray("text/xml; charset=utf-8"));
         QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
         // The test's certificate is its own, signed by no authority.

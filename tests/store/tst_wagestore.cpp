@@ -145,23 +145,6 @@ private Q_SLOTS:
         CloseWageStore(session);
     }
 
-    void openStore_isExclusiveUntilClosed()
-    {
-        WageStore first;
-        first.open(storePath());
-        WageStore second;
-        try {
-            second.open(storePath());
-            QFAIL("a second connection opened the store");
-        } catch (const StoreError& error) {
-            QVERIFY2(error.message().contains(u"in use"_s), qPrintable(error.message()));
-        }
-        QVERIFY(!second.isOpen());
-        first.close();
-        second.open(storePath());
-        QVERIFY(second.isOpen());
-    }
-
     void runChange_keptOnlyWhenCommitted_data()
     {
         QTest::addColumn<bool>("innerCommitted");
@@ -177,26 +160,24 @@ private Q_SLOTS:
         QFETCH(bool, runCommitted);
         QFETCH(QString, employees);
         fillStore();
+        auto store = std::make_unique<WageStore>();
+        store->open(storePath());
+        store->beginRunChange();
+        store->beginRunChange();
+        run(store->database(), u"INSERT INTO Employee (Name) VALUES ('IN THE RUN')"_s);
         {
-            WageStore store;
-            store.open(storePath());
-            store.beginRunChange();
-            store.beginRunChange();
-            run(store.database(), u"INSERT INTO Employee (Name) VALUES ('IN THE RUN')"_s);
-            {
-                Transaction inner(store.database());
-                run(store.database(), u"INSERT INTO Employee (Name) VALUES ('IN A STEP')"_s);
-                if (innerCommitted) {
-                    inner.commit();
-                }
-            }
-            if (runCommitted) {
-                store.commitRunChange();
+            Transaction inner(store->database());
+            run(store->database(), u"INSERT INTO Employee (Name) VALUES ('IN A STEP')"_s);
+            if (innerCommitted) {
+                inner.commit();
             }
         }
-        WageStore store;
-        store.open(storePath());
-        QCOMPARE(::employees(store.database()), employees);
+        if (runCommitted) {
+            store->commitRunChange();
+        }
+        store = std::make_unique<WageStore>(); // closed
+        store->open(storePath());
+        QCOMPARE(::employees(store->database()), employees);
     }
 
     void compaction_keepsDataAndLeavesOneStore_data()
@@ -271,51 +252,47 @@ private Q_SLOTS:
         verifyCompacted();
     }
 
-    void unreadableStore_isReportedAndNeverChanged_data()
+    // A store that is missing, no SQLite file or short of a piece is reported, neither opened nor compacted, and
+    // left as it was; a missing one is not created.
+    void unusableStore_isReportedAndNeverChanged_data()
     {
+        QTest::addColumn<QString>("statement"); // run on the store; "remove" deletes it; "write" puts `content` there
         QTest::addColumn<QByteArray>("content");
-        QTest::newRow("not SQLite") << QByteArray("Standard Jet DB\0 an old Access file", 35);
-        QTest::newRow("empty file") << QByteArray();
-    }
-    void unreadableStore_isReportedAndNeverChanged()
-    {
-        QFETCH(QByteArray, content);
-        QVERIFY(writeBytes(storePath(), content));
-        QCOMPARE(WageStore::problemWithFile(storePath()), u"it is not a Wagetrove wage store"_s);
-        WageStore store;
-        QVERIFY_THROWS_EXCEPTION(StoreError, store.open(storePath()));
-        QVERIFY_THROWS_EXCEPTION(StoreError, CompactWageStore(m_folder));
-        QCOMPARE(bytesOf(storePath()), content);
-    }
-
-    void storeWithMissingPieces_isReported_data()
-    {
-        QTest::addColumn<QString>("statement");
         QTest::addColumn<QString>("problem");
-        QTest::newRow("table") << u"DROP TABLE StateIDTable"_s << u"the table StateIDTable is missing"_s;
-        QTest::newRow("last field") << u"ALTER TABLE Employee DROP COLUMN QuarterEnding"_s
+        QTest::newRow("no store") << u"remove"_s << QByteArray() << u"the file is missing"_s;
+        QTest::newRow("not SQLite") << u"write"_s << QByteArray("Standard Jet DB\0 an old Access file", 35)
+                                    << u"it is not a Wagetrove wage store"_s;
+        QTest::newRow("empty file") << u"write"_s << QByteArray() << u"it is not a Wagetrove wage store"_s;
+        QTest::newRow("table") << u"DROP TABLE StateIDTable"_s << QByteArray()
+                               << u"the table StateIDTable is missing"_s;
+        QTest::newRow("last field") << u"ALTER TABLE Employee DROP COLUMN QuarterEnding"_s << QByteArray()
                                     << u"the field QuarterEnding of the table Employee is missing"_s;
-        QTest::newRow("stored query") << u"DELETE FROM StoredQuery WHERE Name = 'DeleteZeros'"_s
+        QTest::newRow("stored query") << u"DELETE FROM StoredQuery WHERE Name = 'DeleteZeros'"_s << QByteArray()
                                       << u"the stored query DeleteZeros is missing"_s;
-        QTest::newRow("newer schema") << u"PRAGMA user_version = 99"_s << u"newer release"_s;
-        QTest::newRow("no store") << QString() << u"missing"_s;
+        QTest::newRow("newer schema") << u"PRAGMA user_version = 99"_s << QByteArray() << u"newer release"_s;
     }
-    void storeWithMissingPieces_isReported()
+    void unusableStore_isReportedAndNeverChanged()
     {
         QFETCH(QString, statement);
+        QFETCH(QByteArray, content);
         QFETCH(QString, problem);
-        if (statement.isEmpty()) {
+        if (statement == u"remove"_s) {
             QVERIFY(QFile::remove(storePath()));
+        } else if (statement == u"write"_s) {
+            QVERIFY(writeBytes(storePath(), content));
         } else {
             WageStore store;
             store.open(storePath());
             QCOMPARE(run(store.database(), statement), QString());
         }
+        const QByteArray before = bytesOf(storePath());
         const auto found = WageStore::problemWithFile(storePath());
         QVERIFY2(found && found->contains(problem), qPrintable(found.value_or(QString())));
         WageStore store;
         QVERIFY_THROWS_EXCEPTION(StoreError, store.open(storePath()));
-        QCOMPARE(QFile::exists(storePath()), !statement.isEmpty()); // a missing store is not created
+        QVERIFY_THROWS_EXCEPTION(StoreError, CompactWageStore(m_folder));
+        QCOMPARE(bytesOf(storePath()), before);
+        QCOMPARE(QFile::exists(storePath()), statement != u"remove"_s);
     }
 };
 

@@ -79,11 +79,9 @@ private Q_SLOTS:
         QTest::newRow("Kentucky 2019")
             << int(StateItem::Kentucky) << 2019
             << "Label1 Label10 Label11 Label12 Label13 Label15 Label16 Text1 Text10 Text12 Text13"
-            << "Label7=Tax Due including SCUF|Label13=Modified Rate|Label15=SCUF Rate|"
-               "Text10=2.625%|Text12=.075%|Text13=$7.50";
+            << "Label7=Tax Due including SCUF|Text10=2.625%|Text13=$7.50";
         QTest::newRow("PFML") << int(StateItem::MassachusettsPFML) << 2025 << "Label1 Label10 Label11 Label12 Text1"
-                              << "Label3=Y-T-D Wages|Label5=Wages This Quarter|Label6=Med %|Label7=Family %|"
-                                 "Text6=100|Text7=100";
+                              << "Label5=Wages This Quarter|Text6=100|Text7=100";
     }
     void layout()
     {

@@ -268,16 +268,13 @@ private Q_SLOTS:
             << wa << false << Answers{u" 37.5 "_s} << u"375000/5200000/375000"_s << QString();
         QTest::newRow("0") << wa << false << Answers{u"0"_s} << unfilled << ssLine;
         QTest::newRow("cancel") << wa << false << Answers{std::nullopt} << unfilled << ssLine;
-        QTest::newRow("blanks only") << wa << false << Answers{u"   "_s} << unfilled << ssLine;
         QTest::newRow("not a number, then 40")
             << wa << false << Answers{u"forty"_s, u"40"_s} << u"400000/5200000/400000"_s << QString();
         QTest::newRow("negative, then cancel") << wa << false << Answers{u"-40"_s, std::nullopt} << unfilled << ssLine;
-        QTest::newRow("Quest, 520") << quest << false << Answers{u"520"_s} << all520 << QString();
         QTest::newRow("Quest, 0") << quest << false << Answers{u"0"_s} << unfilled << kCrLf + kQuestEmployeeFinding;
         QTest::newRow("Washington, allowed") << wa << true << Answers{} << unfilled << QString();
         QTest::newRow("Quest, allowed") << quest << true << Answers{} << unfilled << QString();
         QTest::newRow("Illinois") << StateItem::Illinois << false << Answers{} << unfilled << QString();
-        QTest::newRow("PFML") << StateItem::MassachusettsPFML << false << Answers{} << unfilled << QString();
     }
     void zeroHours_answers()
     {

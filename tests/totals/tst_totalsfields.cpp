@@ -196,27 +196,6 @@ private Q_SLOTS:
         QCOMPARE(m_dialogs.messages(), message.isEmpty() ? QStringList() : QStringList{message});
         QVERIFY(message.isEmpty() || m_dialogs.calls().first().title == kApplicationTitle);
     }
-
-    void computedBoxes_data()
-    {
-        QTest::addColumn<StateItem>("state");
-        QTest::addColumn<int>("box");
-        QTest::addColumn<bool>("computed");
-        QTest::newRow("tax due") << StateItem::Illinois << 7 << true;
-        QTest::newRow("Florida tax due") << StateItem::Florida << 7 << false;
-        QTest::newRow("PFML family percent") << StateItem::MassachusettsPFML << 7 << false;
-        QTest::newRow("Kentucky surcharge rate") << StateItem::Kentucky << 12 << true;
-        QTest::newRow("Quest withholding amount") << StateItem::MassachusettsQuest << 13 << true;
-        QTest::newRow("rate") << StateItem::Illinois << 6 << false;
-    }
-    void computedBoxes()
-    {
-        QFETCH(StateItem, state);
-        QFETCH(int, box);
-        QFETCH(bool, computed);
-        select(state);
-        QCOMPARE(isComputedBox(session(), box), computed);
-    }
 };
 
 QTEST_GUILESS_MAIN(TestTotalsFields)

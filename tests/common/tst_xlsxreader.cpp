@@ -1,4 +1,5 @@
 #include "common/xlsxreader.h"
+#include "tests/support/filebytes.h"
 #include "tests/support/workbookwriter.h"
 
 #include <QDir>
@@ -96,40 +97,29 @@ private:
     QString plainFile(const QByteArray& content)
     {
         const QString path = m_dir.filePath(u"plain%1.xlsx"_s.arg(content.size()));
-        QFile file(path);
-        return file.open(QIODevice::WriteOnly) && file.write(content) == content.size() ? path : QString();
+        return wagetrove::test::writeBytes(path, content) ? path : QString();
     }
 
     /// The zip with the sheet's recorded unpacked size changed to a lie, or its packed data spoilt.
     QString tamperedZip(const ZipParts& parts, bool lieAboutSize)
     {
         const QString path = zip(parts);
-        QFile file(path);
-        if (!file.open(QIODevice::ReadWrite)) {
-            return {};
-        }
-        QByteArray bytes = file.readAll();
+        QByteArray bytes = wagetrove::test::bytesOf(path);
         const QByteArray name = parts.last().first;
-        for (const QByteArray& signature : {QByteArray("PK\x03\x04"), QByteArray("PK\x01\x02")}) {
+        for (const char* signature : {"PK\x03\x04", "PK\x01\x02"}) {
             const bool central = signature[2] == '\x01';
             for (qsizetype at = bytes.indexOf(signature); at >= 0; at = bytes.indexOf(signature, at + 1)) {
                 if (bytes.mid(at + (central ? 46 : 30), name.size()) != name) {
                     continue;
                 }
                 if (lieAboutSize) {
-                    const qsizetype sizeAt = at + (central ? 24 : 22);
-                    bytes[sizeAt] = 10;
-                    bytes[sizeAt + 1] = bytes[sizeAt + 2] = bytes[sizeAt + 3] = 0;
-                } else if (!central) {
-                    // Block type 3 does not exist in a deflate stream.
-                    const int extra = uchar(bytes[at + 28]) | uchar(bytes[at + 29]) << 8;
-                    bytes[at + 30 + name.size() + extra] |= 0x06;
+                    bytes.replace(at + (central ? 24 : 22), 4, QByteArray("\x0a\0\0\0", 4));
+                } else if (!central) { // block type 3 does not exist in a deflate stream
+                    bytes[at + 30 + name.size() + (uchar(bytes[at + 28]) | uchar(bytes[at + 29]) << 8)] |= 0x06;
                 }
             }
         }
-        file.seek(0);
-        file.write(bytes);
-        return path;
+        return wagetrove::test::writeBytes(path, bytes) ? path : QString();
     }
 
 private Q_SLOTS:
@@ -205,7 +195,6 @@ private Q_SLOTS:
         cell("formula empty text", R"( t="str"><f>""</f><v></v>)", QString());
         cell("formula, no result", "><f>B1*2</f>", u"=?"_s);
         cell("formula, empty result", "><f>B1*2</f><v></v>", u"=?"_s);
-        cell("formula truth, no result", R"( t="b"><f>B1&gt;2</f>)", u"=?"_s);
         cell("empty styled", R"( s="3">)", QString());
         cell("inline rich text, phonetic hint left out",
              R"( t="inlineStr"><is><r><rPr><b/></rPr><t>Ma</t></r><r><t xml:space="preserve">ry </t></r>)"
@@ -282,11 +271,10 @@ private Q_SLOTS:
         QCOMPARE(seen, (QList<int>{1, 2}));
     }
 
-    // The active tab counts sheets in tab order too; its XML comes back as stored.
+    // The active tab counts sheets in tab order too.
     void sheets_foundByTabOrderNotRelationshipId()
     {
-        const QByteArray first = sheetXml(R"(<row><c t="inlineStr"><is><t>first file</t></is></c></row>)");
-        ZipParts parts = workbookWith(first);
+        ZipParts parts = workbookWith(sheetXml(R"(<row><c t="inlineStr"><is><t>first file</t></is></c></row>)"));
         parts[1].second =
             R"(<workbook xmlns:r="http://schemas.openxmlformats.org/officeDocument/2006/relationships">)"
             R"(<bookViews><workbookView activeTab="1"/></bookViews><sheets><sheet name="Wages" sheetId="7" )"
@@ -298,11 +286,6 @@ private Q_SLOTS:
         XlsxReader reader(zip(parts));
         QCOMPARE(rowsOf(reader, 1, 1) + rowsOf(reader, 2, 1), (QStringList{u"second file"_s, u"first file"_s}));
         QCOMPARE(reader.activeSheet(), 2);
-        QByteArray xml;
-        qint64 entry = -1;
-        QCOMPARE(reader.readSheetXml(2, xml, entry), std::nullopt);
-        QCOMPARE(xml, first);
-        QCOMPARE(entry, 3);
     }
 
     // What the reader says of a workbook it cannot read, after the name of the workbook.

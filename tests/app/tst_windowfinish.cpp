@@ -10,10 +10,8 @@
 #include "writers/frmtxmag.h"
 
 #include <QApplication>
-#include <QMessageBox>
 #include <QProgressDialog>
 #include <QTest>
-#include <QTimer>
 
 using namespace wagetrove;
 using namespace Qt::StringLiterals;
@@ -30,7 +28,7 @@ enum class Window
 
 } // namespace
 
-/// Every window's Tab order reads as the window does; the program's own message and progress windows.
+/// Every window's Tab order reads as the window does; long work shows its progress.
 class TestWindowFinish : public QObject
 {
     Q_OBJECT
@@ -124,43 +122,6 @@ private Q_SLOTS:
         dialogs.endProgress();
         QVERIFY(!QApplication::activeModalWidget());
         QVERIFY(dialogs.progress(u"Writing"_s, 1, 10));
-    }
-
-    // A message box carries its kind's icon; No is the default where the question says so.
-    void messageBoxes_showTheirKind_data()
-    {
-        QTest::addColumn<int>("icon");
-        QTest::addColumn<int>("buttons");
-        QTest::addColumn<int>("shown");
-        QTest::addColumn<int>("onEnter");
-        const auto row = [](const char* name, MessageIcon icon, MessageButtons buttons, QMessageBox::Icon shown,
-                            Answer onEnter) {
-            QTest::newRow(name) << int(icon) << int(buttons) << int(shown) << int(onEnter);
-        };
-        row("plain message", MessageIcon::None, MessageButtons::Ok, QMessageBox::Information, Answer::Ok);
-        row("error", MessageIcon::Critical, MessageButtons::Ok, QMessageBox::Critical, Answer::Ok);
-        row("warning", MessageIcon::Exclamation, MessageButtons::Ok, QMessageBox::Warning, Answer::Ok);
-        row("yes or no", MessageIcon::None, MessageButtons::YesNo, QMessageBox::Question, Answer::Yes);
-        row("no the default", MessageIcon::None, MessageButtons::YesNoDefaultNo, QMessageBox::Question, Answer::No);
-        row("retry", MessageIcon::None, MessageButtons::RetryCancel, QMessageBox::Warning, Answer::Retry);
-    }
-    void messageBoxes_showTheirKind()
-    {
-        QFETCH(int, icon);
-        QFETCH(int, buttons);
-        QFETCH(int, shown);
-        QFETCH(int, onEnter);
-        int seenIcon = -1;
-        QTimer::singleShot(0, this, [&] {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            QVERIFY(box);
-            seenIcon = box->icon();
-            QTest::keyClick(box, Qt::Key_Return);
-        });
-        const Answer answer = QtDialogs().message(u"text"_s, u"title"_s, static_cast<MessageIcon>(icon),
-                                                  static_cast<MessageButtons>(buttons));
-        QCOMPARE(seenIcon, shown);
-        QCOMPARE(int(answer), onEnter);
     }
 };
 

@@ -87,11 +87,16 @@ private Q_SLOTS:
         QVERIFY(!plain || plain == expected);
     }
 
-    // The program's own plain form (a quick path that leaves anything else to fromText) and every numeric text.
-    void otherReaders_data()
+    // The program's own plain form (a quick path that leaves anything else to fromText) and every numeric text;
+    // sums and differences exact or overflowing, products and quotients rounded once, half away from zero, to the
+    // places asked for.
+    void values_data()
     {
-        QTest::addColumn<std::optional<Currency>>("read");
+        QTest::addColumn<std::optional<Currency>>("result");
         QTest::addColumn<std::optional<Currency>>("expected");
+        const auto row = [](const char* name, std::optional<Currency> result, std::optional<Currency> expected) {
+            QTest::newRow(name) << result << expected;
+        };
         const auto plain = [](const char* text, std::optional<Currency> expected) {
             QTest::newRow(text) << Currency::fromPlainDecimal(QByteArray(text)) << expected;
         };
@@ -118,23 +123,6 @@ private Q_SLOTS:
         numeric("numeric zero with huge exponent", u"0e99999999999999999999"_s, some(0));
         numeric("numeric tiny exponent", u"7e-99999999999999999999"_s, some(0));
         numeric("numeric commas", u"1,000"_s, kNothing);
-    }
-    void otherReaders()
-    {
-        QFETCH(std::optional<Currency>, read);
-        QFETCH(std::optional<Currency>, expected);
-        QCOMPARE(read, expected);
-    }
-
-    // Sums and differences are exact or overflow; products and quotients round once, half away from zero, to
-    // the places asked for.
-    void arithmetic_data()
-    {
-        QTest::addColumn<std::optional<Currency>>("result");
-        QTest::addColumn<std::optional<Currency>>("expected");
-        const auto row = [](const char* name, std::optional<Currency> result, std::optional<Currency> expected) {
-            QTest::newRow(name) << result << expected;
-        };
         row("sum", money(1000).plus(money(2000)), some(3000));
         row("difference", money(1'0000).minus(money(1'2500)), some(-2500));
         row("sum below largest", kMax.plus(money(-1)), some(std::numeric_limits<std::int64_t>::max() - 1));
@@ -174,7 +162,7 @@ private Q_SLOTS:
         row("most negative rounded to cents", kMin.rounded(2), some(-922337203685477'5800));
         row("most negative rounded", kMin.rounded(0), kNothing);
     }
-    void arithmetic()
+    void values()
     {
         QFETCH(std::optional<Currency>, result);
         QFETCH(std::optional<Currency>, expected);

@@ -35,58 +35,46 @@ class TestFormats : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    // Each value in the masks "$##,###,###.00", "##.##0" and "###########0.00", as a plain decimal and grouped.
-    void displayMasks_data()
-    {
-        QTest::addColumn<qint64>("raw");
-        QTest::addColumn<QString>("shown");
-        const auto row = [](const char* name, Currency value, const QString& shown) {
-            QTest::newRow(name) << qint64(value.raw()) << shown;
-        };
-        row("zero", money(0), u"$.00 .000 0.00 0 0.00"_s);
-        row("half dollar", money(5000), u"$.50 .500 0.50 0.5 0.50"_s);
-        row("below half cent", money(49), u"$.00 .005 0.00 0.0049 0.0049"_s);
-        row("half cent", money(50), u"$.01 .005 0.01 0.005 0.005"_s);
-        row("half of rate's last place", money(5), u"$.00 .001 0.00 0.0005 0.0005"_s);
-        row("rate half", money(2'7125), u"$2.71 2.713 2.71 2.7125 2.7125"_s);
-        row("four places", money(12'3456), u"$12.35 12.346 12.35 12.3456 12.3456"_s);
-        row("three digits", money(123'4000), u"$123.40 123.400 123.40 123.4 123.40"_s);
-        row("carry to a group", money(999'9950), u"$1,000.00 999.995 1000.00 999.995 999.995"_s);
-        row("thousands", money(1234'5000), u"$1,234.50 1234.500 1234.50 1234.5 1,234.50"_s);
-        row("cents half up", money(1234'5650), u"$1,234.57 1234.565 1234.57 1234.565 1,234.565"_s);
-        row("millions", money(1000000'1230), u"$1,000,000.12 1000000.123 1000000.12 1000000.123 1,000,000.123"_s);
-        row("beyond the mask", money(12345678901'2300),
-            u"$12,345,678,901.23 12345678901.230 12345678901.23 12345678901.23 12,345,678,901.23"_s);
-        row("largest", kMax,
-            u"$922,337,203,685,477.58 922337203685477.581 922337203685477.58 922337203685477.5807 "
-            "922,337,203,685,477.5807"_s);
-        row("negative", money(-1234'5000), u"-$1,234.50 -1234.500 -1234.50 -1234.5 -1,234.50"_s);
-        row("negative half cent", money(-50), u"-$.01 -.005 -0.01 -0.005 -0.005"_s);
-        row("negative rounding to zero", money(-49), u"$.00 -.005 0.00 -0.0049 -0.0049"_s);
-        row("most negative", kMin,
-            u"-$922,337,203,685,477.58 -922337203685477.581 -922337203685477.58 -922337203685477.5808 "
-            "-922,337,203,685,477.5808"_s);
-    }
-    void displayMasks()
-    {
-        QFETCH(qint64, raw);
-        QFETCH(QString, shown);
-        const Currency value = money(raw);
-        QCOMPARE(QStringList({formatDollars(value), formatRate(value), formatTwoDecimals(value),
-                              formatPlainDecimal(value), formatGroupedAmount(value)})
-                     .join(u' '),
-                 shown);
-    }
-
-    // Fixed-width fields of the state files: amounts, counts of every type and rates as fractions, each
+    // Each value in the masks "$##,###,###.00", "##.##0" and "###########0.00", as a plain decimal and grouped;
+    // then the fixed-width fields of the state files: amounts, counts of every type and rates as fractions, each
     // rounded half away from zero once and refused rather than cut or signed.
-    void fields_data()
+    void values_data()
     {
-        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("result");
         QTest::addColumn<QString>("expected");
         const auto row = [](const char* name, const FieldText& field, const QString& expected) {
             QTest::newRow(name) << shown(field) << expected;
         };
+        const auto shownAs = [](const char* name, Currency value, const QString& expected) {
+            QTest::newRow(name) << QStringList({formatDollars(value), formatRate(value), formatTwoDecimals(value),
+                                                formatPlainDecimal(value), formatGroupedAmount(value)})
+                                       .join(u' ')
+                                << expected;
+        };
+        shownAs("zero", money(0), u"$.00 .000 0.00 0 0.00"_s);
+        shownAs("half dollar", money(5000), u"$.50 .500 0.50 0.5 0.50"_s);
+        shownAs("below half cent", money(49), u"$.00 .005 0.00 0.0049 0.0049"_s);
+        shownAs("half cent", money(50), u"$.01 .005 0.01 0.005 0.005"_s);
+        shownAs("half of rate's last place", money(5), u"$.00 .001 0.00 0.0005 0.0005"_s);
+        shownAs("rate half", money(2'7125), u"$2.71 2.713 2.71 2.7125 2.7125"_s);
+        shownAs("four places", money(12'3456), u"$12.35 12.346 12.35 12.3456 12.3456"_s);
+        shownAs("three digits", money(123'4000), u"$123.40 123.400 123.40 123.4 123.40"_s);
+        shownAs("carry to a group", money(999'9950), u"$1,000.00 999.995 1000.00 999.995 999.995"_s);
+        shownAs("thousands", money(1234'5000), u"$1,234.50 1234.500 1234.50 1234.5 1,234.50"_s);
+        shownAs("cents half up", money(1234'5650), u"$1,234.57 1234.565 1234.57 1234.565 1,234.565"_s);
+        shownAs("millions", money(1000000'1230), u"$1,000,000.12 1000000.123 1000000.12 1000000.123 1,000,000.123"_s);
+        shownAs("beyond the mask", money(12345678901'2300),
+                u"$12,345,678,901.23 12345678901.230 12345678901.23 12345678901.23 12,345,678,901.23"_s);
+        shownAs("largest", kMax,
+                u"$922,337,203,685,477.58 922337203685477.581 922337203685477.58 922337203685477.5807 "
+                "922,337,203,685,477.5807"_s);
+        shownAs("negative", money(-1234'5000), u"-$1,234.50 -1234.500 -1234.50 -1234.5 -1,234.50"_s);
+        shownAs("negative half cent", money(-50), u"-$.01 -.005 -0.01 -0.005 -0.005"_s);
+        shownAs("negative rounding to zero", money(-49), u"$.00 -.005 0.00 -0.0049 -0.0049"_s);
+        shownAs("most negative", kMin,
+                u"-$922,337,203,685,477.58 -922337203685477.581 -922337203685477.58 -922337203685477.5808 "
+                "-922,337,203,685,477.5808"_s);
+
         row("amount zero", amountField(money(0), 12, 2), u"00000000000000"_s);
         row("amount half cent up", amountField(money(1234'5650), 12, 2), u"00000000123457"_s);
         row("amount below half cent down", amountField(money(1234'5649), 12, 2), u"00000000123456"_s);
@@ -144,11 +132,11 @@ private Q_SLOTS:
         row("rate negative", rateFractionField(money(-2'7000)), u"refused"_s);
         row("rate negative smallest that shows", rateFractionField(money(-5)), u"refused"_s);
     }
-    void fields()
+    void values()
     {
-        QFETCH(QString, field);
+        QFETCH(QString, result);
         QFETCH(QString, expected);
-        QCOMPARE(field, expected);
+        QCOMPARE(result, expected);
     }
 };
 

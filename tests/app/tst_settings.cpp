@@ -1,9 +1,11 @@
 #include "app/savefolder.h"
 #include "app/session.h"
 #include "app/settings.h"
+#include "app/shippedfiles.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -131,6 +133,32 @@ private Q_SLOTS:
         // A remembered folder that has since gone is not offered.
         QVERIFY(QDir(folder).removeRecursively());
         QCOMPARE(stateFileFolder(*session), m_dir.path());
+    }
+
+    // The shipped templates are found next to the program in a build tree, or in share/wagetrove installed.
+    void shippedFiles_foundFromTheProgramsFolder_data()
+    {
+        QTest::addColumn<QString>("files"); // the files there, the program's folder, and the folder expected
+        QTest::newRow("installed") << u"usr/bin/wagetrove usr/share/wagetrove/Suta.mdb|usr/bin|usr/share/wagetrove"_s;
+        QTest::newRow("installed, folder given with a separator")
+            << u"opt/x/bin/wagetrove opt/x/share/wagetrove/Suta.mdb|opt/x/bin/|opt/x/share/wagetrove"_s;
+        QTest::newRow("build tree") << u"build/bin/wagetrove build/bin/Suta.mdb|build/bin|build/bin"_s;
+        QTest::newRow("share folder without the store template")
+            << u"usr/bin/Suta.mdb usr/share/wagetrove/PFML.xlsx|usr/bin|usr/bin"_s;
+        QTest::newRow("store template's name is a folder")
+            << u"usr/bin/Suta.mdb usr/share/wagetrove/Suta.mdb/x|usr/bin|usr/bin"_s;
+    }
+    void shippedFiles_foundFromTheProgramsFolder()
+    {
+        QFETCH(QString, files);
+        const QStringList parts = files.split(u'|');
+        QTemporaryDir root;
+        for (const QString& file : parts[0].split(u' ')) {
+            const QString path = root.filePath(file);
+            QFile created(path);
+            QVERIFY(QDir().mkpath(QFileInfo(path).path()) && created.open(QIODevice::WriteOnly));
+        }
+        QCOMPARE(shippedFilesFolder(root.filePath(parts[1])), root.filePath(parts[2]));
     }
 };
 

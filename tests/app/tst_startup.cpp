@@ -176,16 +176,8 @@ private Q_SLOTS:
         QVERIFY(m_dialogs.messages().first().contains(kPfmlTemplateName));
     }
 
-    void secondCopy_endsSilently()
-    {
-        SingleInstanceGuard running(dataFolder());
-        QVERIFY(running.tryAcquire());
-        QCOMPARE(start(), StartupResult::AlreadyRunning);
-        QVERIFY(m_dialogs.calls().isEmpty());
-        // The lock lives in the data folder it guards; nothing else is there.
-        QCOMPARE(QDir(dataFolder()).entryList(QDir::Files | QDir::Hidden), QStringList{u"wagetrove.lock"_s});
-    }
-
+    // A lock file left by a killed run, or by one that has ended, is taken over; one still held means another copy
+    // runs, and the start-up ends silently without touching the data folder.
     void leftLockFile_data()
     {
         QTest::addColumn<QByteArray>("contents");
@@ -209,6 +201,10 @@ private Q_SLOTS:
         QVERIFY(!held || ::flock(descriptor, LOCK_EX | LOCK_NB) == 0);
         QCOMPARE(start(), result);
         ::close(descriptor);
+        if (held) {
+            QVERIFY(m_dialogs.calls().isEmpty());
+            QCOMPARE(QDir(dataFolder()).entryList(QDir::Files | QDir::Hidden), QStringList{u"wagetrove.lock"_s});
+        }
     }
 
     // The quarter checked at start-up is the last completed one, and Get Payroll Data waits for it alone.
@@ -217,7 +213,6 @@ private Q_SLOTS:
         QTest::addColumn<QDate>("today");
         QTest::addColumn<QString>("quarter"); // the checked quarter, the session's, and the period
         QTest::newRow("15 February 2025") << QDate(2025, 2, 15) << u"4 4 10/01/2024-12/31/2024"_s;
-        QTest::newRow("15 May 2025") << QDate(2025, 5, 15) << u"1 1 01/01/2025-03/31/2025"_s;
         QTest::newRow("1 October 2025") << QDate(2025, 10, 1) << u"3 3 07/01/2025-09/30/2025"_s;
     }
     void defaultQuarter_isTheLastCompletedOne()

@@ -118,12 +118,11 @@ private Q_SLOTS:
         const auto wages = [&](const char* name, const QString& input) { row("wages", name, input, 3, sheetRefused); };
         const auto replay = [&](const char* name, const QString& input) { row("replay", name, input, 3, qbRefused); };
 
-        // Workbooks damaged, truncated, encrypted, inflated or of the wrong kind.
+        // The import's and the load's refusals of each malformed part are the reader's own tests; these are inputs
+        // of each class that could hang the run, exhaust it, or end it otherwise. Workbooks empty, missing, a pipe,
+        // inflated.
         wages("empty file", fileOf({}));
-        wages("truncated workbook", fileOf(bytesOf(sample()).first(1500)));
-        wages("encrypted workbook", fileOf(QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + QByteArray(4096, '\0')));
         wages("missing workbook", path(u"none.xlsx"_s));
-        wages("folder as workbook", path(u"inputs"_s));
         const QString pipe = path(u"pipe.xlsx"_s);
         wages("pipe as workbook", (::mkfifo(QFile::encodeName(pipe).constData(), 0600) == 0 ? pipe : QString()));
         row("wages", "sheet inflating 1,000-fold",
@@ -131,68 +130,41 @@ private Q_SLOTS:
         wages("entity bomb",
               workbook("sheet1", "<worksheet",
                        "<!DOCTYPE w [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;\">]><worksheet"));
-        wages("broken sheet XML", workbook("sheet1", "</row>", "</rw>"));
         wages("comment of 100 MB",
               workbook("sheet1", "</sheetData>", "<!--" + QByteArray(100 << 20, 'x') + "--></sheetData>"));
-        wages("workbook part missing", workbook("xl/workbook.xml", "<sheets>", "<shets>"));
-        row("wages", "first sheet's entry renamed", workbook("xl/workbook.xml", "<sheet ", "<notasheet "), 3,
-            u"Wagetrove: Invalid Format of Wages Spreadsheet"_s);
-        wages("control character in a name", workbook("sheet1", ">JOHN<", ">JO\x01HN<"));
-        // Wrong cell types, odd money and dates.
+        // Odd money and dates.
         row("wages", "header renamed", workbook("sheet1", ">GrossWages<", ">Gross<"), 3,
             u"Wagetrove: Invalid Format of Wages Spreadsheet"_s);
-        wages("text for an amount",
-              workbook("sheet1", "<c r=\"H2\"><v>12500.5</v>", "<c r=\"H2\" t=\"inlineStr\"><is><t>lots</t></is>"));
         wages("amount of 1e308", workbook("sheet1", "<c r=\"H2\"><v>12500.5</v>", "<c r=\"H2\"><v>1e308</v>"));
-        wages("amount not a number", workbook("sheet1", "<c r=\"H2\"><v>12500.5</v>", "<c r=\"H2\"><v>NaN</v>"));
         row("wages", "negative amount", workbook("sheet1", "<c r=\"H2\"><v>12500.5</v>", "<c r=\"H2\"><v>-5</v>"), 3,
             u"The amount -5 is negative and cannot be written"_s);
         row("wages", "quarter ending month 13", workbook("sheet1", ">032025<", ">132025<"), 3,
             u"Quarter ending period on file"_s);
-        wages("boolean month as text",
-              workbook("sheet1", "<c r=\"J2\" t=\"b\"><v>1</v>", "<c r=\"J2\" t=\"inlineStr\"><is><t>maybe</t></is>"));
-        wages("shared text out of range",
-              workbook("sheet1", "<c r=\"D2\" t=\"inlineStr\"><is><t xml:space=\"preserve\">JOHN</t></is>",
-                       "<c r=\"D2\" t=\"s\"><v>99</v>"));
-        wages("row beyond the last", workbook("sheet1", "<row r=\"15\"", "<row r=\"1048577\""));
-        wages("blank row between rows", workbook("sheet1", "<row r=\"3\"", "<row r=\"4\""));
-        // Bad SSNs and EINs: the checks before filing stop the run.
+        // A bad SSN: the checks before filing stop the run.
         row("wages", "SSN of eight digits", workbook("sheet1", ">123456789<", ">12345678<"), 1, QString());
-        row("wages", "employer EIN in letters", workbook("sheet2", ">12-3456789<", ">AB-CDEFGHI<"), 1, QString());
 
         // Damaged and locked stores, damaged settings.
         row("store", "store of random bytes", fileOf(QByteArray(8192, '\x5a')), 3, u"not a Wagetrove wage store"_s);
         row("store", "store truncated", u"truncated"_s, 3, u"cannot be used"_s);
-        row("store", "store empty", fileOf({}), 3, u"cannot be used"_s);
-        row("store", "store is a folder", path(u"inputs"_s), 3, u"cannot be used"_s);
         row("settings", "settings of binary bytes", fileOf(QByteArray("\0\xff\xfe[Options\0", 12)), 0, QString());
         row("settings", "settings with a huge line",
             fileOf("[Options]\r\nLastState=" + QByteArray(10 << 20, '9') + "\r\n"), 0, QString());
-        row("settings", "settings with odd values",
-            fileOf("[Options]\r\nLastState=-7\r\nQBWCWait=abc\r\nStandAlonenoqb=perhaps\r\n"), 0, QString());
         row("settings", "settings is a folder", path(u"inputs"_s), 0, QString());
 
         // Outputs that cannot be written.
         row("out", "output folder missing", path(u"missing/a.txt"_s), 3, u"No such file or directory"_s);
         row("out", "output names a folder", path(u"inputs"_s), 3, u"Wagetrove"_s);
-        // QuickBooks answers cut short, of the wrong shape, out of order, without column descriptions, with unknown
-        // columns, with values that are not numbers, and huge.
+        // QuickBooks answers empty, with a document type, without column descriptions, with unknown columns, with
+        // values that are not numbers, an error status, and huge.
         replay("answer empty", fileOf({}, u"xml"_s));
-        replay("answer cut short", fileOf(m_answer.first(m_answer.size() / 2), u"xml"_s));
-        replay("answer of another root", answer("<QBXML>", "<QBXMLX>"));
         replay("answer with a document type",
                answer("<QBXML>", "<!DOCTYPE QBXML [<!ENTITY x SYSTEM \"file:///etc/passwd\">]><QBXML>"));
-        replay("answer with an undeclared entity", answer("Tarrow Demo Company", "&x;"));
-        replay("answers in the wrong order",
-               answer("<CompanyQueryRs requestID=\"0\"", "<CompanyQueryRs requestID=\"1\""));
-        replay("an answer missing", answer("<PayrollItemNonWageQueryRs", "<!--"));
         // The detail report is read by the column numbers the request asked for.
         row("replay", "report without column descriptions", answer("ColDesc", "Unknown"), 0, QString());
         row("replay", "cell of a column no description has", answer("<ColData colID=\"5\"", "<ColData colID=\"55\""), 3,
             u"is negative and cannot be written"_s);
         row("replay", "amounts that are not numbers", answer("colID=\"5\" value=\"", "colID=\"5\" value=\"x"), 3,
             u"Unexpected Error has occured in LoadSUTAData. Try Again."_s);
-        row("replay", "dates that are not dates", answer("value=\"2025-01-15\"", "value=\"someday\""), 3, QString());
         row("replay", "an error status from QuickBooks",
             answer("statusCode=\"0\" statusSeverity=\"Info\" statusMessage=\"Status OK\">\n<ReportRet",
                    "statusCode=\"3120\" statusSeverity=\"Error\" statusMessage=\"Object not found\">\n<ReportRet"),

@@ -127,7 +127,6 @@ private Q_SLOTS:
         QTest::newRow("2016 Q3") << 2016 << u"3"_s << none;
         QTest::newRow("2018 Q2") << 2018 << u"2"_s << none;
         QTest::newRow("2018 Q3") << 2018 << u"3"_s << scuf;
-        QTest::newRow("2019") << 2019 << u"1"_s << scuf;
         QTest::newRow("2021") << 2021 << u"2"_s << none;
         QTest::newRow("2022") << 2022 << u"4"_s << none;
         QTest::newRow("2023") << 2023 << u"1"_s << scuf;

@@ -4,50 +4,42 @@
 
 #include <QFile>
 
-#include <string>
-#include <vector>
 #include <zip.h>
 
 namespace wagetrove::test {
 namespace {
 
-std::string escaped(const QString& text)
-{
-    return text.toHtmlEscaped().toStdString();
-}
+const QByteArray kHead = R"(<?xml version="1.0" encoding="UTF-8" standalone="yes"?>)"
+                         "\n";
+const QByteArray kMain = R"( xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main")";
+const QByteArray kRelations = R"(<Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships">)";
+const QByteArray kRelationType = "http://schemas.openxmlformats.org/officeDocument/2006/relationships/";
 
-std::string columnName(int column)
+QByteArray columnName(qsizetype column)
 {
-    std::string name;
-    for (int n = column + 1; n > 0; n = (n - 1) / 26) {
-        name.insert(name.begin(), static_cast<char>('A' + (n - 1) % 26));
+    QByteArray name;
+    for (qsizetype n = column + 1; n > 0; n = (n - 1) / 26) {
+        name.prepend(char('A' + (n - 1) % 26));
     }
     return name;
 }
 
-std::string sheetXml(const SheetRows& rows)
+QByteArray sheetXml(const SheetRows& rows)
 {
-    std::string xml = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
-                      "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"><sheetData>";
+    QByteArray xml = kHead + "<worksheet" + kMain + "><sheetData>";
     for (qsizetype r = 0; r < rows.size(); ++r) {
-        const std::string rowNumber = std::to_string(r + 1);
-        xml += "<row r=\"" + rowNumber + "\">";
+        const QByteArray rowNumber = QByteArray::number(r + 1);
+        xml += R"(<row r=")" + rowNumber + R"(">)";
         for (qsizetype c = 0; c < rows[r].size(); ++c) {
             const QVariant& value = rows[r][c];
-            const std::string ref = columnName(static_cast<int>(c)) + rowNumber;
-            switch (value.typeId()) {
-            case QMetaType::UnknownType:
-                break;
-            case QMetaType::Bool:
-                xml += "<c r=\"" + ref + "\" t=\"b\"><v>" + (value.toBool() ? "1" : "0") + "</v></c>";
-                break;
-            case QMetaType::QString:
-                xml += "<c r=\"" + ref + "\" t=\"inlineStr\"><is><t xml:space=\"preserve\">" +
-                       escaped(value.toString()) + "</t></is></c>";
-                break;
-            default:
-                xml += "<c r=\"" + ref + "\"><v>" + value.toString().toStdString() + "</v></c>";
-                break;
+            const QByteArray cell = R"(<c r=")" + columnName(c) + rowNumber + '"';
+            if (value.typeId() == QMetaType::Bool) {
+                xml += cell + R"( t="b"><v>)" + (value.toBool() ? "1" : "0") + "</v></c>";
+            } else if (value.typeId() == QMetaType::QString) {
+                xml += cell + R"( t="inlineStr"><is><t xml:space="preserve">)" +
+                       value.toString().toHtmlEscaped().toUtf8() + "</t></is></c>";
+            } else if (value.isValid()) {
+                xml += cell + "><v>" + value.toString().toUtf8() + "</v></c>";
             }
         }
         xml += "</row>";
@@ -60,37 +52,19 @@ std::string sheetXml(const SheetRows& rows)
 bool writeWorkbook(const QString& path, const QList<SheetRows>& sheets)
 {
     ZipParts parts;
-    std::string types = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<Types "
-                        "xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\"><Default "
-                        "Extension=\"rels\" ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/>"
-                        "<Default Extension=\"xml\" ContentType=\"application/xml\"/><Override "
-                        "PartName=\"/xl/workbook.xml\" "
-                        "ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml\"/>";
-    std::string workbook = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<workbook "
-                           "xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" "
-                           "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\"><sheets>";
-    std::string relations = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<Relationships "
-                            "xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">";
+    QByteArray workbook = kHead + "<workbook" + kMain + R"( xmlns:r=")" + kRelationType.chopped(1) + R"("><sheets>)";
+    QByteArray relations = kHead + kRelations;
     for (qsizetype i = 0; i < sheets.size(); ++i) {
-        const std::string n = std::to_string(i + 1);
-        types += "<Override PartName=\"/xl/worksheets/sheet" + n +
-                 ".xml\" ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.worksheet+xml\"/>";
-        workbook += "<sheet name=\"Sheet" + n + "\" sheetId=\"" + n + "\" r:id=\"rId" + n + "\"/>";
-        relations += "<Relationship Id=\"rId" + n +
-                     "\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/worksheet\" "
-                     "Target=\"worksheets/sheet" +
-                     n + ".xml\"/>";
-        parts.append({QByteArray::fromStdString("xl/worksheets/sheet" + n + ".xml"),
-                      QByteArray::fromStdString(sheetXml(sheets[i]))});
+        const QByteArray n = QByteArray::number(i + 1);
+        workbook += R"(<sheet name="Sheet)" + n + R"(" sheetId=")" + n + R"(" r:id="rId)" + n + R"("/>)";
+        relations += R"(<Relationship Id="rId)" + n + R"(" Type=")" + kRelationType +
+                     R"(worksheet" Target="worksheets/sheet)" + n + R"(.xml"/>)";
+        parts.append({"xl/worksheets/sheet" + n + ".xml", sheetXml(sheets[i])});
     }
-    parts.append({QByteArray("[Content_Types].xml"), QByteArray::fromStdString(types + "</Types>")});
-    parts.append({QByteArray("_rels/.rels"),
-                  QByteArray("<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<Relationships "
-                             "xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\"><Relationship "
-                             "Id=\"rId1\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/"
-                             "officeDocument\" Target=\"xl/workbook.xml\"/></Relationships>")});
-    parts.append({QByteArray("xl/workbook.xml"), QByteArray::fromStdString(workbook + "</sheets></workbook>")});
-    parts.append({QByteArray("xl/_rels/workbook.xml.rels"), QByteArray::fromStdString(relations + "</Relationships>")});
+    parts.append({"_rels/.rels", kHead + kRelations + R"(<Relationship Id="rId1" Type=")" + kRelationType +
+                                     R"(officeDocument" Target="xl/workbook.xml"/></Relationships>)"});
+    parts.append({"xl/workbook.xml", workbook + "</sheets></workbook>"});
+    parts.append({"xl/_rels/workbook.xml.rels", relations + "</Relationships>"});
     return writeZip(path, parts);
 }
 

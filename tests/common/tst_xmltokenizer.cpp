@@ -8,13 +8,11 @@ using namespace wagetrove;
 
 namespace {
 
-/// Writes the events out as one line each: "<name a=v>", "</name>" and "[text]" for each run of text.
+/// Writes the events out: "<name a=v>", "</name>" and "[text]" for each run of text; stops at stopAt.
 class Transcript final : public XmlEvents
 {
 public:
-    QByteArray written;
-    QByteArray stopAt; ///< returns false from the start of this element
-    QByteArray text;
+    QByteArray written, stopAt, text;
 
     bool startElement(const char* name, const char** attributes) override
     {
@@ -32,18 +30,12 @@ public:
         written += "</" + QByteArray(name) + '>';
         return true;
     }
-    bool characters(const char* text, size_t length) override
+    bool characters(const char* run, size_t length) override
     {
-        this->text.append(text, qsizetype(length));
+        text.append(run, qsizetype(length));
         return true;
     }
-    void flush()
-    {
-        if (!text.isEmpty()) {
-            written += '[' + text + ']';
-            text.clear();
-        }
-    }
+    void flush() { written += text.isEmpty() ? QByteArray() : '[' + std::exchange(text, {}) + ']'; }
 };
 
 } // namespace

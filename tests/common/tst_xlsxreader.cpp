@@ -179,15 +179,13 @@ private Q_SLOTS:
                                         1)
                                 << text;
         };
-        cell("trailing zeros", "><v>7000.0</v>", u"7000"_s);
-        cell("negative", "><v>-1234.50</v>", u"-1234.5"_s);
+        cell("negative, trailing zeros", "><v>-1234.50</v>", u"-1234.5"_s);
         cell("negative zero", "><v>-0</v>", u"0"_s);
         cell("large exponent", "><v>1.5E+20</v>", u"150000000000000000000"_s);
         cell("binary noise", "><v>0.30000000000000004</v>", u"0.3"_s);
         cell("more than 15 digits", "><v>123456789012345678</v>", u"123456789012346000"_s);
         cell("many leading zeros", "><v>0." + QByteArray(60, '0') + "12</v>", u"0."_s + QString(60, u'0') + u"12"_s);
         cell("smallest", "><v>4.9406564584124654E-324</v>", u"0."_s + QString(323, u'0') + u"494065645841247"_s);
-        cell("true", R"( t="b"><v>1</v>)", u"True"_s);
         cell("true as a word", R"( t="b"><v>true</v>)", u"True"_s);
         cell("false", R"( t="b"><v>0</v>)", u"False"_s);
         cell("error", R"( t="e"><f>NA()</f><v>#N/A</v>)", u"#N/A"_s);
@@ -337,7 +335,6 @@ private Q_SLOTS:
         row("a comment longer than any cell",
             sheet(R"(<row r="1"><c><v>1</v></c></row><!--)" + QByteArray(20 << 20, 'x') + "-->"),
             u"holds more than 4 MB of XML without a cell in it"_s);
-        row("a folder", m_dir.path(), u"it is not a file but a folder, a pipe or a device"_s);
         const QString pipe = m_dir.filePath(u"wages.xlsx"_s);
         QVERIFY(::mkfifo(QFile::encodeName(pipe).constData(), 0600) == 0);
         row("a pipe", pipe, u"it is not a file but a folder, a pipe or a device"_s);
@@ -361,8 +358,6 @@ private Q_SLOTS:
             u"lists cell \"A2\" in row 1"_s);
         row("missing shared text", sheet(R"(<row><c t="s"><v>1</v></c></row>)", {}, "<si><t>a</t></si>"),
             u"has cell A1 pointing to shared text number \"1\""_s);
-        row("number that is none", sheet("<row><c><v>12,50</v></c></row>"),
-            u"has cell A1 holding \"12,50\", which is not a number"_s);
         row("number beyond a double", sheet("<row><c><v>0." + QByteArray(1000, '0') + "1</v></c></row>"),
             u"has cell A1 holding \"0.%1...\", which is not a number"_s.arg(QString(38, u'0')));
         ZipParts noRelationship = good;

@@ -118,28 +118,24 @@ private Q_SLOTS:
         session().TaxYear = 2025;
     }
 
-    // Seventeen lines a page; each page numbered "N of M" and headed alike, the last one's totals its own.
+    // Seventeen lines a page; each page numbered "N of M" (fields 19 and 20) and headed alike; the last page's
+    // totals, its lines filled and the last SS among them; the page files left beside the listing.
     void pages_data()
     {
         QTest::addColumn<int>("employees");
-        QTest::addColumn<QString>("numbers");  // fields 19/20 of each page
-        QTest::addColumn<QString>("lastPage"); // its totals, its lines filled and the last SS among them
-        QTest::addColumn<QStringList>("pageFiles");
-        const QStringList two{u"FilledInWL1.pdf"_s, u"FilledInWL2.pdf"_s};
-        QTest::newRow("none") << 0 << u"1/0"_s << u"0.00|0.00|0 lines"_s << QStringList{};
-        QTest::newRow("one page") << 17 << u"1/1"_s << u"1700.00|850.00|17 lines, last 100-00-0017"_s << QStringList{};
-        QTest::newRow("one line over") << 18 << u"1/2 2/2"_s << u"100.00|50.00|1 lines, last 100-00-0018"_s << two;
-        QTest::newRow("two full pages") << 34 << u"1/2 2/2"_s << u"1700.00|850.00|17 lines, last 100-00-0034"_s << two;
+        QTest::addColumn<QString>("expected");
+        const QString two = u"; FilledInWL1.pdf FilledInWL2.pdf"_s;
+        QTest::newRow("none") << 0 << u"1/0; 0.00|0.00|0 lines; "_s;
+        QTest::newRow("one page") << 17 << u"1/1; 1700.00|850.00|17 lines, last 100-00-0017; "_s;
+        QTest::newRow("one line over") << 18 << u"1/2 2/2; 100.00|50.00|1 lines, last 100-00-0018"_s + two;
+        QTest::newRow("two full pages") << 34 << u"1/2 2/2; 1700.00|850.00|17 lines, last 100-00-0034"_s + two;
     }
     void pages()
     {
         QFETCH(int, employees);
-        QFETCH(QString, numbers);
-        QFETCH(QString, lastPage);
-        QFETCH(QStringList, pageFiles);
+        QFETCH(QString, expected);
         addEmployees(employees);
         fill();
-
         const Listing listing = readListing(target());
         QCOMPARE(listing.values.size(), 110 * listing.pages);
         QStringList numbered;
@@ -149,7 +145,6 @@ private Q_SLOTS:
             QCOMPARE(listing.joined({u"1"_s + p, u"2"_s + p, u"3"_s + p, u"4"_s + p}),
                      session().EmployerAddress + u"|1234567|2|2025"_s);
         }
-        QCOMPARE(numbered.join(u' '), numbers);
         const QString last = u"-%1"_s.arg(listing.pages);
         int lines = 0;
         QString lastSs;
@@ -160,8 +155,9 @@ private Q_SLOTS:
                 lastSs = u", last "_s + ss;
             }
         }
-        QCOMPARE(listing.joined({u"18-5"_s + last, u"18-6"_s + last}) + u"|%1 lines"_s.arg(lines) + lastSs, lastPage);
-        QCOMPARE(dataFolderPdfs(u"FilledInWL?*.pdf"_s), pageFiles);
+        QCOMPARE(numbered.join(u' ') + u"; "_s + listing.joined({u"18-5"_s + last, u"18-6"_s + last}) +
+                     u"|%1 lines"_s.arg(lines) + lastSs + u"; "_s + dataFolderPdfs(u"FilledInWL?*.pdf"_s).join(u' '),
+                 expected);
     }
 
     // The account number is the totals window's State ID, QuickBooks' account only without one.

@@ -106,25 +106,6 @@ private Q_SLOTS:
         QCOMPARE(sql(u"SELECT Name FROM Submitter"_s), u"Acme Payroll"_s);
     }
 
-    void quickBooksConnection_browsedAndSavedByOk_data()
-    {
-        QTest::addColumn<QString>("chosen");
-        QTest::addColumn<QString>("saved");
-        QTest::newRow("a company to simulate") << u"/x/demo-company.JSON"_s << u"simulated:/x/demo-company.JSON"_s;
-        QTest::newRow("a saved answer") << u"/x/QBData.xml"_s << u"replay:/x/QBData.xml"_s;
-    }
-    void quickBooksConnection_browsedAndSavedByOk()
-    {
-        QFETCH(QString, chosen);
-        QFETCH(QString, saved);
-        openWindow();
-        m_dialogs.fileNext(chosen);
-        click(u"cmdBrowseQuickBooks"_s);
-        QCOMPARE(box(u"txtQuickBooks"_s)->text(), saved);
-        click(u"Command1"_s);
-        QCOMPARE(m_session->QuickBooksConnection + u"|"_s + setting(u"QuickBooks"_s), saved + u"|"_s + saved);
-    }
-
     void webConnectorFile_writtenForTheConnectionBox_data()
     {
         QTest::addColumn<QString>("connection");

@@ -149,7 +149,6 @@ private Q_SLOTS:
         QTest::addColumn<bool>("pressOk");
         QTest::addColumn<bool>("emptyTable");
         QTest::newRow("OK") << true << false;
-        QTest::newRow("Cancel") << false << false;
         QTest::newRow("Cancel, table without a row") << false << true;
     }
 

@@ -250,7 +250,6 @@ private Q_SLOTS:
         QTest::newRow("negative, then cancel") << wa << false << Answers{u"-40"_s, std::nullopt} << unfilled << ssLine;
         QTest::newRow("Quest, 0") << quest << false << Answers{u"0"_s} << unfilled << kCrLf + kQuestEmployeeFinding;
         QTest::newRow("Washington, allowed") << wa << true << Answers{} << unfilled << QString();
-        QTest::newRow("Quest, allowed") << quest << true << Answers{} << unfilled << QString();
         QTest::newRow("Illinois") << StateItem::Illinois << false << Answers{} << unfilled << QString();
     }
     void zeroHours_answers()

@@ -119,9 +119,9 @@ private Q_SLOTS:
         other.open(session().DataFolder + WageStore::kFileName);
         session().Form3.Text9 = u"12-345678-9"_s;
         leaveStateId(session(), m_dialogs);
-        QCOMPARE(m_dialogs.messages().size(), 1);
-        QVERIFY2(m_dialogs.messages().first().startsWith(u"The State ID could not be saved"_s),
-                 qPrintable(m_dialogs.messages().first()));
+        QVERIFY2(m_dialogs.messages().size() == 1 &&
+                     m_dialogs.messages().first().startsWith(u"The State ID could not be saved"_s),
+                 qPrintable(m_dialogs.messages().join(u"/"_s)));
         QCOMPARE(m_dialogs.calls().first().icon, MessageIcon::Exclamation);
         QCOMPARE(session().Form3.Text9, u"12-345678-9"_s);
         other.close();

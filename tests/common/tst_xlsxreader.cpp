@@ -123,43 +123,6 @@ private:
     }
 
 private Q_SLOTS:
-    // Three writers with different habits: LibreOffice stores formula results, openpyxl stores none,
-    // libxlsxwriter stores what its caller passed and puts a chart sheet first, which is no worksheet.
-    void fixtures_data()
-    {
-        QTest::addColumn<QString>("file");
-        QTest::addColumn<QString>("results");   // row 5's H5 (=H4+0.5) and M5 (=1/0)
-        QTest::addColumn<int>("formattedRows"); // empty rows past row 5 that belong to the used range
-        QTest::newRow("LibreOffice") << u"libreoffice.xlsx"_s << u"12345.5|True|False|True|#DIV/0!"_s << 0;
-        QTest::newRow("openpyxl") << u"openpyxl.xlsx"_s << u"=?|True|False|True|=?"_s << 0;
-        QTest::newRow("libxlsxwriter") << u"libxlsxwriter.xlsx"_s << u"12345.5|True|False|True|0"_s << 2;
-    }
-    void fixtures()
-    {
-        QFETCH(QString, file);
-        QFETCH(QString, results);
-        QFETCH(int, formattedRows);
-        XlsxReader reader(QStringLiteral(WAGETROVE_XLSX_FIXTURES "/") + file);
-        QCOMPARE(reader.open().value_or(QString()), QString());
-        QCOMPARE(reader.sheetCount(), 2);
-        QVERIFY(rowsOf(reader, 3, 1).join(QString()).contains(u"it has no worksheet 3 (it has 2 worksheets)"_s));
-        const QString empty = u"||||||||||||"_s;
-        const QString row5 = u"12-3456789|2.7|555-00-1111|Zoë|Marie|Smith & Jones|032024|"_s;
-        QCOMPARE(
-            rowsOf(reader, 1, 13),
-            QStringList({u"EIN|SUI Rate|SS|FirstName|MiddleName|LastName|QuarterEnding|GrossWages|"
-                         "TaxableWages|Month1|Month2|Month3|Note"_s,
-                         u"12-3456789|2.7|123-45-6789|Ann||Lee|032024|1234.5|1234.5|True|True|False|"
-                         "beyond the twelve columns"_s,
-                         empty, u"12-3456789|2.7|987-65-4321|Bob|Q|O'Brien|03/31/2024|12345|7000|1|0|1|0.0000001"_s,
-                         row5 + results.section(u'|', 0, 0) + u"|0.01|"_s + results.section(u'|', 1)}) +
-                QStringList(formattedRows, empty));
-        // The same reader then reads the last sheet.
-        QCOMPARE(rowsOf(reader, 2, 8).join(u'/'), u"EIN|Name|Address|City|State|Zip|SutaRate|StateID/"
-                                                  "12-3456789|Acme & Sons, Inc.|1 Main St.|Springfield|IL|62701|2.7|"
-                                                  "1234567-8"_s);
-    }
-
     // What is read of one sheet, rows joined by "/": one cell of <c r="A1" and the rest given, read at the most
     // shared texts its workbook has; parts in another encoding, which expat reads; the range of rows and cells.
     void reads_data()
@@ -245,33 +208,20 @@ private Q_SLOTS:
                         R"(<x:is><x:t>b</x:t></x:is></x:c></x:row></x:sheetData></x:worksheet>)")),
                     2)
             << u"|b/|"_s;
-    }
-    void reads()
-    {
-        QFETCH(QString, read);
-        QFETCH(QString, expected);
-        QCOMPARE(read, expected);
-    }
 
-    // The last row and column a sheet can have are taken, in its extent and in its rows; the reader stops when
-    // asked, here before the million rows of the range.
-    void lastRowAndColumn_readUntilStopped()
-    {
-        XlsxReader reader(sheet(R"(<row r="1"><c><v>1</v></c></row><row r="1048576"><c r="XFD1048576"><v>2</v>)"
-                                "</c></row>",
-                                R"(<dimension ref="A1:XFD1048576"/>)"));
-        QList<int> seen;
-        const auto failure = reader.readRows(1, 1, [&](int rowNumber, const XlsxRow&) {
-            seen.append(rowNumber);
+        // The last row and column a sheet can have are taken, in its extent and in its rows; the reader stops
+        // when asked, here before the million rows of the range.
+        XlsxReader last(
+            sheet(R"(<row r="1"><c><v>1</v></c></row><row r="1048576"><c r="XFD1048576"><v>2</v></c></row>)",
+                  R"(<dimension ref="A1:XFD1048576"/>)"));
+        QStringList seen;
+        const auto failure = last.readRows(1, 1, [&](int rowNumber, const XlsxRow&) {
+            seen.append(QString::number(rowNumber));
             return rowNumber < 2;
         });
-        QCOMPARE(failure.value_or(QString()), QString());
-        QCOMPARE(seen, (QList<int>{1, 2}));
-    }
+        QTest::newRow("last row and column") << seen.join(u'/') + failure.value_or(QString()) << u"1/2"_s;
 
-    // The active tab counts sheets in tab order too.
-    void sheets_foundByTabOrderNotRelationshipId()
-    {
+        // The active tab counts sheets in tab order too.
         ZipParts parts = workbookWith(sheetXml(R"(<row><c t="inlineStr"><is><t>first file</t></is></c></row>)"));
         parts[1].second =
             R"(<workbook xmlns:r="http://schemas.openxmlformats.org/officeDocument/2006/relationships">)"
@@ -281,9 +231,39 @@ private Q_SLOTS:
                           relationship("rId9", "worksheet", "./sub/../worksheets/Sheet%202.xml") + "</Relationships>";
         parts.append(
             {"xl/worksheets/Sheet 2.xml", sheetXml(R"(<row><c t="inlineStr"><is><t>second file</t></is></c></row>)")});
-        XlsxReader reader(zip(parts));
-        QCOMPARE(rowsOf(reader, 1, 1) + rowsOf(reader, 2, 1), (QStringList{u"second file"_s, u"first file"_s}));
-        QCOMPARE(reader.activeSheet(), 2);
+        XlsxReader tabs(zip(parts));
+        const QString bothSheets = (rowsOf(tabs, 1, 1) + rowsOf(tabs, 2, 1)).join(u'/');
+        QTest::newRow("sheets in tab order")
+            << bothSheets + u", active %1"_s.arg(tabs.activeSheet()) << u"second file/first file, active 2"_s;
+
+        // Three writers with different habits: LibreOffice stores formula results, openpyxl stores none,
+        // libxlsxwriter stores what its caller passed and puts a chart sheet first, which is no worksheet. Row 5's
+        // H5 is =H4+0.5, M5 is =1/0; libxlsxwriter's formatted rows past it belong to the used range.
+        const QString wages = u"EIN|SUI Rate|SS|FirstName|MiddleName|LastName|QuarterEnding|GrossWages|TaxableWages|"
+                              "Month1|Month2|Month3|Note/12-3456789|2.7|123-45-6789|Ann||Lee|032024|1234.5|1234.5|True|"
+                              "True|False|beyond the twelve columns/||||||||||||/12-3456789|2.7|987-65-4321|Bob|Q|"
+                              "O'Brien|03/31/2024|12345|7000|1|0|1|0.0000001/12-3456789|2.7|555-00-1111|Zoë|Marie|"
+                              "Smith & Jones|032024|"_s;
+        for (const auto& [file, row5] :
+             {std::pair{"libreoffice.xlsx", "12345.5|0.01|True|False|True|#DIV/0!"},
+              std::pair{"openpyxl.xlsx", "=?|0.01|True|False|True|=?"},
+              std::pair{"libxlsxwriter.xlsx", "12345.5|0.01|True|False|True|0/||||||||||||/||||||||||||"}}) {
+            XlsxReader reader(QStringLiteral(WAGETROVE_XLSX_FIXTURES "/") + QLatin1String(file));
+            const QString opened = reader.open().value_or(QString());
+            QTest::newRow(file)
+                << opened + u"%1 sheets: "_s.arg(reader.sheetCount()) + rowsOf(reader, 1, 13).join(u'/') + u" + "_s +
+                       rowsOf(reader, 2, 8).join(u'/') + u" + "_s + rowsOf(reader, 3, 1).join(u'/')
+                << u"2 sheets: "_s + wages + QLatin1String(row5) +
+                       u" + EIN|Name|Address|City|State|Zip|SutaRate|StateID/12-3456789|Acme & Sons, "
+                       "Inc.|1 Main St.|Springfield|IL|62701|2.7|1234567-8 + failed: The workbook \"%1\" "
+                       "cannot be read: it has no worksheet 3 (it has 2 worksheets)."_s.arg(reader.path());
+        }
+    }
+    void reads()
+    {
+        QFETCH(QString, read);
+        QFETCH(QString, expected);
+        QCOMPARE(read, expected);
     }
 
     // What the reader says of a workbook it cannot read, after the name of the workbook.

@@ -35,15 +35,11 @@ const char* const kCompany = R"({
     {"name": "Lee Diaz", "firstName": "Lee", "lastName": "Diaz, Jr.", "ssn": "222-33-4444",
      "customFields": {"Shift": "night"}},
     {"name": "Renée Dupré", "firstName": "Renée", "lastName": "Dupré", "ssn": "333-44-5555"}],
-  "payrollItems": [
-    {"name": "Hourly Rate", "kind": "wage"},
-    {"name": "IL - Unemployment Company", "kind": "nonwage", "type": "Tax"},
-    {"name": "IL - Withholding", "kind": "nonwage", "type": "Tax"},
-    {"name": "IL - Surcharge", "kind": "nonwage", "type": "Tax"},
-    {"name": "MA - Unemployment Company", "kind": "nonwage", "type": "Tax"},
-    {"name": "MA - Withholding", "kind": "nonwage", "type": "Tax"},
-    {"name": "Medicare Employee", "kind": "nonwage", "type": "Tax"},
-    {"name": "Health Insurance", "kind": "nonwage", "type": "Deduction"}],
+  "payrollItems": [{"name": "Hourly Rate", "kind": "wage"}, {"name": "IL - Unemployment Company", "kind": "nonwage",
+    "type": "Tax"}, {"name": "IL - Withholding", "kind": "nonwage", "type": "Tax"}, {"name": "IL - Surcharge",
+    "kind": "nonwage", "type": "Tax"}, {"name": "MA - Unemployment Company", "kind": "nonwage", "type": "Tax"},
+    {"name": "MA - Withholding", "kind": "nonwage", "type": "Tax"}, {"name": "Medicare Employee", "kind": "nonwage",
+    "type": "Tax"}, {"name": "Health Insurance", "kind": "nonwage", "type": "Deduction"}],
   "paychecks": [%3]})";
 
 /// Paychecks "employee,date,gross,tax item,wage base,tax,hours" split at ";", each a wage line of the gross and
@@ -492,7 +488,6 @@ private Q_SLOTS:
             << u"Please Select the QuickBooks Payroll Item that is used to track State Unemployment"_s;
         QTest::newRow("KY five digits") << 3 << true << u"12345"_s << kentucky;
         QTest::newRow("KY empty is accepted") << 3 << true << u"  "_s << QString();
-        QTest::newRow("TX form") << 11 << true << u"12-345678-9"_s << QString();
         QTest::newRow("TX without dashes")
             << 11 << true << u"12345678901"_s << u"State Account ID invalid. Enter in xx-xxxxxx-x format"_s;
         QTest::newRow("SC five digits") << 9 << true << u"12345"_s << u" State ID invalid. Must be 6 digits."_s;

@@ -28,18 +28,9 @@ bool writeGeneratedWorkbook(const QString& path, int employees)
     sheet.reserve(employees + 1);
     for (int i = 0; i < employees; ++i) {
         const double gross = (100000 + (i * 7919) % 2500000) / 100.0;
-        sheet << QVariantList{u"12-3456789"_s,
-                              2.7,
-                              QString::number(100000000 + i),
-                              u"FIRST%1"_s.arg(i),
-                              i % 3 == 0 ? QVariant() : QVariant(u"M"_s),
-                              u"LAST%1"_s.arg(i),
-                              u"032025"_s,
-                              gross,
-                              gross,
-                              true,
-                              true,
-                              i % 5 != 0};
+        const QVariant middle = i % 3 == 0 ? QVariant() : QVariant(u"M"_s);
+        sheet.append(QVariantList{u"12-3456789"_s, 2.7, QString::number(100000000 + i), u"FIRST%1"_s.arg(i), middle,
+                                  u"LAST%1"_s.arg(i), u"032025"_s, gross, gross, true, true, i % 5 != 0});
     }
     const SheetRows employer{row(employerSheetHeaders()),
                              {u"12-3456789"_s, u"GENERATED EMPLOYER INC"_s, u"1 MAIN ST"_s, u"CHICAGO"_s, u"IL"_s,

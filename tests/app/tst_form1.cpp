@@ -74,22 +74,12 @@ private Q_SLOTS:
     void init() { start("[Options]\r\n"); }
     void cleanup() { m_form.reset(); }
 
-    void choosingState_followsSessionAndLeavingRemembersIt_data()
+    // The state chosen is the session's, and closing the window remembers it for the next start.
+    void choosingState_followsSessionAndClosingRemembersIt()
     {
-        QTest::addColumn<bool>("closeButton");
-        QTest::newRow("Exit") << false;
-        QTest::newRow("the window's close button") << true;
-    }
-    void choosingState_followsSessionAndLeavingRemembersIt()
-    {
-        QFETCH(bool, closeButton);
         child<QComboBox>(u"Combo1"_s)->setCurrentIndex(11);
         QCOMPARE(m_session->StateAbbrev, u"TX"_s);
-        if (closeButton) {
-            m_form->close();
-        } else {
-            click(MainCommand::Exit);
-        }
+        click(MainCommand::Exit);
         QCOMPARE(IniFile(m_session->SettingsFile).read(u"Options"_s, u"LastState"_s), u"11"_s);
     }
 
@@ -139,18 +129,6 @@ private Q_SLOTS:
         QCOMPARE(m_dialogs.calls().last().kind, test::DialogCall::Kind::OpenDocument);
         QCOMPARE(m_dialogs.calls().last().text, m_session->DataFolder.chopped(1));
         QCOMPARE(QFile(path).size(), 18 * 276);
-    }
-
-    void mergeQuestion_cancelledChangesNothing()
-    {
-        start("[Options]\r\nStandAlonenoqb=Y\r\n");
-        m_session->MergeFiles = true;
-        m_dialogs.answerNext(Answer::Cancel);
-        click(MainCommand::GetPayrollData);
-        QCOMPARE(m_dialogs.messages(), QStringList{u"The Merge option is set to Yes. Click OK to continue"_s});
-        QCOMPARE(m_dialogs.calls().first().buttons, MessageButtons::OkCancel);
-        QVERIFY(m_session->FromDate.isEmpty());
-        QVERIFY(!m_form->button(MainCommand::ViewTotals)->isEnabled());
     }
 };
 

@@ -2,6 +2,7 @@
 #include "app/session.h"
 #include "app/settings.h"
 #include "app/shippedfiles.h"
+#include "tests/support/filebytes.h"
 
 #include <QDir>
 #include <QFile>
@@ -45,10 +46,8 @@ private:
         static int counter = 0;
         auto session = std::make_unique<Session>();
         session->SettingsFile = m_dir.filePath(u"suta%1.ini"_s.arg(++counter));
-        QFile file(session->SettingsFile);
-        if (!ini.isNull() && file.open(QIODevice::WriteOnly)) {
-            file.write(ini);
-            file.close();
+        if (!ini.isNull() && !test::writeBytes(session->SettingsFile, ini)) {
+            qFatal("%s could not be written", qPrintable(session->SettingsFile));
         }
         ReadSettings(*session);
         return session;

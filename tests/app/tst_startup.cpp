@@ -60,19 +60,16 @@ private Q_SLOTS:
         QVERIFY(!makersFolder || QDir().mkpath(documents() + u"/Tarrow Software"_s));
         QCOMPARE(start(), StartupResult::Ready);
         QCOMPARE(m_dialogs.calls().size(), 0);
-        QCOMPARE(m_session->DataFolder, documents() + u"/Tarrow Software/Wagetrove/"_s);
-        QCOMPARE(m_session->SettingsFile, dataFolder() + u"suta.ini"_s);
-        QCOMPARE(m_session->AppFolder, test::programFolder() + u'/');
+        QCOMPARE(m_session->DataFolder + u'|' + m_session->SettingsFile + u'|' + m_session->AppFolder,
+                 documents() + u"/Tarrow Software/Wagetrove/|"_s + dataFolder() + u"suta.ini|"_s +
+                     test::programFolder() + u'/');
         for (const QString& name : {WageStore::kFileName, kPfmlTemplateName, kSampleWagesName}) {
             QVERIFY2(QFile::exists(dataFolder() + name), qPrintable(name));
         }
-        QCOMPARE(modeOf(dataFolder()), 0700);
-        QCOMPARE(modeOf(store()), 0600);
+        QCOMPARE(u"%1 %2"_s.arg(modeOf(dataFolder()), 0, 8).arg(modeOf(store()), 0, 8), u"700 600"_s);
         QCOMPARE(m_state.caption + u'|' + m_state.command1Caption + u'|' + m_session->QBMaxVersion,
                  u"Wagetrove 1.0|Get Payroll Data|35"_s);
-        QVERIFY(!m_session->StartingUp);
-        QVERIFY(!m_session->Store.isOpen());
-        QCOMPARE(m_dialogs.busyDepth(), 0);
+        QVERIFY(!m_session->StartingUp && !m_session->Store.isOpen() && m_dialogs.busyDepth() == 0);
     }
 
     void deletedStore_isCopiedAgainAndWorkbooksReplaced_otherFilesUntouched()

@@ -56,10 +56,7 @@ private:
     QString sample() const { return data() + u'/' + kSampleWagesName; }
     QString demoCompany() const { return u"simulated:%1/demo-company.json"_s.arg(test::programFolder()); }
 
-    test::CliProcess program() const
-    {
-        return test::CliProcess(QStringLiteral(WAGETROVE_CLI), data(), path(u"documents"_s));
-    }
+    test::CliProcess program() const { return {QStringLiteral(WAGETROVE_CLI), data(), path(u"documents"_s)}; }
 
     Run cli(const QStringList& arguments, const QString& today = u"2025-04-15"_s, const QByteArray& input = {}) const
     {

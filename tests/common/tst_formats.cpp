@@ -52,17 +52,13 @@ private Q_SLOTS:
                                 << expected;
         };
         shownAs("zero", money(0), u"$.00 .000 0.00 0 0.00"_s);
-        shownAs("half dollar", money(5000), u"$.50 .500 0.50 0.5 0.50"_s);
         shownAs("below half cent", money(49), u"$.00 .005 0.00 0.0049 0.0049"_s);
         shownAs("half cent", money(50), u"$.01 .005 0.01 0.005 0.005"_s);
-        shownAs("half of rate's last place", money(5), u"$.00 .001 0.00 0.0005 0.0005"_s);
         shownAs("rate half", money(2'7125), u"$2.71 2.713 2.71 2.7125 2.7125"_s);
-        shownAs("four places", money(12'3456), u"$12.35 12.346 12.35 12.3456 12.3456"_s);
         shownAs("three digits", money(123'4000), u"$123.40 123.400 123.40 123.4 123.40"_s);
         shownAs("carry to a group", money(999'9950), u"$1,000.00 999.995 1000.00 999.995 999.995"_s);
         shownAs("thousands", money(1234'5000), u"$1,234.50 1234.500 1234.50 1234.5 1,234.50"_s);
         shownAs("cents half up", money(1234'5650), u"$1,234.57 1234.565 1234.57 1234.565 1,234.565"_s);
-        shownAs("millions", money(1000000'1230), u"$1,000,000.12 1000000.123 1000000.12 1000000.123 1,000,000.123"_s);
         shownAs("beyond the mask", money(12345678901'2300),
                 u"$12,345,678,901.23 12345678901.230 12345678901.23 12345678901.23 12,345,678,901.23"_s);
         shownAs("largest", kMax,
@@ -75,7 +71,6 @@ private Q_SLOTS:
                 u"-$922,337,203,685,477.58 -922337203685477.581 -922337203685477.58 -922337203685477.5808 "
                 "-922,337,203,685,477.5808"_s);
 
-        row("amount zero", amountField(money(0), 12, 2), u"00000000000000"_s);
         row("amount half cent up", amountField(money(1234'5650), 12, 2), u"00000000123457"_s);
         row("amount below half cent down", amountField(money(1234'5649), 12, 2), u"00000000123456"_s);
         row("amount fills the field", amountField(money(999999999'9900), 9, 2), u"99999999999"_s);
@@ -86,21 +81,16 @@ private Q_SLOTS:
         row("amount negative half cent", amountField(money(-50), 12, 2), u"refused"_s);
         row("amount one digit too many", amountField(money(1000000000'0000), 9, 2), u"refused"_s);
         row("amount rounds into one digit too many", amountField(money(999999999'9950), 9, 2), u"refused"_s);
-        row("amount largest in one digit less", amountField(kMax, 14, 2), u"refused"_s);
         row("amount most negative", amountField(kMin, 15, 2), u"refused"_s);
         row("amount without whole digits", amountField(money(1'0000), 0, 2), u"refused"_s);
         row("amount of five decimals", amountField(money(1'0000), 5, 5), u"refused"_s);
 
-        row("count zero", countField(qint64(0), 7), u"0000000"_s);
         row("count fills the field", countField(qint64(9999999), 7), u"9999999"_s);
         row("count largest", countField(std::numeric_limits<qint64>::max(), 19), u"9223372036854775807"_s);
         row("count one digit too many", countField(qint64(10000000), 7), u"refused"_s);
         row("count negative", countField(qint64(-1), 7), u"refused"_s);
-        row("count most negative", countField(std::numeric_limits<qint64>::min(), 19), u"refused"_s);
         row("count without digits", countField(qint64(5), 0), u"refused"_s);
         row("count of short", countField(qint16(32767), 7), u"0032767"_s);
-        row("count of negative short", countField(qint16(-1), 7), u"refused"_s);
-        row("count of int", countField(42, 5), u"00042"_s);
         row("count of unsigned", countField(quint64(9999999), 7), u"9999999"_s);
         row("count of largest unsigned", countField(std::numeric_limits<quint64>::max(), 20), u"refused"_s);
 
@@ -110,7 +100,6 @@ private Q_SLOTS:
         row("amount count negative rounding to zero", countField(money(-4999), 3), u"000"_s);
         row("amount count rounds into one digit too many", countField(money(999'5000), 3), u"refused"_s);
         row("amount count negative half", countField(money(-5000), 3), u"refused"_s);
-        row("amount count most negative", countField(kMin, 3), u"refused"_s);
 
         row("numeric count negative zero", countField(-0.0, 7), u"0000000"_s);
         row("numeric count half up", countField(2.5, 7), u"0000003"_s);
@@ -129,7 +118,6 @@ private Q_SLOTS:
         row("rate negative vanishing", rateFractionField(money(-4)), u".00000"_s);
         row("rate rounding to one", rateFractionField(money(99'9995)), u"refused"_s);
         row("rate of a hundred percent", rateFractionField(money(100'0000)), u"refused"_s);
-        row("rate negative", rateFractionField(money(-2'7000)), u"refused"_s);
         row("rate negative smallest that shows", rateFractionField(money(-5)), u"refused"_s);
     }
     void values()

@@ -132,7 +132,6 @@ private Q_SLOTS:
             boxes.RemitterIdText = u"123456"_s;
             boxes.Text2 = u"SOC Code"_s;
         }));
-        QCOMPARE(bits({m_session->MergeFiles, m_session->SupportFile, m_session->AllowZeroHours}), u"111"_s);
         start();
         // MergeFiles SupportFile AllowZeroHours UseSUIItem CalcTaxable UseEmployer StandAlone StandAlonenoqb
         QCOMPARE(

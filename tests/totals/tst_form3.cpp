@@ -69,19 +69,17 @@ private Q_SLOTS:
         QTest::addColumn<int>("year");
         QTest::addColumn<QString>("shown");
         QTest::addColumn<QString>("texts");
-        QTest::newRow("Texas") << int(StateItem::Texas) << 2025
-                               << "Label1 Label10 Label11 Label12 Label13 Label14 Text1 Text10 Text11"
-                               << "Label4=Period: 01/01/2025 - 03/31/2025|Label13=County Code |Text2=$15,000.00|"
-                                  "Text4=0|Text7=$270.00";
+        const QString lines = u"Label1 Label10 Label11 Label12 "_s;
+        QTest::newRow("Texas") << int(StateItem::Texas) << 2025 << lines + u"Label13 Label14 Text1 Text10 Text11"_s
+                               << u"Label4=Period: 01/01/2025 - 03/31/2025|Label13=County Code |Text2=$15,000.00|"
+                                  "Text4=0|Text7=$270.00"_s;
         QTest::newRow("Quest") << int(StateItem::MassachusettsQuest) << 2025
-                               << "Label1 Label10 Label11 Label12 Label15 Label16 Text1 Text12 Text13"
-                               << "Label15=SWH Wages";
-        QTest::newRow("Kentucky 2019")
-            << int(StateItem::Kentucky) << 2019
-            << "Label1 Label10 Label11 Label12 Label13 Label15 Label16 Text1 Text10 Text12 Text13"
-            << "Label7=Tax Due including SCUF|Text10=2.625%|Text13=$7.50";
-        QTest::newRow("PFML") << int(StateItem::MassachusettsPFML) << 2025 << "Label1 Label10 Label11 Label12 Text1"
-                              << "Label5=Wages This Quarter|Text6=100|Text7=100";
+                               << lines + u"Label15 Label16 Text1 Text12 Text13"_s << u"Label15=SWH Wages"_s;
+        QTest::newRow("Kentucky") << int(StateItem::Kentucky) << 2019
+                                  << lines + u"Label13 Label15 Label16 Text1 Text10 Text12 Text13"_s
+                                  << u"Label7=Tax Due including SCUF|Text10=2.625%|Text13=$7.50"_s;
+        QTest::newRow("PFML") << int(StateItem::MassachusettsPFML) << 2025 << lines + u"Text1"_s
+                              << u"Label5=Wages This Quarter|Text6=100|Text7=100"_s;
     }
     void layout()
     {

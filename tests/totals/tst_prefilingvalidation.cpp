@@ -37,14 +37,6 @@ private:
     QString validate() { return PreFilingValidation(session(), m_dialogs); }
     void select(StateItem state) { selectState(session(), positionOf(state)); }
 
-    int inputCalls() const
-    {
-        const auto& calls = m_dialogs.calls();
-        return int(std::count_if(calls.begin(), calls.end(), [](const test::DialogCall& call) {
-            return call.kind == test::DialogCall::Kind::Input;
-        }));
-    }
-
     /// The TotalHours of Ava, Ben and Cy; -1 for none.
     QString hours()
     {
@@ -188,7 +180,7 @@ private Q_SLOTS:
         QCOMPARE(validate(), expected);
         QCOMPARE(session().ChecksPassed, finding.isEmpty());
         QCOMPARE(m_dialogs.messages(), finding.isEmpty() ? QStringList() : QStringList{expected});
-        QCOMPARE(inputCalls(), 0);
+        QCOMPARE(m_dialogs.calls().size(), finding.isEmpty() ? 0 : 1); // and no question
     }
 
     // A rate of 0 is found (see the list of all findings) only when the SUI item is used; a rate above 0 passes.
@@ -268,8 +260,7 @@ private Q_SLOTS:
             m_dialogs.inputNext(answer);
         }
         QCOMPARE(validate(), list);
-        QCOMPARE(inputCalls(), int(answers.size()));
-        QCOMPARE(m_dialogs.calls().isEmpty(), answers.isEmpty());
+        QCOMPARE(m_dialogs.calls().size(), answers.size() + (list.isEmpty() ? 0 : 1));
         for (const test::DialogCall& question : m_dialogs.calls().first(answers.size())) {
             QCOMPARE(question.title + u"|"_s + question.text,
                      u"Enter Total Hours|Program found employees with zero hours. Please enter the total hours to use "

@@ -83,16 +83,16 @@ private Q_SLOTS:
         QTest::addColumn<QString>("stateId"); // typed into Text9, then Text10 gets "201"
         QTest::addColumn<int>("messages");
         QTest::addColumn<QString>("stored");
-        QTest::newRow("Kentucky") << StateItem::Kentucky << false << u"  123456A "_s << 0
-                                  << u"old/c 123456A/c old/c old/c"_s;
-        QTest::newRow("Kentucky, refused")
-            << StateItem::Kentucky << false << u"1234567"_s << 1 << u"old/c old/c old/c old/c"_s;
+        const auto ky = StateItem::Kentucky;
+        const auto il = StateItem::Illinois;
+        const QString old = u"old/c old/c old/c old/c"_s;
+        QTest::newRow("Kentucky") << ky << false << u"  123456A "_s << 0 << u"old/c 123456A/c old/c old/c"_s;
+        QTest::newRow("Kentucky, refused") << ky << false << u"1234567"_s << 1 << old;
         QTest::newRow("Texas") << StateItem::Texas << false << u"12-345678-9"_s << 0
                                << u"old/c old/c 12-345678-9/201 old/c"_s;
-        QTest::newRow("no row of the state")
-            << StateItem::Illinois << false << u"IL-1"_s << 0 << u"old/c old/c old/c old/c"_s;
+        QTest::newRow("no row of the state") << il << false << u"IL-1"_s << 0 << old;
         QTest::newRow("no row of the state, standalone")
-            << StateItem::Illinois << true << u"IL-1"_s << 0 << u"old/c IL-1/c old/c old/c"_s;
+            << il << true << u"IL-1"_s << 0 << u"old/c IL-1/c old/c old/c"_s;
     }
     void stateIdAndCounty_storedInTheCompanysRow()
     {
@@ -153,20 +153,21 @@ private Q_SLOTS:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("after"); // the box's text|the text in force|focus back|the message
         const auto il = StateItem::Illinois;
+        const auto ky = StateItem::Kentucky;
+        const auto pfml = StateItem::MassachusettsPFML;
+        const auto sc = StateItem::SouthCarolina;
+        const QString ein = u"EIN must be in xx-xxxxxxx format."_s;
         QTest::newRow("month count refused") << il << 1 << u"twelve"_s << u"5|5|1|Invalid Employee Count"_s;
         QTest::newRow("month count kept") << il << 4 << u"12"_s << u"12|12|0|"_s;
         QTest::newRow("rate refused") << il << 6 << u"abc"_s << u"2.7|2.7|1|Invalid Unemployment Rate."_s;
         QTest::newRow("rate kept") << il << 6 << u"3"_s << u"3|3|0|"_s;
-        QTest::newRow("PFML percent unchecked")
-            << StateItem::MassachusettsPFML << 6 << u"sixty"_s << u"sixty|sixty|0|"_s;
-        QTest::newRow("EIN without its hyphen")
-            << il << 8 << u"123456789"_s << u"12-3456789|12-3456789|0|EIN must be in xx-xxxxxxx format."_s;
+        QTest::newRow("PFML percent unchecked") << pfml << 6 << u"sixty"_s << u"sixty|sixty|0|"_s;
+        QTest::newRow("EIN without its hyphen") << il << 8 << u"123456789"_s << u"12-3456789|12-3456789|0|"_s + ein;
         QTest::newRow("EIN trimmed") << il << 8 << u" 98-7654321 "_s << u"98-7654321|98-7654321|0|"_s;
         QTest::newRow("State ID refused")
-            << StateItem::SouthCarolina << 9 << u"12345"_s << u"654321|654321|0| State ID invalid. Must be 6 digits."_s;
+            << sc << 9 << u"12345"_s << u"654321|654321|0| State ID invalid. Must be 6 digits."_s;
         QTest::newRow("county refused") << StateItem::Texas << 10 << u"20A"_s << u"201|201|0|County must be numeric"_s;
-        QTest::newRow("county unchecked in Kentucky")
-            << StateItem::Kentucky << 10 << u"2.625%"_s << u"2.625%|2.625%|0|"_s;
+        QTest::newRow("county unchecked in Kentucky") << ky << 10 << u"2.625%"_s << u"2.625%|2.625%|0|"_s;
         QTest::newRow("no check of its own") << il << 2 << u"$1.00"_s << u"$1.00|$9.00|0|"_s;
     }
     void refusedText_givesWayToTheTextInForce()

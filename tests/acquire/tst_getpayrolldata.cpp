@@ -361,18 +361,6 @@ private Q_SLOTS:
         QCOMPARE(m_dialogs.messages(), QStringList());
     }
 
-    void failedReport_showsQuickBooksText()
-    {
-        m_session->Store.open(dataFolder() + WageStore::kFileName);
-        const QList<QbResponse> responses = parseResponseDocument(
-            "<QBXML><QBXMLMsgsRs><PayrollDetailReportQueryRs statusCode='3250' statusSeverity='Error' "
-            "statusMessage='This feature requires a subscription.'/></QBXMLMsgsRs></QBXML>");
-        LoadSUTAData(*m_session, m_dialogs, &responses.first(), {});
-        QCOMPARE(m_dialogs.messages(), QStringList{u"This feature requires a subscription."_s});
-        QVERIFY(m_session->DataError);
-        m_session->Store.close();
-    }
-
     void cancelledLoad_leavesTheStoreAsItWas_data()
     {
         QTest::addColumn<QString>("work");

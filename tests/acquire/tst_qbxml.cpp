@@ -219,7 +219,6 @@ private Q_SLOTS:
         row("oversized request id, with the attributes after it",
             company + "requestID=\"" + QByteArray(65, '7') + "\" statusCode=\"0\" statusSeverity=\"Info\"/>" + end,
             tooLong);
-        row("document type", doctype, u"it declares a document type"_s);
         row("document type, in UTF-16", utf16(doctype), u"it declares a document type"_s);
         row("crossed tags", "<QBXML>\n<QBXMLMsgsRs></QBXML></QBXMLMsgsRs>", u"mismatched tag (line 2)"_s);
         row("not XML", "Status OK", u"could not be read"_s);

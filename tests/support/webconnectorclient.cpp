@@ -94,9 +94,8 @@ std::pair<int, QByteArray> WebConnectorClient::post(const QUrl& url, const QByte
     return {status, answer};
 }
 
-void WebConnectorClient::start(std::function<void()> done)
+void WebConnectorClient::start()
 {
-    m_done = std::move(done);
     call(QStringLiteral("serverVersion"), {});
 }
 
@@ -122,10 +121,10 @@ void WebConnectorClient::next(const QString& method, const QStringList& result)
         call(u"authenticate"_s, {{u"strUserName"_s, m_script.userName}, {u"strPassword"_s, m_script.password}});
     } else if (method == "authenticate"_L1) {
         if (result.size() != 2 || result[1] == "nvu"_L1) {
-            finish();
+            m_finished = true;
             return;
         }
-        m_ticket = m_script.ticket.isEmpty() ? result[0] : m_script.ticket;
+        m_ticket = result[0];
         if (!m_script.connectionErrorMessage.isEmpty()) {
             withTicket("connectionError",
                        {{u"hresult"_s, u"0x80040408"_s}, {u"message"_s, m_script.connectionErrorMessage}});
@@ -158,7 +157,7 @@ void WebConnectorClient::next(const QString& method, const QStringList& result)
     } else if (method == "getLastError"_L1) {
         withTicket("closeConnection");
     } else {
-        finish();
+        m_finished = true;
     }
 }
 
@@ -179,19 +178,11 @@ void WebConnectorClient::call(const QString& method, const QList<std::pair<QStri
         }
         m_calls << method + QLatin1Char('=') + shownTexts.join(QLatin1Char(','));
         if (result.value(0).startsWith(QLatin1String("fault: ")) && method != QLatin1String("sendRequestXML")) {
-            finish();
+            m_finished = true;
         } else {
             next(method, result);
         }
     });
-}
-
-void WebConnectorClient::finish()
-{
-    m_finished = true;
-    if (m_done) {
-        m_done();
-    }
 }
 
 } // namespace wagetrove

@@ -6,8 +6,6 @@
 #include <QStringList>
 #include <QUrl>
 
-#include <functional>
-
 namespace wagetrove {
 
 class QbTransport;
@@ -24,13 +22,12 @@ public:
         bool sendHostCompanyPreferences = true; ///< the first sendRequestXML carries QuickBooks's host answer
         QString connectionErrorMessage;         ///< when set, the company file "cannot be opened"
         QString hresultAfterFirstRequest;       ///< when set, QuickBooks fails the first request with it
-        QString ticket;                         ///< a ticket to use instead of the one authenticate gives
     };
 
     WebConnectorClient(QUrl url, Script script, QbTransport& quickBooks);
 
-    /// Starts the calls; they go on in the event loop. `done` is called when the Web Connector would stop.
-    void start(std::function<void()> done = {});
+    /// Starts the calls; they go on in the event loop until the Web Connector would stop.
+    void start();
 
     /// Each call made, "method=result" (results of a list joined by ","), or "method=fault: text".
     const QStringList& calls() const { return m_calls; }
@@ -45,7 +42,6 @@ private:
     /// Makes the call the Web Connector makes after `method` answered `result`.
     void next(const QString& method, const QStringList& result);
     void sendRequest(const QString& hcp);
-    void finish();
 
     QUrl m_url;
     Script m_script;
@@ -54,7 +50,6 @@ private:
     QString m_ticket;
     QStringList m_calls;
     bool m_finished = false;
-    std::function<void()> m_done;
 };
 
 } // namespace wagetrove

@@ -125,15 +125,12 @@ private Q_SLOTS:
                 result = tokenizer.parse(transcript, size_t(part), at == document.size());
             }
             transcript.flush();
-            using Result = XmlTokenizer::Result;
-            QByteArray outcome = (result == Result::Stopped        ? "stopped: "
-                                  : result == Result::DocumentType ? "document type: "
-                                  : result == Result::Unsupported  ? "unsupported: "
-                                                                   : "") +
-                                 transcript.written;
-            if (result == Result::Failed) {
+            // By result, in their order: needs more, finished, stopped, failed, document type, unsupported.
+            const char* const kinds[] = {"", "", "stopped: ", "", "document type: ", "unsupported: "};
+            QByteArray outcome = kinds[int(result)] + transcript.written;
+            if (result == XmlTokenizer::Result::Failed) {
                 outcome = "failed: line " + QByteArray::number(tokenizer.errorLine()) + ": " + tokenizer.error();
-            } else if (result == Result::Finished && stopAt == "-") {
+            } else if (result == XmlTokenizer::Result::Finished && stopAt == "-") {
                 outcome = "finished";
             }
             QCOMPARE(outcome, read);

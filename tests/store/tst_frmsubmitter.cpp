@@ -37,7 +37,8 @@ private:
     {
         m_window = std::make_unique<frmSubmitter>(*m_session, m_state, m_dialogs);
         m_window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        QApplication::setActiveWindow(m_window.get());
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
     }
 
     /// Runs `statement` on the closed store; the first value it reads.
@@ -82,8 +83,6 @@ private Q_SLOTS:
     {
         sql(u"UPDATE Submitter SET Name = 'Old Name'"_s);
         openWindow();
-        QApplication::setActiveWindow(m_window.get());
-        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
         QTest::mouseClick(check(3), Qt::LeftButton);
         click(u"Command1"_s);
         QCOMPARE(m_dialogs.messages(), QStringList{u"Invalid Wage Limit."_s});
@@ -95,8 +94,8 @@ private Q_SLOTS:
         QTRY_COMPARE(name->selectedText(), u"Old Name"_s);
         QTest::keyClicks(name, u"Acme Payroll"_s);
         click(u"Command2"_s);
-        QVERIFY(!m_window->isVisible() && !m_session->Store.isOpen() && !m_session->CalcTaxable);
-        QCOMPARE(m_window->result(), int(QDialog::Rejected));
+        QVERIFY(!m_window->isVisible() && !m_session->Store.isOpen() && !m_session->CalcTaxable &&
+                m_window->result() == QDialog::Rejected);
         QCOMPARE(sql(u"SELECT Name FROM Submitter"_s), u"Acme Payroll"_s);
     }
 

@@ -73,13 +73,6 @@ private Q_SLOTS:
         m_store.reset();
     }
 
-    void soundCompany_passesSilentlyAndLeavesStoreOpen()
-    {
-        session().ChecksPassed = false;
-        QCOMPARE(validate(), QString());
-        QVERIFY(session().ChecksPassed && m_dialogs.calls().isEmpty() && session().Store.isOpen());
-    }
-
     void eachFinding_aloneInTheList_data()
     {
         QTest::addColumn<StateItem>("state");
@@ -178,16 +171,19 @@ private Q_SLOTS:
         const QString expected =
             finding.isEmpty() || finding.startsWith(u"- Company EIN"_s) ? finding : kCrLf + finding;
         QCOMPARE(validate(), expected);
-        QCOMPARE(session().ChecksPassed, finding.isEmpty());
+        QVERIFY(session().ChecksPassed == finding.isEmpty());
         QCOMPARE(m_dialogs.messages(), finding.isEmpty() ? QStringList() : QStringList{expected});
         QCOMPARE(m_dialogs.calls().size(), finding.isEmpty() ? 0 : 1); // and no question
     }
 
     // A rate of 0 is found (see the list of all findings) only when the SUI item is used; a rate above 0 passes.
+    // A sound company passes silently and leaves the store open for the file's writing.
     void rate_aboveZeroOrWithoutTheSuiItem_passes()
     {
+        session().ChecksPassed = false;
         session().Rate = Currency::fromRaw(1);
         QCOMPARE(validate(), QString());
+        QVERIFY(session().ChecksPassed && m_dialogs.calls().isEmpty() && session().Store.isOpen());
         session().UseSUIItem = false;
         session().Rate = Currency();
         QCOMPARE(validate(), QString());
@@ -213,9 +209,8 @@ private Q_SLOTS:
                               kSSFinding}));
         QCOMPARE(m_dialogs.calls().size(), 1);
         const test::DialogCall& box = m_dialogs.calls().first();
-        QVERIFY(box.text == list && box.title == kApplicationTitle);
+        QVERIFY(box.text == list && box.title == kApplicationTitle && !session().ChecksPassed);
         QVERIFY(box.icon == MessageIcon::None && box.buttons == MessageButtons::Ok);
-        QVERIFY(!session().ChecksPassed);
     }
 
     // Washington and Quest ask for the hours of the employees without, unless zero hours are allowed.
@@ -267,7 +262,7 @@ private Q_SLOTS:
                      "for all salaried employees"_s);
         }
         QCOMPARE(this->hours(), hours);
-        QCOMPARE(session().ChecksPassed, list.isEmpty());
+        QVERIFY(session().ChecksPassed == list.isEmpty());
     }
 
     void transmitterBoxes_fromSubmitterAndEmployer_data()
@@ -315,8 +310,8 @@ private Q_SLOTS:
         const QString shown = validate();
         QVERIFY(!session().ChecksPassed && !session().Store.isOpen());
         QCOMPARE(m_dialogs.calls().size(), 1);
-        QVERIFY(m_dialogs.calls().first().text == shown && shown.contains(u"missing"_s));
-        QCOMPARE(m_dialogs.calls().first().icon, MessageIcon::Critical);
+        QVERIFY(m_dialogs.calls().first().text == shown && shown.contains(u"missing"_s) &&
+                m_dialogs.calls().first().icon == MessageIcon::Critical);
     }
 };
 

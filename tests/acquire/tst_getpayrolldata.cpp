@@ -1,5 +1,6 @@
 // Get Payroll Data end to end through the simulated QuickBooks, and the wage loaders over hand-made reports.
 #include "acquire/getpayrolldata.h"
+#include "acquire/payrolldatawindows.h"
 #include "acquire/payrollitems.h"
 #include "acquire/qb/qbxmlresponses.h"
 #include "acquire/reportloaders.h"
@@ -8,7 +9,6 @@
 #include "common/inifile.h"
 #include "tests/support/filebytes.h"
 #include "tests/support/generatedpayroll.h"
-#include "tests/support/scriptedpayrolldatawindows.h"
 #include "tests/support/startedprogram.h"
 
 #include <QSqlQuery>
@@ -63,6 +63,33 @@ QByteArray company(const QString& paychecks = kFirstQuarter, const QString& vers
     return QString::fromUtf8(kCompany).arg(version, members, checks.join(u",\n")).toUtf8();
 }
 
+/// The windows of Get Payroll Data: each one shown is recorded as "window: items offered" and answered once with
+/// what the test set, cancelled after.
+class ScriptedWindows : public PayrollDataWindows
+{
+public:
+    AccessNoticeAnswer notice{false, false};
+    std::optional<SuiItemChoice> suiChoice;
+    std::optional<QString> swhChoice;
+    QStringList shown;
+
+    AccessNoticeAnswer accessNotice() override
+    {
+        shown << u"AccessNotice: "_s;
+        return std::exchange(notice, AccessNoticeAnswer{false, false});
+    }
+    std::optional<SuiItemChoice> chooseSuiItem(const QStringList& items, const QString&) override
+    {
+        shown << u"Form2: "_s + items.join(u", "_s);
+        return std::exchange(suiChoice, std::nullopt);
+    }
+    std::optional<QString> chooseSwhItem(const QStringList& items) override
+    {
+        shown << u"Form7: "_s + items.join(u", "_s);
+        return std::exchange(swhChoice, std::nullopt);
+    }
+};
+
 const QString kSuccess = u"Program has gathered all the data. Click the View Totals button and check the amounts"_s;
 
 } // namespace
@@ -72,7 +99,7 @@ class TestGetPayrollData : public QObject, protected test::StartedProgram
     Q_OBJECT
 
 private:
-    test::ScriptedPayrollDataWindows m_windows;
+    ScriptedWindows m_windows;
 
     QString writeCompany(const QByteArray& json = company())
     {
@@ -129,7 +156,7 @@ private Q_SLOTS:
         resetProgram();
         QVERIFY(writeSettings("[Options]\r\nMessage=N\r\nWageLimit=7000\r\n"));
         QCOMPARE(startProgram(), StartupResult::Ready);
-        m_windows = test::ScriptedPayrollDataWindows();
+        m_windows = ScriptedWindows();
     }
 
     void runs_data()
@@ -254,7 +281,7 @@ private Q_SLOTS:
         QFETCH(QString, stored);
         m_session->UseSUIItem = mode == "sui"_L1;
         m_session->CalcTaxable = mode == "calc"_L1;
-        m_windows.swhChoices.push_back(QString::fromLatin1(kSWH));
+        m_windows.swhChoice = QString::fromLatin1(kSWH);
         run(writeCompany(company(paychecks)), position, quarter);
         QCOMPARE(m_dialogs.messages().last(), kSuccess);
         QCOMPARE(employees(), stored);
@@ -409,14 +436,10 @@ private Q_SLOTS:
         QVERIFY(query(u"INSERT INTO StateIDTable (EIN, State, StateID, PayrollItem, SWHPayrollItem) VALUES "
                       "('36-7654321', '%1', '', '%2', 'MA SWH')"_s.arg(position == 2 ? u"IL"_s : u"MA"_s, storedItem))
                     .isEmpty());
-        m_windows.suiChoices.push_back(SuiItemChoice{u"IL - Surcharge"_s, u" 123 "_s});
-        m_windows.swhChoices.push_back(u"MA - Withholding"_s);
+        m_windows.suiChoice = SuiItemChoice{u"IL - Surcharge"_s, u" 123 "_s};
+        m_windows.swhChoice = u"MA - Withholding"_s;
         run(writeCompany(), position);
-        QStringList offered;
-        for (const auto& window : m_windows.shown) {
-            offered << window.window + u": "_s + window.items.join(u", "_s);
-        }
-        QCOMPARE(offered, shown);
+        QCOMPARE(m_windows.shown, shown);
         QVERIFY(m_session->ItemFound);
         QCOMPARE(query(u"SELECT StateID, PayrollItem, SWHPayrollItem FROM StateIDTable"_s), chosen);
     }
@@ -437,7 +460,7 @@ private Q_SLOTS:
         QFETCH(QString, messageKey);
         QVERIFY(writeSettings("[Options]\r\n"));
         QCOMPARE(startProgram(), StartupResult::Ready);
-        m_windows.notices.push_back({proceed, dontShowAgain});
+        m_windows.notice = {proceed, dontShowAgain};
         run(writeCompany());
         QCOMPARE(m_windows.shown.size(), 1);
         QVERIFY(m_session->ProceedFlag == proceed && m_state.resultsEnabled == proceed && !m_session->Store.isOpen());

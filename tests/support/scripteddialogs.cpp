@@ -21,20 +21,15 @@ Answer ScriptedDialogs::message(const QString& text, const QString& title, Messa
         m_answers.pop_front();
         return answer;
     }
-    if (buttons == MessageButtons::Ok) {
-        return Answer::Ok;
-    }
-    m_unscripted << text;
-    return Answer::Cancel;
+    return buttons == MessageButtons::Ok ? Answer::Ok : Answer::Cancel;
 }
 
 namespace {
 
-/// The next scripted answer; none, recorded as unscripted, when the script has run out.
-std::optional<QString> next(std::deque<std::optional<QString>>& answers, QStringList& unscripted, const QString& asked)
+/// The next scripted answer; none when the script has run out.
+std::optional<QString> next(std::deque<std::optional<QString>>& answers)
 {
     if (answers.empty()) {
-        unscripted << asked;
         return std::nullopt;
     }
     const std::optional<QString> answer = answers.front();
@@ -47,13 +42,13 @@ std::optional<QString> next(std::deque<std::optional<QString>>& answers, QString
 std::optional<QString> ScriptedDialogs::input(const QString& prompt, const QString& title, const QString&)
 {
     m_calls.append({DialogCall::Kind::Input, prompt, title, MessageIcon::None, MessageButtons::Ok, {}});
-    return next(m_inputs, m_unscripted, prompt);
+    return next(m_inputs);
 }
 
 std::optional<QString> ScriptedDialogs::nextFile(DialogCall::Kind kind, const FileDialogRequest& request)
 {
     m_calls.append({kind, request.title, request.proposedName, MessageIcon::None, MessageButtons::Ok, request.folder});
-    return next(m_files, m_unscripted, request.title);
+    return next(m_files);
 }
 
 std::optional<QString> ScriptedDialogs::saveFile(const FileDialogRequest& request)

@@ -29,7 +29,7 @@ struct DialogCall
 };
 
 /// Dialogs for tests: records every call and answers from a script. A message with only an OK button is
-/// answered OK; any other question without a scripted answer is recorded in unscripted() and cancelled.
+/// answered OK; any other question without a scripted answer is cancelled.
 class ScriptedDialogs : public Dialogs
 {
 public:
@@ -42,7 +42,6 @@ public:
     const QList<DialogCall>& calls() const { return m_calls; }
     /// The texts of the message boxes shown, in order.
     QStringList messages() const;
-    const QStringList& unscripted() const { return m_unscripted; }
     int busyDepth() const { return m_busyDepth; }
     /// Long work reports its steps; the report at or after `step` (of the work called `what`, or of any work)
     /// answers that the user cancelled.
@@ -67,7 +66,6 @@ private:
     std::optional<QString> nextFile(DialogCall::Kind kind, const FileDialogRequest& request);
 
     QList<DialogCall> m_calls;
-    QStringList m_unscripted;
     std::deque<Answer> m_answers;
     std::deque<std::optional<QString>> m_inputs;
     std::deque<std::optional<QString>> m_files;

@@ -30,8 +30,10 @@ StartupResult StartedProgram::startProgram(QDate today, const QString& appFolder
     m_session.reset();
     m_session = std::make_unique<Session>();
     m_state = MainWindowState();
-    StartupEnvironment environment = startupEnvironment(m_documents->path(), today);
+    StartupEnvironment environment;
     environment.appFolder = appFolder;
+    environment.documentsFolder = m_documents->path();
+    environment.today = today;
     const auto guard = SingleInstanceGuard::forEnvironment(environment);
     return runStartup(*m_session, m_state, m_dialogs, environment, *guard);
 }

@@ -9,15 +9,6 @@ QString programFolder()
     return QStringLiteral(WAGETROVE_PROGRAM_DIR);
 }
 
-StartupEnvironment startupEnvironment(const QString& documentsFolder, QDate today)
-{
-    StartupEnvironment environment;
-    environment.appFolder = programFolder();
-    environment.documentsFolder = documentsFolder;
-    environment.today = today;
-    return environment;
-}
-
 bool copyEmptyStore(const QString& path)
 {
     QFile::remove(path);

@@ -17,6 +17,8 @@ WAGES = "acquire/wagespreadsheet.cpp"
 EMPLOYEES = "acquire/employeewages.cpp"
 LOADERS = "acquire/reportloaders.cpp"
 LETTERCASE = "common/lettercase.cpp"
+QTDIALOGS = "app/qtdialogs.cpp"
+GETPAYROLL = "acquire/getpayrolldata.cpp"
 RESPONSES = "acquire/qb/qbxmlresponses.cpp"
 REQUESTS = "acquire/qb/qbxmlrequests.cpp"
 SERVICE = "acquire/qbwc/webconnectorservice.cpp"
@@ -93,6 +95,13 @@ MUTATIONS = [
     mutation("employees-wages-not-stored", EMPLOYEES, "value",
              "insert.bind(8, paid.gross.raw());", "insert.bind(8, qint64(0));",
              "The detail report's gross wages are walked but never stored with the employee."),
+
+    mutation("merge-cancel-ignored", GETPAYROLL, "check",
+             "MessageButtons::OkCancel) != Answer::Ok) {", "MessageButtons::OkCancel) == Answer::Retry) {",
+             "Cancel at the merge question loads the payroll data anyway."),
+    mutation("dialogs-default-no-lost", QTDIALOGS, "safety",
+             "        box.setDefaultButton(QMessageBox::No);\n", "",
+             "A question that should default to No answers Yes to a hurried Enter."),
 
     # ---- acquire: the report loaders ----
     mutation("suta-last-of-two-names", LOADERS, "order",

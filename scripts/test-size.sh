@@ -12,4 +12,5 @@ count() {
 
 tests=$(count tests)
 code=$(count acquire app cli common forms store totals writers)
-echo "Test size: ${tests} lines of tests for ${code} lines of code ($((100 * tests / code)) %; the aim is at most 40 %)"
+share=$(awk -v t="$tests" -v c="$code" 'BEGIN { printf "%.1f", 100 * t / c }')
+echo "Test size: ${tests} lines of tests for ${code} lines of code (${share} %; the aim is at most 40 %)"

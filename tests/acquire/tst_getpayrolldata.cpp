@@ -363,12 +363,9 @@ private Q_SLOTS:
                     "'/><ColData colID='4' value='IL - Unemployment Company'/><ColData colID='5' value='" + cells[2] +
                     "'/><ColData colID='6' value='" + cells[3] + "'/></DataRow>";
         }
-        const QList<QbResponse> responses =
-            parseResponseDocument("<QBXML><QBXMLMsgsRs><PayrollDetailReportQueryRs statusCode='0'><ReportRet>"
-                                  "<ReportData>" +
-                                  rows +
-                                  "</ReportData></ReportRet></PayrollDetailReportQueryRs>"
-                                  "</QBXMLMsgsRs></QBXML>");
+        const QList<QbResponse> responses = parseResponseDocument(
+            "<QBXML><QBXMLMsgsRs><PayrollDetailReportQueryRs statusCode='0'><ReportRet><ReportData>" + rows +
+            "</ReportData></ReportRet></PayrollDetailReportQueryRs></QBXMLMsgsRs></QBXML>");
         selectState(*m_session, 2);
         m_session->Quarter = u"1"_s;
         m_session->SUIItemName = QString::fromLatin1(kIL);
@@ -376,11 +373,8 @@ private Q_SLOTS:
             LoadSUTAData(*m_session, m_dialogs, &responses.first(), {u"SAM ORTIZ"_s, u"Renée Dupré"_s, u"SAM ORTIZ"_s});
         QStringList found;
         for (const EmployeeWages& paid : wages) {
-            found << u"%1/%2 %3%4%5"_s.arg(paid.gross.raw())
-                         .arg(paid.taxable.raw())
-                         .arg(int(paid.month[0]))
-                         .arg(int(paid.month[1]))
-                         .arg(int(paid.month[2]));
+            found << QString::asprintf("%lld/%lld %d%d%d", qint64(paid.gross.raw()), qint64(paid.taxable.raw()),
+                                       int(paid.month[0]), int(paid.month[1]), int(paid.month[2]));
         }
         // Amounts in ten-thousandths of a dollar.
         QCOMPARE(found.join(u", "_s), u"1000000/900000 100, 2500000/2500000 011, 0/0 000"_s);

@@ -131,9 +131,9 @@ private Q_SLOTS:
         session->ModifiedRate = modifiedRateOf(session->Rate);
         session->Form3.Text10 = session->Form3.Text12 = session->Form3.Text13 = u"kept"_s;
         const TotalsLayout layout = ShowTotalsWindowLayout(*session, QString(), QString());
-        const TotalsWindowBoxes& boxes = session->Form3;
-        QCOMPARE(QStringList({layout.withholdingVisible ? u"1"_s : u"0"_s, layout.Label15, boxes.Text12, boxes.Text13,
-                              layout.Label13, boxes.Text10})
+        const TotalsWindowBoxes& texts = session->Form3;
+        QCOMPARE(QStringList({layout.withholdingVisible ? u"1"_s : u"0"_s, layout.Label15, texts.Text12, texts.Text13,
+                              layout.Label13, texts.Text10})
                      .join(u"|"_s),
                  lines);
     }

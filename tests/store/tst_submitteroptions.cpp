@@ -93,8 +93,7 @@ private Q_SLOTS:
         QCOMPARE(m_session->RemitID + u"|"_s + m_state.command1Caption, u"999996|Get Payroll Data"_s);
     }
 
-    // The wage modes (Check2, Check3) and the standalone modes (Check7, Check8), from a session that computes
-    // taxable wages in the second standalone mode.
+    // The wage modes (Check2, Check3) and standalone modes (Check7, Check8), from CalcTaxable in the second one.
     void modes_data()
     {
         QTest::addColumn<QList<int>>("clicks");

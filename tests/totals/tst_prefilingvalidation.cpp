@@ -86,8 +86,7 @@ private Q_SLOTS:
         row("EIN with a blank for the hyphen", il, none, u"12 3456789"_s, none, false, kEinFinding);
         row("EIN 11 characters, standalone", il, none, u"12-34567890"_s, none, true,
             u"- Company EIN Invalid. Click the View Totals button and verify ein is in XX-XXXXXXX format"_s);
-        // Each state's State ID rule: IDs it takes, and IDs it refuses with its finding. Kentucky's is compared
-        // whole, so a text that breaks the pattern in several places is still reported once.
+        // Each state's State ID rule: IDs it takes, and IDs it refuses with its finding, once however broken.
         const auto stateId = [&](StateItem state, std::initializer_list<const char*> taken,
                                  std::initializer_list<const char*> refused, const QString& finding) {
             for (const char* id : taken) {
@@ -167,8 +166,7 @@ private Q_SLOTS:
         QCOMPARE(m_dialogs.calls().size(), finding.isEmpty() ? 0 : 1); // and no question
     }
 
-    // A rate of 0 is found (see the list of all findings) only when the SUI item is used; a rate above 0 passes.
-    // A sound company passes silently and leaves the store open for the file's writing.
+    // A sound company passes silently, the store left open; so do a rate above 0, and 0 without the SUI item.
     void rate_aboveZeroOrWithoutTheSuiItem_passes()
     {
         session().ChecksPassed = false;

@@ -10,13 +10,6 @@ using wagetrove::Currency;
 
 Q_DECLARE_METATYPE(std::optional<wagetrove::Currency>)
 
-namespace wagetrove {
-char* toString(const Currency& value)
-{
-    return QTest::toString(QByteArray::number(static_cast<qlonglong>(value.raw())));
-}
-} // namespace wagetrove
-
 namespace {
 
 // Raw values are written with the digit separator at the decimal point (1234'5000 is 1234.5); values below one

@@ -22,10 +22,9 @@ constexpr Currency kMin = money(std::numeric_limits<std::int64_t>::min());
 /// A field's text, or "refused" when it holds no text and says why.
 QString shown(const FieldText& field)
 {
-    if (field.ok()) {
-        return field.text();
-    }
-    return field.text().isEmpty() && !field.failureReason().isEmpty() ? u"refused"_s : u"refused badly"_s;
+    return field.ok()
+               ? field.text()
+               : (field.text().isEmpty() && !field.failureReason().isEmpty() ? u"refused"_s : u"refused badly"_s);
 }
 
 } // namespace

@@ -19,10 +19,7 @@ private:
     {
         static int counter = 0;
         const QString path = m_dir.filePath(u"f%1.ini"_s.arg(++counter));
-        if (!content.isNull() && !wagetrove::test::writeBytes(path, content)) {
-            return {};
-        }
-        return path;
+        return content.isNull() || wagetrove::test::writeBytes(path, content) ? path : QString();
     }
 
 private Q_SLOTS:

@@ -92,11 +92,9 @@ private:
         }
     }
 
-    QStringList dataFolderPdfs(const QString& pattern) const
+    QStringList dataFolderPdfs(const QString& pattern)
     {
-        QStringList names = QDir(m_store->session().DataFolder).entryList({pattern}, QDir::Files);
-        names.sort(Qt::CaseSensitive);
-        return names;
+        return QDir(session().DataFolder).entryList({pattern}, QDir::Files, QDir::Name); // case-sensitive order
     }
 
     void fill()

@@ -44,7 +44,6 @@ private Q_SLOTS:
             QTest::newRow(name) << Currency::fromText(text) << expected;
         };
         typed("plain", u"1234.5"_s, money(1234'5000));
-        typed("dollar and commas", u"$1,234.50"_s, money(1234'5000));
         typed("blanks around", u" \t$1,234.50  \n"_s, money(1234'5000));
         typed("blank after dollar", u"$ 12"_s, money(12'0000));
         typed("no whole digit", u".5"_s, money(5000));
@@ -70,7 +69,6 @@ private Q_SLOTS:
         typed("rounds past largest", u"922337203685477.58075"_s, kNothing);
         typed("one past most negative", u"-922337203685477.5809"_s, kNothing);
         typed("twenty digits", u"99999999999999999999"_s, kNothing);
-        typed("many grouped digits", u"$999,999,999,999,999,999.00"_s, kNothing);
 
         const auto plain = [](const char* text, std::optional<Currency> expected) {
             QTest::newRow(("plain " + QByteArray(text)).constData())

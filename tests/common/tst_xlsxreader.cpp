@@ -125,13 +125,12 @@ private:
     /// Rows of what the reader says of a workbook it cannot read, after the name of the workbook.
     void addRefusals()
     {
-        const auto row = [](const char* name, const QString& path, const QString& says, qint64 maxPartSize = 0,
-                            int maxSharedTexts = 0) {
+        const auto row = [](const char* name, const QString& path, const QString& says,
+                            qint64 maxPartSize = XlsxReader::kDefaultMaxPartSize,
+                            size_t maxSharedTexts = XlsxReader::kDefaultMaxSharedTexts) {
             XlsxReader reader(path);
-            reader.setMaxPartSize(maxPartSize ? maxPartSize : XlsxReader::kDefaultMaxPartSize);
-            if (maxSharedTexts > 0) {
-                reader.setMaxSharedTexts(size_t(maxSharedTexts));
-            }
+            reader.setMaxPartSize(maxPartSize);
+            reader.setMaxSharedTexts(maxSharedTexts);
             const QStringList rows = rowsOf(reader, 1, 12);
             const QString prefix =
                 u"failed: The workbook \"%1\" cannot be read: "_s.arg(QDir::toNativeSeparators(path));
@@ -160,7 +159,7 @@ private:
             u"the shared texts (xl/sharedStrings.xml) would unpack to more than 1000 bytes"_s, 4000);
         row("one shared text past their most",
             sheet(R"(<row><c t="s"><v>0</v></c></row>)", {}, "<si><t>a</t></si><si><t>b</t></si><si><t>c</t></si>"),
-            u"the shared texts hold more than 2 texts"_s, 0, 2);
+            u"the shared texts hold more than 2 texts"_s, XlsxReader::kDefaultMaxPartSize, 2);
         row("text longer than any cell",
             sheet(R"(<row><c t="inlineStr"><is><t>)" + QByteArray(1024 * 1024 + 1, 'x') + "</t></is></c></row>"),
             u"holds a text far longer than the 32,767 characters a cell can hold"_s);

@@ -13,42 +13,38 @@ QStringList ScriptedDialogs::messages() const
     return texts;
 }
 
-Answer ScriptedDialogs::message(const QString& text, const QString& title, MessageIcon icon, MessageButtons buttons)
-{
-    m_calls.append({DialogCall::Kind::Message, text, title, icon, buttons, {}});
-    if (!m_answers.empty()) {
-        const Answer answer = m_answers.front();
-        m_answers.pop_front();
-        return answer;
-    }
-    return buttons == MessageButtons::Ok ? Answer::Ok : Answer::Cancel;
-}
-
 namespace {
 
-/// The next scripted answer; none when the script has run out.
-std::optional<QString> next(std::deque<std::optional<QString>>& answers)
+/// The next scripted answer; `none` when the script has run out.
+template <typename T>
+T next(std::deque<T>& answers, T none)
 {
     if (answers.empty()) {
-        return std::nullopt;
+        return none;
     }
-    const std::optional<QString> answer = answers.front();
+    const T answer = answers.front();
     answers.pop_front();
     return answer;
 }
 
 } // namespace
 
+Answer ScriptedDialogs::message(const QString& text, const QString& title, MessageIcon icon, MessageButtons buttons)
+{
+    m_calls.append({DialogCall::Kind::Message, text, title, icon, buttons, {}});
+    return next(m_answers, buttons == MessageButtons::Ok ? Answer::Ok : Answer::Cancel);
+}
+
 std::optional<QString> ScriptedDialogs::input(const QString& prompt, const QString& title, const QString&)
 {
     m_calls.append({DialogCall::Kind::Input, prompt, title, MessageIcon::None, MessageButtons::Ok, {}});
-    return next(m_inputs);
+    return next(m_inputs, std::optional<QString>());
 }
 
 std::optional<QString> ScriptedDialogs::nextFile(DialogCall::Kind kind, const FileDialogRequest& request)
 {
     m_calls.append({kind, request.title, request.proposedName, MessageIcon::None, MessageButtons::Ok, request.folder});
-    return next(m_files);
+    return next(m_files, std::optional<QString>());
 }
 
 std::optional<QString> ScriptedDialogs::saveFile(const FileDialogRequest& request)

@@ -15,8 +15,9 @@ StoreFixture::StoreFixture() : m_session(std::make_unique<Session>())
 
 namespace {
 
-template <typename Use>
-auto withStore(Session& session, Use use)
+/// Runs `statement` on the session's store, opening it for the call when closed: whether it ran, and the first
+/// value of its first row.
+std::pair<bool, QVariant> run(Session& session, const QString& statement)
 {
     WageStore own;
     WageStore& store = session.Store.isOpen() ? session.Store : own;
@@ -24,21 +25,20 @@ auto withStore(Session& session, Use use)
         store.open(session.DataFolder + WageStore::kFileName);
     }
     QSqlQuery query(store.database());
-    return use(query);
+    const bool ran = query.exec(statement);
+    return {ran, ran && query.next() ? query.value(0) : QVariant()};
 }
 
 } // namespace
 
 bool StoreFixture::exec(const QString& statement)
 {
-    return withStore(*m_session, [&](QSqlQuery& query) { return query.exec(statement); });
+    return run(*m_session, statement).first;
 }
 
 QVariant StoreFixture::value(const QString& statement)
 {
-    return withStore(*m_session, [&](QSqlQuery& query) {
-        return query.exec(statement) && query.next() ? query.value(0) : QVariant();
-    });
+    return run(*m_session, statement).second;
 }
 
 } // namespace wagetrove::test

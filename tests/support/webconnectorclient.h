@@ -33,7 +33,7 @@ public:
     const QStringList& calls() const { return m_calls; }
     bool finished() const { return m_finished; }
 
-    /// Posts one call and waits for its answer: the HTTP status and the body.
+    /// Posts one call and waits for its answer: the HTTP status and the body. Any certificate is taken.
     static std::pair<int, QByteArray> post(const QUrl& url, const QByteArray& body, const QByteArray& soapAction);
     static QByteArray envelope(const QString& method, const QList<std::pair<QString, QString>>& arguments);
 

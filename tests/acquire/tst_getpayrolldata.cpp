@@ -205,6 +205,14 @@ private Q_SLOTS:
                                                                                         : m_dialogs.messages().last());
     }
 
+    void mergeQuestion_cancelledLoadsNothing()
+    {
+        m_session->MergeFiles = true;
+        run(writeCompany());
+        QCOMPARE(m_dialogs.messages(), QStringList{u"The Merge option is set to Yes. Click OK to continue"_s});
+        QCOMPARE(query(u"SELECT count(*) FROM Employee"_s), u"0"_s);
+    }
+
     void firstAndSecondRun()
     {
         run(writeCompany());

@@ -29,6 +29,12 @@ QString ssDigits(const QString& ssn)
     return ssn.left(3) + ssn.mid(4, 2) + ssn.right(4);
 }
 
+/// The employee's name as it is stored, and so as the detail report's names are matched against.
+QString storedName(const QbEmployee& employee)
+{
+    return upperCased(employee.name);
+}
+
 /// Whether QuickBooks listed the employees, so that there are rows to store.
 bool listsEmployees(const QbResponse* response)
 {
@@ -64,7 +70,7 @@ void GetEmployeeData(Session& session, const QbResponse* response, const std::ve
             const QString middle = employee.middleName.value_or(QString());
             insert.bind(1, unitCode);
             insert.bind(2, ssDigits(employee.ssn));
-            insert.bind(3, upperCased(employee.name));
+            insert.bind(3, storedName(employee));
             insert.bind(4, cleanName(employee.firstName));
             insert.bind(5, middle.isEmpty() ? QStringLiteral(" ") : upperCased(middle));
             insert.bind(6, cleanName(employee.lastName));
@@ -99,7 +105,7 @@ void LoadEmployeeWages(Session& session, Dialogs& dialogs, QList<QbResponse> res
         if (listsEmployees(employees)) {
             names.reserve(employees->employees.size());
             for (const QbEmployee& employee : employees->employees) {
-                names << upperCased(employee.name);
+                names << storedName(employee);
             }
         }
         wages = LoadSUTAData(session, dialogs, at(qbindex::kWages), names);

@@ -13,9 +13,9 @@ struct QbResponse;
 struct Session;
 
 /// Adds one Employee row per employee QuickBooks listed: SS without hyphens, names in upper case (points and
-/// commas of first and last name as blanks, a blank for no middle name), the quarter's end, no wages yet, and the
-/// SOC code from the custom field QBFieldNameSoc names, and each employee's wages from `wages` (by position; none
-/// where it is shorter). Nothing for a failed status or an empty list.
+/// commas of first and last name as blanks, a blank for no middle name), the quarter's end, the SOC code from the
+/// custom field QBFieldNameSoc names, and each employee's wages from `wages` (by position; zero where it is
+/// shorter). Nothing for a failed status or an empty list.
 void GetEmployeeData(Session& session, const QbResponse* employees, const std::vector<EmployeeWages>& wages);
 
 /// Reads the employees and their quarter's wages from the answered request set into the session's open store,

@@ -8,7 +8,8 @@
 Relative paths are taken from the checkout's root, where the builds and tests run.
 
 A mutant is killed when a test fails or times out, survives when every test passes, and is invalid when it does
-not build. Each result is appended to the results file as it comes; the report is rewritten after each one.
+not build. The tests of the changed file's own folder (tests/<subsystem>) are built and run first, as they are the
+likeliest to fail; only a mutant they miss is built whole and run against every test. Each result is appended to the results file as it comes; the report is rewritten after each one.
 """
 
 import argparse
@@ -27,6 +28,7 @@ ROOT = Path(__file__).resolve().parent.parent
 KINDS = {"limit", "check", "layout", "value", "order", "exit-status", "failure-path", "parsing", "safety"}
 SLOW = "tst_killed|tst_badinputs|package_install|tst_cli"
 FIELDS = {"id", "file", "find", "replace", "kind", "why"}
+PROGRAMS = ["wagetrove", "wagetrove-cli", "program_data"]
 
 
 class Stopped(Exception):
@@ -159,8 +161,16 @@ def configure(options):
     return run(command, ROOT, log) == 0
 
 
-def build(options, log):
-    return run(["cmake", "--build", str(options.build), f"-j{options.jobs}"], ROOT, log) == 0
+def build(options, log, targets=()):
+    command = ["cmake", "--build", str(options.build), f"-j{options.jobs}"]
+    if targets:
+        command += ["--target", *targets]
+    return run(command, ROOT, log) == 0
+
+
+def nearby_tests(mutation):
+    """The tests of the mutated file's subsystem, by the names their sources give them."""
+    return sorted(path.stem for path in (ROOT / "tests" / subsystem(mutation)).glob("tst_*.cpp"))
 
 
 def killing_test(output):
@@ -181,11 +191,11 @@ def failed_test(output):
     return f"{found[1]} ({found[2]})" if found else None
 
 
-def run_tests(options, log):
+def run_tests(options, log, selections=(["-E", SLOW], ["-R", SLOW])):
     """None when every test passes, otherwise the test that failed. A phase that fails is run once more and kills
     only when it fails again, so that a test failing once by its own timing kills nothing."""
     common = ["--stop-on-failure", "--output-on-failure", f"-j{options.jobs}", "--timeout", "300"]
-    for selection in (["-E", SLOW], ["-R", SLOW]):
+    for selection in selections:
         failures = []
         for _ in range(2):
             start = log.stat().st_size
@@ -205,9 +215,15 @@ def try_mutation(mutation, options, note):
     log = options.logs / f"{mutation['id']}.log"
     log.write_text(f"{mutation['id']}: {mutation['file']}\n{mutation['why']}\n", encoding="utf-8")
     started = time.monotonic()
+    nearby = nearby_tests(mutation)
     with Planted(mutation, note):
-        if not build(options, log):
-            result, killer = "invalid", None
+        killer = None
+        if nearby and build(options, log, nearby + PROGRAMS):
+            killer = run_tests(options, log, [["-R", f"^({'|'.join(nearby)})$"]])
+        if killer is not None:
+            result = "killed"
+        elif not build(options, log):
+            result = "invalid"
         else:
             killer = run_tests(options, log)
             result = "survived" if killer is None else "killed"

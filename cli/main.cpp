@@ -19,8 +19,10 @@ int main(int argc, char* argv[])
     const wagetrove::CliStatus status = wagetrove::runCommandLine(arguments, out, errors);
     out.flush();
     errors.flush();
-    // A result that did not reach its reader is not a success.
-    if (std::fflush(stdout) != 0 && status == wagetrove::CliStatus::Done) {
+    // A result that did not reach its reader is not a success. Line buffering writes each line as it comes, so
+    // a failed write shows in the stream's error flag rather than in the last flush.
+    const bool lost = out.status() != QTextStream::Ok || std::fflush(stdout) != 0 || std::ferror(stdout) != 0;
+    if (lost && status == wagetrove::CliStatus::Done) {
         return static_cast<int>(wagetrove::CliStatus::Failed);
     }
     return static_cast<int>(status);

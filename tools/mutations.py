@@ -314,8 +314,8 @@ MUTATIONS = [
              "if (shown.icon == MessageIcon::Critical) {\n                return finishFile(CliStatus::Stopped);",
              "A store the checks could not open ends with status 1, as if it were a finding."),
     mutation("cli-flush-failure-status", "cli/main.cpp", "exit-status",
-             "if (std::fflush(stdout) != 0 && status == wagetrove::CliStatus::Done) {",
-             "if (std::fflush(stdout) != 0 && status != wagetrove::CliStatus::Done) {",
+             "if (lost && status == wagetrove::CliStatus::Done) {",
+             "if (lost && status != wagetrove::CliStatus::Done) {",
              "Results that never reached their reader still end with status 0."),
     mutation("cli-corrections-state-id-first", CLI, "order",
              '            {QStringLiteral("ein"), {&TotalsWindowBoxes::Text8, [this] { leaveEin(m_session, m_dialogs); }}},\n'

@@ -295,7 +295,7 @@ private Q_SLOTS:
     void summaryColumns_data()
     {
         QTest::addColumn<QByteArray>("report");
-        QTest::addColumn<bool>("yearToDate");
+        QTest::addColumn<QString>("loader");
         QTest::addColumn<QString>("stored");
         const QMap<int, QByteArray> titles = {
             {4, "Sam Ortiz 000-00-1234"}, {7, "Pat Unknown"}, {10, "renée dupré"}, {13, "ana COLE"}, {16, "TOTAL"}};
@@ -318,22 +318,22 @@ private Q_SLOTS:
             return data + "</ReportData>";
         };
         QTest::newRow("title rule, a name not stored, accents and case")
-            << rows("1=Total Gross Pay;2=10;4=100.00;7=5.00;10=200.00;11=3;13=300.00/1=Total Taxes;4=9.00") << false
+            << rows("1=Total Gross Pay;2=10;4=100.00;7=5.00;10=200.00;11=3;13=300.00/1=Total Taxes;4=9.00") << u"Q3"_s
             << u"SAM ORTIZ|100.00|0.00|111|10|0.00|0.00\nRENÉE DUPRÉ|200.00|0.00|111|0|0.00|0.00\n"
                "ANA COLE|300.00|0.00|111|3|0.00|0.00"_s;
-        QTest::newRow("an amount left out does not stop the later employees")
-            << rows("1=Total Gross Pay;10=200.00;13=300.00") << false
-            << u"SAM ORTIZ|1000.00|0.00|000|0|0.00|0.00\nRENÉE DUPRÉ|200.00|0.00|111|0|0.00|0.00\n"
-               "ANA COLE|300.00|0.00|111|0|0.00|0.00"_s;
+        QTest::newRow("an amount left out does not stop the later ones; a first quarter's taxable to the limit")
+            << rows("1=Total Gross Pay;10=200.00;13=7300.00") << u"Q1"_s
+            << u"SAM ORTIZ|1000.00|0.00|000|0|0.00|0.00\nRENÉE DUPRÉ|200.00|200.00|111|0|0.00|0.00\n"
+               "ANA COLE|7300.00|7000.00|111|0|0.00|0.00"_s;
         QTest::newRow("year to date against the limit of 7000")
-            << rows("1=Total Gross Pay;4=7500.00;10=8200.00;13=900.00") << true
+            << rows("1=Total Gross Pay;4=7500.00;10=8200.00;13=900.00") << u"year to date"_s
             << u"SAM ORTIZ|1000.00|500.00|000|0|0.00|0.00\nRENÉE DUPRÉ|1000.00|0.00|000|0|0.00|0.00\n"
                "ANA COLE|1000.00|1000.00|000|0|0.00|0.00"_s;
     }
     void summaryColumns()
     {
         QFETCH(QByteArray, report);
-        QFETCH(bool, yearToDate);
+        QFETCH(QString, loader);
         QFETCH(QString, stored);
         m_session->Store.open(dataFolder() + WageStore::kFileName);
         QSqlQuery(m_session->Store.database())
@@ -343,9 +343,9 @@ private Q_SLOTS:
             parseResponseDocument("<QBXML><QBXMLMsgsRs><PayrollSummaryReportQueryRs statusCode='0'><ReportRet>" +
                                   report + "</ReportRet></PayrollSummaryReportQueryRs></QBXMLMsgsRs></QBXML>");
         m_session->WageLimit = Currency::fromRaw(7000'0000);
-        m_session->Quarter = u"3"_s;
+        m_session->Quarter = loader == "Q1"_L1 ? u"1"_s : u"3"_s;
         m_session->CalcTaxable = true;
-        if (yearToDate) {
+        if (loader == "year to date"_L1) {
             LoadYTD(*m_session, m_dialogs, &responses.first());
         } else {
             LoadPayrollSummary(*m_session, m_dialogs, &responses.first());

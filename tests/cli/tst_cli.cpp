@@ -245,12 +245,33 @@ private Q_SLOTS:
         const QString noFolder = path(u"missing/a.251"_s);
         QCOMPARE(cli(fileArguments(noFolder)).status, 3);
         QVERIFY(!QFile::exists(noFolder));
+        // A correction the store refuses, and a store the checks cannot open after one, fail the run.
+        int stateId = 0;
+        for (const char* action : {"SELECT RAISE(ABORT, 'refused')", "DELETE FROM StoredQuery"}) {
+            {
+                WageStore store;
+                store.open(data() + u"/Suta.mdb"_s);
+                QVERIFY(
+                    QSqlQuery(store.database())
+                        .exec(u"CREATE TRIGGER t%1 AFTER UPDATE ON StateIDTable WHEN NEW.StateID = '%1' BEGIN %2; END"_s
+                                  .arg(++stateId)
+                                  .arg(QLatin1String(action))));
+            }
+            const QStringList arguments = quickBooksArguments(u"IL"_s, demoCompany(), path(u"c.251"_s));
+            QCOMPARE(cli(arguments + QStringList{u"--state-id"_s, QString::number(stateId)}).status, 3);
+            QVERIFY(!QFile::exists(path(u"c.251"_s)));
+        }
         // Another copy on the same data folder: the run does not touch the store it may be using.
         SingleInstanceGuard other(data());
         QVERIFY(other.tryAcquire());
         QVERIFY(QFile::exists(data() + u"/wagetrove.lock"_s));
         QCOMPARE(cli(fileArguments(path(u"b.251"_s))).status, 3);
         QVERIFY(!QFile::exists(path(u"b.251"_s)));
+        // Results that never reach their reader are no success.
+        QProcess full;
+        full.setStandardOutputFile(u"/dev/full"_s);
+        program().start(full, args("--version"));
+        QCOMPARE(test::CliProcess::finished(full).status, 3);
     }
 
     // The Web Connector's password is read from the keyboard, kept only as a record and shown nowhere; the

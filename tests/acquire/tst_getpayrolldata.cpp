@@ -10,9 +10,9 @@
 #include "tests/support/filebytes.h"
 #include "tests/support/generatedpayroll.h"
 #include "tests/support/startedprogram.h"
+#include "tests/support/storefixture.h"
 
 #include <QSqlQuery>
-#include <QSqlRecord>
 #include <QTest>
 
 using namespace wagetrove;
@@ -116,25 +116,7 @@ private:
         GetPayrollData(*m_session, m_state, m_dialogs, m_windows);
     }
 
-    /// The rows of a statement on the store, each value joined by "|", rows by new lines.
-    QString query(const QString& statement)
-    {
-        WageStore store;
-        store.open(dataFolder() + WageStore::kFileName);
-        QSqlQuery rows(store.database());
-        if (!rows.exec(statement)) {
-            return u"failed: "_s + statement;
-        }
-        QStringList lines;
-        while (rows.next()) {
-            QStringList values;
-            for (int i = 0; i < rows.record().count(); ++i) {
-                values << rows.value(i).toString();
-            }
-            lines << values.join(u'|');
-        }
-        return lines.join(u'\n');
-    }
+    QString query(const QString& statement) { return test::storeRows(dataFolder(), statement); }
 
     /// Name|gross|taxable|months|hours|SWH wages|SWH amount of each employee, by SS.
     QString employees()

@@ -5,6 +5,7 @@
 #include "store/wagestore.h"
 #include "tests/support/filebytes.h"
 #include "tests/support/startedprogram.h"
+#include "tests/support/storefixture.h"
 #include "tests/support/testenvironment.h"
 
 #include <QDir>
@@ -107,13 +108,10 @@ private Q_SLOTS:
         QCOMPARE(start(), StartupResult::Ready);
         QVERIFY(!QFile::exists(dataFolder() + u"FilledInWL3.pdf"_s));
         QCOMPARE(bytesOf(dataFolder() + u"FilledInWL.pdf"_s), QByteArray("the listing"));
-        WageStore wages;
-        wages.open(store());
-        QSqlQuery query(wages.database());
-        QVERIFY(query.exec(u"SELECT (SELECT count(*) FROM Employee) || (SELECT count(*) FROM Employer) || "
-                           "(SELECT count(*) FROM StateIDTable) || ' ' || Name FROM Submitter"_s) &&
-                query.next());
-        QCOMPARE(query.value(0).toString(), u"001 KEEP ME"_s);
+        QCOMPARE(test::storeRows(dataFolder(),
+                                 u"SELECT (SELECT count(*) FROM Employee) || (SELECT count(*) FROM "
+                                 "Employer) || (SELECT count(*) FROM StateIDTable), Name FROM Submitter"_s),
+                 u"001|KEEP ME"_s);
         QVERIFY(!QFile::exists(dataFolder() + WageStore::kCompactFileName));
     }
 

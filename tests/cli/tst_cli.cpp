@@ -1,9 +1,9 @@
 #include "app/datafolder.h"
 #include "app/startup.h"
 #include "common/inifile.h"
-#include "store/wagestore.h"
 #include "tests/support/cliprocess.h"
 #include "tests/support/filebytes.h"
+#include "tests/support/storefixture.h"
 #include "tests/support/testenvironment.h"
 #include "tests/support/workbookwriter.h"
 
@@ -14,7 +14,6 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -156,13 +155,7 @@ private Q_SLOTS:
         fillSubmitter();
         const Run run = cli(quickBooksArguments(u"IL"_s, demoCompany(), path(u"a.251"_s)) + corrections);
         QVERIFY2(run.status == 0, qPrintable(run.err));
-        WageStore store;
-        store.open(data() + u"/Suta.mdb"_s);
-        QSqlQuery query(store.database());
-        QVERIFY(query.exec(u"SELECT group_concat(EIN || '|' || State || '|' || ifnull(StateID, ''), ';') "
-                           "FROM StateIDTable"_s) &&
-                query.next());
-        QCOMPARE(query.value(0).toString(), rows);
+        QCOMPARE(test::storeRows(data() + u'/', u"SELECT EIN, State, ifnull(StateID, '') FROM StateIDTable"_s), rows);
     }
 
     // The PFML shares are typed into the totals window's boxes; the workbook names its path and is not opened.
@@ -248,15 +241,11 @@ private Q_SLOTS:
         // A correction the store refuses, and a store the checks cannot open after one, fail the run.
         int stateId = 0;
         for (const char* action : {"SELECT RAISE(ABORT, 'refused')", "DELETE FROM StoredQuery"}) {
-            {
-                WageStore store;
-                store.open(data() + u"/Suta.mdb"_s);
-                QVERIFY(
-                    QSqlQuery(store.database())
-                        .exec(u"CREATE TRIGGER t%1 AFTER UPDATE ON StateIDTable WHEN NEW.StateID = '%1' BEGIN %2; END"_s
-                                  .arg(++stateId)
-                                  .arg(QLatin1String(action))));
-            }
+            QCOMPARE(
+                test::storeRows(data() + u'/', u"CREATE TRIGGER t%1 AFTER UPDATE ON StateIDTable WHEN NEW.StateID = "
+                                               "'%1' BEGIN %2; END"_s.arg(++stateId)
+                                                   .arg(QLatin1String(action))),
+                QString());
             const QStringList arguments = quickBooksArguments(u"IL"_s, demoCompany(), path(u"c.251"_s));
             QCOMPARE(cli(arguments + QStringList{u"--state-id"_s, QString::number(stateId)}).status, 3);
             QVERIFY(!QFile::exists(path(u"c.251"_s)));

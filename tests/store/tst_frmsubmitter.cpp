@@ -2,6 +2,7 @@
 #include "store/frmsubmitter.h"
 #include "store/wagestore.h"
 #include "tests/support/startedprogram.h"
+#include "tests/support/storefixture.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -9,7 +10,6 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSqlQuery>
 #include <QTest>
 
 using namespace wagetrove;
@@ -41,14 +41,7 @@ private:
         QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
     }
 
-    /// Runs `statement` on the closed store; the first value it reads.
-    QString sql(const QString& statement)
-    {
-        WageStore store;
-        store.open(m_session->DataFolder + WageStore::kFileName);
-        QSqlQuery query(store.database());
-        return query.exec(statement) && query.next() ? query.value(0).toString() : QString();
-    }
+    QString sql(const QString& statement) { return test::storeRows(m_session->DataFolder, statement); }
 
 private Q_SLOTS:
     void init()

@@ -7,9 +7,9 @@
 #include "store/submitteroptions.h"
 #include "store/wagestore.h"
 #include "tests/support/startedprogram.h"
+#include "tests/support/storefixture.h"
 
 #include <QFile>
-#include <QSqlQuery>
 #include <QTest>
 
 #include <cstdlib>
@@ -45,14 +45,7 @@ private:
         return acceptSubmitterOptions(*m_session, m_state, boxes, m_dialogs);
     }
 
-    /// Runs one statement on the closed store; the first value it reads.
-    QString sql(const QString& statement)
-    {
-        WageStore store;
-        store.open(m_session->DataFolder + WageStore::kFileName);
-        QSqlQuery query(store.database());
-        return query.exec(statement) && query.next() ? query.value(0).toString() : QString();
-    }
+    QString sql(const QString& statement) { return test::storeRows(m_session->DataFolder, statement); }
 
     static QString bits(std::initializer_list<bool> flags)
     {

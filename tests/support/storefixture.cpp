@@ -3,6 +3,7 @@
 #include "tests/support/testenvironment.h"
 
 #include <QSqlQuery>
+#include <QSqlRecord>
 
 namespace wagetrove::test {
 
@@ -39,6 +40,25 @@ bool StoreFixture::exec(const QString& statement)
 QVariant StoreFixture::value(const QString& statement)
 {
     return run(*m_session, statement).second;
+}
+
+QString storeRows(const QString& dataFolder, const QString& statement)
+{
+    WageStore store;
+    store.open(dataFolder + WageStore::kFileName);
+    QSqlQuery rows(store.database());
+    if (!rows.exec(statement)) {
+        return QStringLiteral("failed: ") + statement;
+    }
+    QStringList lines;
+    while (rows.next()) {
+        QStringList values;
+        for (int i = 0; i < rows.record().count(); ++i) {
+            values << rows.value(i).toString();
+        }
+        lines << values.join(QLatin1Char('|'));
+    }
+    return lines.join(QLatin1Char('\n'));
 }
 
 } // namespace wagetrove::test

@@ -25,4 +25,8 @@ private:
     std::unique_ptr<Session> m_session;
 };
 
+/// The rows a statement reads from the store of `dataFolder` (its path ends in "/"): values joined by "|", rows
+/// by new lines; "failed: " and the statement when it does not run.
+QString storeRows(const QString& dataFolder, const QString& statement);
+
 } // namespace wagetrove::test

@@ -64,9 +64,9 @@ private Q_SLOTS:
                 "[Options]\r\nMessage=Y\r\nLastState=11\r\n\r\n[Other]\r\nX=1\r\n");
         written("byte order mark", "\xEF\xBB\xBF[Options]\r\nLastState=3\r\n", "[Options]\r\nLastState=11\r\n");
         // Found by fuzzing: the first mark was dropped on reading, the second made the header no header until
-        // the rewritten file lost the first, and the old value came back.
-        written("two byte order marks, the section twice",
-                "\xEF\xBB\xBF\xEF\xBB\xBF[Options]\nLastState=3\n[Options]\nLastState=5\n",
+        // the rewritten file lost the first, and the old value came back. Three marks, as any number must go.
+        written("three byte order marks, the section twice",
+                "\xEF\xBB\xBF\xEF\xBB\xBF\xEF\xBB\xBF[Options]\nLastState=3\n[Options]\nLastState=5\n",
                 "[Options]\r\nLastState=11\r\n[Options]\r\nLastState=5\r\n");
     }
     void values()
